@@ -1,0 +1,24 @@
+# Quick start: `make run` and `make test` install what is missing, configure and build.
+.PHONY: all deps build run test sanitize clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@scripts/build.sh build
+
+run: build
+	@scripts/run.sh
+
+test: build
+	cd build && ctest --output-on-failure -j2 --timeout 600
+
+# The engine and its tests with AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	@scripts/build.sh build-asan -DQUARN_SANITIZE=ON -DQUARN_BUILD_UI=OFF -DCMAKE_BUILD_TYPE=Debug
+	cd build-asan && ctest --output-on-failure -j2 --timeout 900
+
+clean:
+	rm -rf build build-asan

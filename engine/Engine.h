@@ -1,0 +1,74 @@
+// The engine's state: what lives for the program (folder, list count, stop list, results name,
+// progress log) and what lives for one run (options, counters, store, scratch files).
+// Tests build a fresh Engine for each case; the window and the CLI keep one for the program.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "FileSystem.h"
+#include "Host.h"
+#include "QuarnHeader.h"
+#include "Status.h"
+#include "lists/CharClassTable.h"
+#include "lists/StopList.h"
+#include "store/Messages.h"
+#include "store/TextWriter.h"
+#include "store/WordTree.h"
+
+namespace quarn {
+
+struct Engine {
+  // host and fs must outlive the engine.
+  explicit Engine(Host& host, FileSystem& fs = *FileSystem::Default());
+
+  Host& host;
+  FileSystem& fs;
+
+  // --- program lifetime ---
+  std::string ProgramFolder;  // baseword files, quarn.txt, dialogs' files; ends in '/'
+  std::string ScratchFolder;  // where tree.dvp and temp$$$.dvp live; "" = current directory
+  int ListCount = 3;
+  std::optional<StopList> stopList;  // present while Use Stop List is ticked
+  std::string ResultsFileName;
+  ProgressLog progress;
+  bool ResultsFileOpen = false;
+  std::unique_ptr<TextWriter> resultsFile;
+
+  // --- one run ---
+  RunOptions options;  // taken by SetUpRun
+  RunCounters counters;
+  WordTree tree;
+  CharClassTable classes;
+  int FileNumber = 0;
+  int StartSeconds = 0;
+  bool RunStopped = false;
+  std::unique_ptr<TextWriter> scratchFile;  // temp$$$.dvp while open
+  bool scratchOpen = false;
+
+  // The first input/output failure of the current operation. Once set, store writes are
+  // ignored and reads give blank records, and every loop of the run ends at its next step.
+  Status runError;
+  bool runFailed = false;
+  // Set with runFailed when the failure has already been reported (the fatal node error).
+  bool runErrorReported = false;
+
+  // Time of day in whole seconds since midnight; replaceable by tests.
+  std::function<int()> clockSeconds;
+  // Bytes currently allocated by the program; replaceable by tests.
+  std::function<size_t()> memoryInUse;
+
+  std::string TreeFilePath() const { return ScratchFolder + "tree.dvp"; }
+  std::string ScratchFilePath() const { return ScratchFolder + "temp$$$.dvp"; }
+
+  // Records the first failure of the current operation; later ones are dropped.
+  void Fail(const Status& s);
+  bool failed() const { return runFailed; }
+};
+
+// Sets ProgramFolder from a folder path, adding the trailing separator when missing.
+void SetProgramFolder(Engine& e, const std::string& folder);
+
+}  // namespace quarn

@@ -1,0 +1,81 @@
+// The one thin layer through which the engine touches files.
+// Every file the engine opens, creates, renames or removes goes through a FileSystem, so that
+// tests can substitute one that fails a write, fills the disk or makes a file vanish.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Status.h"
+
+namespace quarn {
+
+// A file read from start to end.
+class SequentialFile {
+ public:
+  virtual ~SequentialFile() = default;
+  // Reads up to n bytes into buf; *got is 0 at the end of the file.
+  virtual Status Read(size_t n, char* buf, size_t* got) = 0;
+};
+
+// A file written from start to end. Appends may be buffered until Flush or Close.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual Status Append(std::string_view data) = 0;
+  virtual Status Flush() = 0;
+  // Flushes and forces the data to stable storage.
+  virtual Status Sync() = 0;
+  // Flushes and closes; further calls fail. Returns the first failure seen.
+  virtual Status Close() = 0;
+};
+
+// A file of fixed-size records accessed by position (the store's record file).
+class RecordFile {
+ public:
+  virtual ~RecordFile() = default;
+  // Reads exactly n bytes at offset; reading past the end is a failure.
+  virtual Status ReadAt(uint64_t offset, size_t n, char* buf) = 0;
+  virtual Status WriteAt(uint64_t offset, const char* data, size_t n) = 0;
+  virtual Status Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The process-wide file system of the operating system. Never null; not owned by the caller.
+  static FileSystem* Default();
+
+  // True iff path names an existing regular file (a folder is not a file).
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool DirectoryExists(const std::string& path) = 0;
+
+  virtual Status NewSequentialFile(const std::string& path,
+                                   std::unique_ptr<SequentialFile>* result) = 0;
+  // Creates the file, or empties an existing one.
+  virtual Status NewWritableFile(const std::string& path,
+                                 std::unique_ptr<WritableFile>* result) = 0;
+  // Opens the file for writing at its end, creating it when missing.
+  virtual Status NewAppendableFile(const std::string& path,
+                                   std::unique_ptr<WritableFile>* result) = 0;
+  // Creates (or empties) a file for positioned reads and writes.
+  virtual Status NewRecordFile(const std::string& path, std::unique_ptr<RecordFile>* result) = 0;
+
+  virtual Status RemoveFile(const std::string& path) = 0;
+  // Replaces `to` atomically when it exists.
+  virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
+  // The names (not paths) of the entries of a folder, in the order the system gives them.
+  virtual Status ListDirectory(const std::string& dir, std::vector<std::string>* names) = 0;
+  // The current working directory, without a trailing separator.
+  virtual std::string CurrentDirectory() = 0;
+};
+
+// Reads the whole file into *contents.
+Status ReadFileToString(FileSystem& fs, const std::string& path, std::string* contents);
+
+}  // namespace quarn

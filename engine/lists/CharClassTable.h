@@ -1,0 +1,32 @@
+// The class of every 8-bit character: 0 separator, 1 joiner, 2 letter, 3..255 other.
+// Built from quarn.txt in the program folder, or the default table when that file is missing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "../Status.h"
+
+namespace quarn {
+
+class FileSystem;
+
+struct CharClassTable {
+  std::array<uint8_t, 256> classes{};  // code 0 is always a separator
+  uint8_t Class(unsigned char c) const { return classes[c]; }
+};
+
+// A-Z and the accented capitals and small letters of Latin-1 are letters; '-' and 0-9 joiners.
+CharClassTable DefaultCharClassTable();
+
+// Applies one quarn.txt line to table (comments and malformed lines change nothing).
+void ApplyCharClassLine(std::string_view line, CharClassTable& table);
+
+// Fills *table from programFolder + "quarn.txt", or with the default table when it does not
+// exist. A file that exists but cannot be read is a failure (the table is then undefined).
+Status BuildCharClassTable(FileSystem& fs, const std::string& programFolder,
+                           CharClassTable* table);
+
+}  // namespace quarn

@@ -1,0 +1,38 @@
+// The stop list: words a run leaves out of its counts.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "../Status.h"
+
+namespace quarn {
+
+struct Engine;
+
+// Sorted entries without duplicates; each entry the first 30 characters of a stop-file line,
+// upper-cased, neither trimmed nor validated.
+class StopList {
+ public:
+  void Add(std::string_view entry);  // a duplicate is dropped
+  bool Contains(std::string_view word) const;
+  size_t size() const { return entries_.size(); }
+  const std::vector<std::string>& entries() const { return entries_; }
+
+ private:
+  std::vector<std::string> entries_;
+};
+
+// Fills e.stopList (which the caller has made present and empty) from the file at path. A
+// failure leaves the entries read so far and is returned.
+Status LoadStopList(Engine& e, const std::string& path);
+
+// True iff the stop list is present and holds word.
+bool InStopList(const Engine& e, std::string_view word);
+
+// Moves the stop words that are in no list (code 66) into the stop group (code 65), taking them
+// out of OtherTypes and TotalTokens. Walks node numbers 1..NodeCount.
+void ApplyStopList(Engine& e);
+
+}  // namespace quarn

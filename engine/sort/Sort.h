@@ -1,0 +1,26 @@
+// In-place sorting of the store's records by frequency or range, one record at a time through
+// ReadNode and WriteNode (the records may live in the record file).
+#pragma once
+
+#include <cstdint>
+
+#include "../QuarnHeader.h"
+
+namespace quarn {
+
+struct Engine;
+
+// 1 when a must come after b, -1 when before, -99 when neither key tells them apart.
+using NodeCompare = int (*)(const Engine& e, const TreeNode& a, const TreeNode& b);
+
+// Frequency, larger first; then word ascending.
+int freqcompare(const Engine& e, const TreeNode& a, const TreeNode& b);
+// Range over FileCounts[1..FileNumber], larger first; then word ascending.
+int rangecompare(const Engine& e, const TreeNode& a, const TreeNode& b);
+
+// Sorts the records at node numbers first..last with compare.
+void sortnodes(Engine& e, int32_t first, int32_t last, NodeCompare compare);
+void quicksort(Engine& e, int32_t lo, int32_t hi, NodeCompare compare);
+void insertion_sort(Engine& e, int32_t lo, int32_t hi, NodeCompare compare);
+
+}  // namespace quarn

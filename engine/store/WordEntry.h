@@ -1,0 +1,35 @@
+// Entering words and families into the AVL trees of the store, and finding them again.
+// Every node access goes through ReadNode/WriteNode in the exact order the traffic counters
+// of the report depend on.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "../QuarnHeader.h"
+
+namespace quarn {
+
+struct Engine;
+
+// Byte-wise unsigned comparison; a prefix sorts before the longer word. <0, 0, >0.
+int CompareWords(std::string_view a, std::string_view b);
+
+// Enters one occurrence of word (at most 30 characters) into the tree rooted at root, counting
+// it in FileCounts slot FileNumber (slot 1 with BatchFiles). root and grow may change.
+void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow);
+
+// Enters a copy of the family record, keyed by its Word. A second record for the same
+// headword is refused with "Serious Error in Add to Fam List!" and grow becomes false.
+void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow);
+
+// Looks word up in the tree at root. *out is the stored node when present, else a record with
+// NodeNumber -1. Returns true iff present with a ListCode other than 66.
+bool checklist(Engine& e, int32_t root, std::string_view word, TreeNode* out);
+
+// The word's Frequency, or 0 when absent.
+int32_t LookupFrequency(Engine& e, int32_t root, std::string_view word);
+// The word's ListCode, or 0 when absent.
+int32_t LookupListCode(Engine& e, int32_t root, std::string_view word);
+
+}  // namespace quarn

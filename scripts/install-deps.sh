@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs with apt-get whatever the build and the tests need and this machine lacks.
+set -euo pipefail
+packages=(g++ make cmake libgtest-dev qt6-base-dev xvfb xauth python3)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq || true
+$sudo apt-get install -y -qq "${missing[@]}"

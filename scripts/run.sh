@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Runs Quarn in a working copy of the sample folder, outside the source tree.
+# With a display the window opens; without one the sample texts are profiled headless.
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+work=${QUARN_WORK_DIR:-${TMPDIR:-/tmp}/quarn-sample}
+mkdir -p "$work"
+cp -n "$src"/sample/* "$work"/ 2>/dev/null || true
+cd "$work"
+if [ -x "$src/build/quarn" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec "$src/build/quarn"
+fi
+[ -x "$src/build/quarn" ] && echo "No display available: profiling the sample texts headless."
+texts=$(ls "$work"/*.txt | grep -v -i -E '/basewrd[0-9]+\.txt$|_quarn\.txt$|/quarn\.txt$' || true)
+"$src/build/quarn-cli" profile --results "$work/sample_results.txt" --overwrite $texts
+echo
+echo "Results file: $work/sample_results_quarn.txt"

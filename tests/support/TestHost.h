@@ -1,0 +1,44 @@
+// A Host for tests: records message boxes, answers them from a script, keeps an input list.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "Host.h"
+#include "store/Messages.h"
+
+namespace quarn::testing {
+
+class TestHost : public Host {
+ public:
+  RunOptions options;
+  std::vector<std::string> inputLines;
+  std::string label4;
+  // Answers for coming message boxes, first first; when empty, `defaultAnswer`.
+  std::deque<bool> answers;
+  bool defaultAnswer = false;
+  struct Box {
+    std::string text;
+    bool withCancel;
+  };
+  std::vector<Box> boxes;
+  int progressNotifications = 0;
+
+  RunOptions Options() override { return options; }
+  std::vector<std::string> InputLines() override { return inputLines; }
+  void RemoveInputLine(size_t index) override {
+    if (index < inputLines.size()) inputLines.erase(inputLines.begin() + index);
+  }
+  void ResultsFileNameChanged(const std::string& name) override { label4 = name; }
+  void ProgressChanged(const ProgressLog&, size_t) override { ++progressNotifications; }
+  bool MessageBox(const std::string& text, bool withCancel) override {
+    boxes.push_back({text, withCancel});
+    if (answers.empty()) return defaultAnswer;
+    bool a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+};
+
+}  // namespace quarn::testing
