@@ -54,6 +54,8 @@ struct Engine {
   bool runFailed = false;
   // Set with runFailed when the failure has already been reported (the fatal node error).
   bool runErrorReported = false;
+  // Results files finished by the current press of Process Files.
+  int reportsWritten = 0;
 
   // Time of day in whole seconds since midnight; replaceable by tests.
   std::function<int()> clockSeconds;

@@ -1,0 +1,52 @@
+#include "CliHost.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+namespace quarn {
+
+void CliHost::RemoveInputLine(size_t index) {
+  if (index < inputLines.size())
+    inputLines.erase(inputLines.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+// Every line but the last is final (only the last line is ever extended), so those are printed
+// as soon as a newer line exists.
+void CliHost::ProgressChanged(const ProgressLog& log, size_t first) {
+  if (first < printed_) printed_ = first;  // cannot happen for final lines; be safe
+  while (printed_ + 1 < log.lines.size()) {
+    std::fwrite(log.lines[printed_].data(), 1, log.lines[printed_].size(), stdout);
+    std::fputc('\n', stdout);
+    ++printed_;
+  }
+}
+
+void CliHost::FlushProgress(const ProgressLog& log) {
+  while (printed_ < log.lines.size()) {
+    std::fwrite(log.lines[printed_].data(), 1, log.lines[printed_].size(), stdout);
+    std::fputc('\n', stdout);
+    ++printed_;
+  }
+  std::fflush(stdout);
+}
+
+bool CliHost::MessageBox(const std::string& text, bool withCancel) {
+  std::string shown = text;
+  for (char& c : shown)
+    if (c == '\r') c = '\n';
+  std::fflush(stdout);
+  std::cerr << "Quarn: " << shown << (withCancel ? " [OK/Cancel]" : " [OK]");
+  if (isatty(STDIN_FILENO)) {
+    std::cerr << " (o = OK, c = Cancel) ";
+    std::string reply;
+    if (!std::getline(std::cin, reply)) return false;
+    bool ok = !withCancel || reply.empty() || reply[0] == 'o' || reply[0] == 'O';
+    return ok;
+  }
+  bool ok = !withCancel || answerOk;
+  std::cerr << " -> " << (ok ? "OK" : "Cancel") << "\n";
+  return ok;
+}
+
+}  // namespace quarn

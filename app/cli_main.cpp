@@ -1,0 +1,219 @@
+// quarn-cli: Quarn without a window. `profile` is one press of Process Files; `movecopy` and
+// `headwords` are the OK actions of the two list dialogs.
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "CliHost.h"
+#include "Engine.h"
+#include "lists/HeadwordList.h"
+#include "lists/MoveCopy.h"
+#include "lists/StopList.h"
+#include "run/ProcessRun.h"
+#include "run/ResultsName.h"
+#include "store/Messages.h"
+
+namespace {
+
+using quarn::CliHost;
+using quarn::Engine;
+
+constexpr int kReportWritten = 0;
+constexpr int kStoppedAtCheck = 1;
+constexpr int kBadUsage = 2;
+constexpr int kIoFailure = 3;
+
+const char kUsage[] =
+    "usage:\n"
+    "  quarn-cli profile [options] FILE...\n"
+    "    --folder DIR       folder of the baseword files and quarn.txt (default: current)\n"
+    "    --results NAME     results file, named as File > Save names it\n"
+    "    --lists N          number of baseword files (default 3)\n"
+    "    --off K            untick Basewrd K On (K = 1..3; repeatable)\n"
+    "    --no-forms --no-numbers --no-others\n"
+    "    --sort alpha|freq|range|none   (default alpha)\n"
+    "    --batch --ignore-angle --update --zero --mark --overwrite\n"
+    "    --stop FILE        use the stop list in FILE\n"
+    "    --answer ok|cancel how message boxes are answered off a terminal (default cancel)\n"
+    "  quarn-cli movecopy [--folder DIR] [--from NAME] [--to NAME]\n"
+    "                     [--greater|--equal|--less] [--value TEXT] [--copy]\n"
+    "                     [--headwords-only] [--family-totals] [--no-append]\n"
+    "  quarn-cli headwords [--folder DIR] [--from NAME] [--to NAME]\n"
+    "exit status: 0 done, 1 stopped at a check, 2 bad usage, 3 input/output failure\n";
+
+int Usage(const std::string& problem) {
+  if (!problem.empty()) std::cerr << "quarn-cli: " << problem << "\n";
+  std::cerr << kUsage;
+  return kBadUsage;
+}
+
+// Reads the next argument as the value of option `name`.
+bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string* value) {
+  if (i + 1 >= args.size()) return false;
+  *value = args[++i];
+  return true;
+}
+
+// The BaseWrdNum rule: a text starting with a digit must be a whole number.
+bool ParseListCount(const std::string& text, int* count) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return false;
+  long long v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+    if (v > 99) return false;  // the field holds two characters
+  }
+  *count = static_cast<int>(v);
+  return true;
+}
+
+int Profile(const std::vector<std::string>& args) {
+  CliHost host;
+  Engine engine(host);
+  std::string folder, results, stopFile;
+  std::vector<std::string> files;
+  bool zero = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string v;
+    quarn::RunOptions& o = host.options;
+    if (a == "--folder") {
+      if (!TakeValue(args, i, &folder)) return Usage("--folder needs a folder");
+    } else if (a == "--results") {
+      if (!TakeValue(args, i, &results)) return Usage("--results needs a name");
+    } else if (a == "--lists") {
+      if (!TakeValue(args, i, &v)) return Usage("--lists needs a number");
+      if (!ParseListCount(v, &engine.ListCount))
+        return Usage("'" + v + "' is not a valid integer value");
+    } else if (a == "--off") {
+      if (!TakeValue(args, i, &v) || (v != "1" && v != "2" && v != "3"))
+        return Usage("--off takes 1, 2 or 3");
+      (v == "1" ? o.Basewrd1_on : v == "2" ? o.Basewrd2_on : o.Basewrd3_on) = false;
+    } else if (a == "--no-forms") {
+      o.Forms = false;
+    } else if (a == "--no-numbers") {
+      o.Writenumbers = false;
+    } else if (a == "--no-others") {
+      o.others = false;
+    } else if (a == "--sort") {
+      if (!TakeValue(args, i, &v)) return Usage("--sort needs alpha, freq, range or none");
+      o.sortbyalpha = v == "alpha";
+      o.sortbyfreq = v == "freq";
+      o.sortbyrange = v == "range";
+      if (v != "alpha" && v != "freq" && v != "range" && v != "none")
+        return Usage("--sort takes alpha, freq, range or none");
+    } else if (a == "--batch") {
+      o.BatchFiles = true;
+    } else if (a == "--ignore-angle") {
+      o.Ignore_Angle = true;
+    } else if (a == "--stop") {
+      if (!TakeValue(args, i, &stopFile)) return Usage("--stop needs a file");
+    } else if (a == "--update") {
+      o.Udate_Basewords = true;
+    } else if (a == "--zero") {
+      zero = true;
+    } else if (a == "--mark") {
+      o.Mark_Texts = true;
+    } else if (a == "--overwrite") {
+      o.Overwrite = true;
+    } else if (a == "--answer") {
+      if (!TakeValue(args, i, &v) || (v != "ok" && v != "cancel"))
+        return Usage("--answer takes ok or cancel");
+      host.answerOk = v == "ok";
+    } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+      return Usage("unknown option " + a);
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (zero && !host.options.Udate_Basewords)
+    return Usage("--zero needs --update (Zero BaseWords is only available with Update BaseWords)");
+  host.options.Zero_base = zero;
+  quarn::SetProgramFolder(engine, folder);
+  host.inputLines = files;
+
+  if (!results.empty()) {  // as File > Save chooses it
+    std::string name = quarn::SaveResultsName(results);
+    if (!engine.fs.FileExists(name) ||
+        host.MessageBox("File " + name + " exists. Overwrite?", true))
+      engine.ResultsFileName = name;
+  }
+  if (!stopFile.empty()) {  // as ticking Use Stop List and choosing the file
+    host.options.UseStopList = true;
+    if (!engine.fs.FileExists(stopFile)) host.MessageBox("File " + stopFile + " does not exist", false);
+    engine.stopList.emplace();
+    quarn::Status s = quarn::LoadStopList(engine, stopFile);
+    if (!s.ok()) quarn::ProgressMessage(engine, s.ToString(), "ERROR", 0);
+  }
+
+  quarn::Process_filesClick(engine);
+  host.FlushProgress(engine.progress);
+  if (engine.failed()) return kIoFailure;
+  if (engine.reportsWritten == 0) return kStoppedAtCheck;
+  if (!engine.ResultsFileName.empty())
+    std::cout << "Results file: " << engine.ResultsFileName << "\n";
+  return kReportWritten;
+}
+
+int MoveCopy(const std::vector<std::string>& args, bool headwordsDialog) {
+  CliHost host;
+  Engine engine(host);
+  std::string folder;
+  quarn::MoveCopySettings mc;
+  quarn::HeadwordListSettings hw;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string v;
+    if (a == "--folder") {
+      if (!TakeValue(args, i, &folder)) return Usage("--folder needs a folder");
+    } else if (a == "--from") {
+      if (!TakeValue(args, i, &v)) return Usage("--from needs a name");
+      mc.FileCopyFrom = hw.FileCopyFrom = v;
+    } else if (a == "--to") {
+      if (!TakeValue(args, i, &v)) return Usage("--to needs a name");
+      mc.FileCopyTo = hw.FileCopyTo = v;
+    } else if (!headwordsDialog && a == "--greater") {
+      mc.relation = quarn::MoveCopySettings::Relation::kGreaterThan;
+    } else if (!headwordsDialog && a == "--equal") {
+      mc.relation = quarn::MoveCopySettings::Relation::kEqualTo;
+    } else if (!headwordsDialog && a == "--less") {
+      mc.relation = quarn::MoveCopySettings::Relation::kLessThan;
+    } else if (!headwordsDialog && a == "--value") {
+      if (!TakeValue(args, i, &mc.FilterNum)) return Usage("--value needs a text");
+    } else if (!headwordsDialog && a == "--copy") {
+      mc.Copy_Words = true;
+    } else if (!headwordsDialog && a == "--headwords-only") {
+      mc.headwrds_only = true;
+    } else if (!headwordsDialog && a == "--family-totals") {
+      mc.usefamilytotal = true;
+    } else if (!headwordsDialog && a == "--no-append") {
+      mc.appendtofile = false;
+    } else {
+      return Usage("unknown argument " + a);
+    }
+  }
+  quarn::SetProgramFolder(engine, folder);
+  bool ok = headwordsDialog ? quarn::MakeHeadwordList(engine, hw)
+                            : quarn::MoveCopyBasewords(engine, mc);
+  host.FlushProgress(engine.progress);
+  return ok ? kReportWritten : kStoppedAtCheck;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return Usage("");
+  std::string command = args.front();
+  args.erase(args.begin());
+  if (command == "profile") return Profile(args);
+  if (command == "movecopy") return MoveCopy(args, false);
+  if (command == "headwords") return MoveCopy(args, true);
+  if (command == "--help" || command == "-h") {
+    std::cout << kUsage;
+    return 0;
+  }
+  return Usage("unknown command " + command);
+}

@@ -1,0 +1,225 @@
+// The FileSystem of the operating system, on POSIX calls.
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "FileSystem.h"
+
+namespace quarn {
+namespace {
+
+Status ErrnoStatus(const std::string& path, int err) {
+  return Status::IOError(path, std::strerror(err));
+}
+
+class PosixSequentialFile : public SequentialFile {
+ public:
+  PosixSequentialFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+  ~PosixSequentialFile() override { ::close(fd_); }
+  Status Read(size_t n, char* buf, size_t* got) override {
+    for (;;) {
+      ssize_t r = ::read(fd_, buf, n);
+      if (r >= 0) {
+        *got = static_cast<size_t>(r);
+        return Status::OK();
+      }
+      if (errno != EINTR) {
+        *got = 0;
+        return ErrnoStatus(path_, errno);
+      }
+    }
+  }
+
+ private:
+  std::string path_;
+  int fd_;
+};
+
+class PosixWritableFile : public WritableFile {
+ public:
+  PosixWritableFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+  ~PosixWritableFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Status Append(std::string_view data) override {
+    if (fd_ < 0) return Status::IOError(path_, "file is closed");
+    const char* p = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+      ssize_t w = ::write(fd_, p, left);
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        return ErrnoStatus(path_, errno);
+      }
+      p += w;
+      left -= static_cast<size_t>(w);
+    }
+    return Status::OK();
+  }
+  Status Flush() override { return Status::OK(); }  // writes go straight to the system
+  Status Sync() override {
+    if (fd_ < 0) return Status::IOError(path_, "file is closed");
+    if (::fsync(fd_) != 0) return ErrnoStatus(path_, errno);
+    return Status::OK();
+  }
+  Status Close() override {
+    if (fd_ < 0) return Status::OK();
+    int r = ::close(fd_);
+    fd_ = -1;
+    if (r != 0) return ErrnoStatus(path_, errno);
+    return Status::OK();
+  }
+
+ private:
+  std::string path_;
+  int fd_;
+};
+
+class PosixRecordFile : public RecordFile {
+ public:
+  PosixRecordFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+  ~PosixRecordFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Status ReadAt(uint64_t offset, size_t n, char* buf) override {
+    while (n > 0) {
+      ssize_t r = ::pread(fd_, buf, n, static_cast<off_t>(offset));
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        return ErrnoStatus(path_, errno);
+      }
+      if (r == 0) return Status::IOError(path_, "read past the end of the file");
+      buf += r;
+      n -= static_cast<size_t>(r);
+      offset += static_cast<uint64_t>(r);
+    }
+    return Status::OK();
+  }
+  Status WriteAt(uint64_t offset, const char* data, size_t n) override {
+    while (n > 0) {
+      ssize_t w = ::pwrite(fd_, data, n, static_cast<off_t>(offset));
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        return ErrnoStatus(path_, errno);
+      }
+      data += w;
+      n -= static_cast<size_t>(w);
+      offset += static_cast<uint64_t>(w);
+    }
+    return Status::OK();
+  }
+  Status Close() override {
+    if (fd_ < 0) return Status::OK();
+    int r = ::close(fd_);
+    fd_ = -1;
+    if (r != 0) return ErrnoStatus(path_, errno);
+    return Status::OK();
+  }
+
+ private:
+  std::string path_;
+  int fd_;
+};
+
+class PosixFileSystem : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) override {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+  bool DirectoryExists(const std::string& path) override {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+  Status NewSequentialFile(const std::string& path,
+                           std::unique_ptr<SequentialFile>* result) override {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return ErrnoStatus(path, errno);
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      return ErrnoStatus(path, EISDIR);
+    }
+    result->reset(new PosixSequentialFile(path, fd));
+    return Status::OK();
+  }
+  Status NewWritableFile(const std::string& path,
+                         std::unique_ptr<WritableFile>* result) override {
+    return OpenForWrite(path, O_TRUNC, result);
+  }
+  Status NewAppendableFile(const std::string& path,
+                           std::unique_ptr<WritableFile>* result) override {
+    return OpenForWrite(path, O_APPEND, result);
+  }
+  Status NewRecordFile(const std::string& path, std::unique_ptr<RecordFile>* result) override {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return ErrnoStatus(path, errno);
+    result->reset(new PosixRecordFile(path, fd));
+    return Status::OK();
+  }
+  Status RemoveFile(const std::string& path) override {
+    if (::unlink(path.c_str()) != 0) return ErrnoStatus(path, errno);
+    return Status::OK();
+  }
+  Status RenameFile(const std::string& from, const std::string& to) override {
+    if (::rename(from.c_str(), to.c_str()) != 0) return ErrnoStatus(from, errno);
+    return Status::OK();
+  }
+  Status ListDirectory(const std::string& dir, std::vector<std::string>* names) override {
+    names->clear();
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (d == nullptr) return ErrnoStatus(dir, errno);
+    while (struct dirent* entry = ::readdir(d)) {
+      std::string name = entry->d_name;
+      if (name != "." && name != "..") names->push_back(std::move(name));
+    }
+    ::closedir(d);
+    return Status::OK();
+  }
+  std::string CurrentDirectory() override {
+    std::string buf(4096, '\0');
+    if (::getcwd(buf.data(), buf.size()) == nullptr) return ".";
+    buf.resize(std::strlen(buf.c_str()));
+    return buf;
+  }
+
+ private:
+  static Status OpenForWrite(const std::string& path, int mode,
+                             std::unique_ptr<WritableFile>* result) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | mode, 0644);
+    if (fd < 0) return ErrnoStatus(path, errno);
+    result->reset(new PosixWritableFile(path, fd));
+    return Status::OK();
+  }
+};
+
+}  // namespace
+
+FileSystem* FileSystem::Default() {
+  static PosixFileSystem fs;
+  return &fs;
+}
+
+Status ReadFileToString(FileSystem& fs, const std::string& path, std::string* contents) {
+  contents->clear();
+  std::unique_ptr<SequentialFile> file;
+  Status s = fs.NewSequentialFile(path, &file);
+  if (!s.ok()) return s;
+  constexpr size_t kChunk = 1 << 16;
+  for (;;) {
+    size_t old = contents->size();
+    contents->resize(old + kChunk);
+    size_t got = 0;
+    s = file->Read(kChunk, contents->data() + old, &got);
+    contents->resize(old + got);
+    if (!s.ok() || got == 0) return s;
+  }
+}
+
+}  // namespace quarn

@@ -1,0 +1,154 @@
+#include "ProcessRun.h"
+
+#include <string>
+#include <vector>
+
+#include "../Engine.h"
+#include "../store/Messages.h"
+#include "../store/RunSetUp.h"
+#include "../store/TextScan.h"
+#include "Report.h"
+#include "ResultsName.h"
+
+namespace quarn {
+namespace {
+
+constexpr char kNoFiles[] = "No files selected for processing, cannot run";
+
+// Refuses what the store cannot hold, before anything is created. Returns true iff refused.
+bool RefuseBeyondLimits(Engine& e) {
+  const char* reason = nullptr;
+  if (e.ListCount > kMaxLists) {
+    reason = "Too many baseword files, cannot run";
+  } else if (!e.host.Options().BatchFiles) {
+    int files = 0;
+    for (const std::string& line : e.host.InputLines())
+      if (!line.empty()) ++files;
+    if (files > kMaxInputFiles) reason = "Too many files selected for processing, cannot run";
+  }
+  if (reason == nullptr) return false;
+  e.host.MessageBox(reason, false);
+  ProgressMessage(e, reason, "ERROR", 0);
+  return true;
+}
+
+// Removes missing files and the results file from the input list; stops the run when none
+// remain.
+void CheckInputList(Engine& e) {
+  std::vector<std::string> lines = e.host.InputLines();
+  if (lines.empty()) {
+    e.host.MessageBox(kNoFiles, false);
+    ProgressMessage(e, "No Files selected for processing cannot run", "ERROR", 0);
+    e.RunStopped = true;
+    return;
+  }
+  size_t i = 0;
+  while (i < lines.size()) {
+    const std::string line = lines[i];
+    const char* fault = nullptr;
+    if (!e.fs.FileExists(line))
+      fault = " not found";
+    else if (line == e.ResultsFileName)
+      fault = " same as results file";
+    if (fault == nullptr) {
+      ++i;
+      continue;
+    }
+    ProgressMessage(e, line + fault, "ERROR", 0);
+    e.host.RemoveInputLine(i);
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  if (lines.empty()) {
+    e.host.MessageBox(kNoFiles, false);
+    ProgressMessage(e, "No File\ts selected for processing cannot run", "ERROR", 0);
+    e.RunStopped = true;
+  }
+}
+
+// Names (with BatchFiles) and creates the results file when needed. Returns true iff the file
+// may be scanned.
+bool CheckResultsFile(Engine& e, const std::string& inputPath) {
+  if (e.options.BatchFiles) {
+    e.ResultsFileName = BatchResultsName(inputPath);
+    e.host.ResultsFileNameChanged(e.ResultsFileName);
+  }
+  if (e.ResultsFileName.empty()) {
+    e.host.MessageBox("No save file selected, cannot run", false);
+    ProgressMessage(e, "Save File not set, cannot run", "ERROR", 0);
+    e.RunStopped = true;
+    return false;
+  }
+  if (!e.ResultsFileOpen) {
+    Status s = TextWriter::Open(e.fs, e.ResultsFileName, false, &e.resultsFile);
+    if (!s.ok()) {
+      e.Fail(s);
+      return false;
+    }
+    e.ResultsFileOpen = true;
+  }
+  return true;
+}
+
+// The next input file of the list, or false when there is none.
+bool NextInputFile(Engine& e, std::string* path) {
+  std::vector<std::string> lines = e.host.InputLines();
+  if (e.FileNumber < 0 || static_cast<size_t>(e.FileNumber) >= lines.size()) return false;
+  const std::string& line = lines[static_cast<size_t>(e.FileNumber)];
+  if (line.empty()) return false;
+  *path = line;
+  ++e.FileNumber;
+  return true;
+}
+
+// Ends a failed run: the "ERROR" line (unless already given), the error box, the results file
+// closed so the next press starts cleanly.
+void ReportFailure(Engine& e) {
+  const std::string text = e.runError.ToString();
+  if (!e.runErrorReported) ProgressMessage(e, text, "ERROR", 0);
+  if (e.resultsFile) e.resultsFile->Close();
+  e.resultsFile.reset();
+  e.ResultsFileOpen = false;
+  e.host.MessageBox(text, false);
+}
+
+}  // namespace
+
+void Process_filesClick(Engine& e) {
+  e.runFailed = false;
+  e.runErrorReported = false;
+  e.runError = Status::OK();
+  e.reportsWritten = 0;
+  e.StartSeconds = e.clockSeconds();
+  e.FileNumber = 0;
+  e.RunStopped = false;
+  if (RefuseBeyondLimits(e)) return;
+
+  SetUpRun(e);
+  if (!e.failed()) CheckInputList(e);
+  if (e.RunStopped || e.failed()) {
+    if (e.failed()) ReportFailure(e);
+    CleanUpRun(e);
+    return;
+  }
+
+  std::string path;
+  while (!e.failed() && NextInputFile(e, &path) && CheckResultsFile(e, path)) {
+    ScanInputFile(e, path);
+    if (e.failed() || !e.options.BatchFiles) continue;
+    ProduceReport(e);
+    CleanUpRun(e);
+    if (e.failed()) break;
+    SetUpRun(e);
+    if (e.RunStopped) break;  // a baseword file went missing between two files
+  }
+  if (!e.failed() && !e.RunStopped && !e.options.BatchFiles) ProduceReport(e);
+  if (e.failed()) ReportFailure(e);
+  if (e.ResultsFileOpen) {  // a check stopped the run with the results file open
+    e.resultsFile->Close();
+    e.resultsFile.reset();
+    e.ResultsFileOpen = false;
+  }
+  CleanUpRun(e);
+}
+
+}  // namespace quarn

@@ -1,0 +1,95 @@
+#include "LineReader.h"
+
+#include <cstring>
+
+namespace quarn {
+namespace {
+constexpr size_t kBlockSize = 1 << 18;
+}
+
+LineReader::LineReader(std::unique_ptr<SequentialFile> file, std::string path)
+    : file_(std::move(file)), path_(std::move(path)) {}
+
+Status LineReader::Open(FileSystem& fs, const std::string& path,
+                        std::unique_ptr<LineReader>* result) {
+  std::unique_ptr<SequentialFile> file;
+  Status s = fs.NewSequentialFile(path, &file);
+  if (!s.ok()) return s;
+  result->reset(new LineReader(std::move(file), path));
+  return Status::OK();
+}
+
+// Appends the next block to the unread part of the buffer. Returns false at the end or on a
+// failure.
+bool LineReader::Fill() {
+  if (eof_ || !status_.ok()) return false;
+  if (pos_ > 0) {
+    buffer_.erase(0, pos_);
+    pos_ = 0;
+  }
+  size_t old = buffer_.size();
+  buffer_.resize(old + kBlockSize);
+  size_t got = 0;
+  status_ = file_->Read(kBlockSize, buffer_.data() + old, &got);
+  buffer_.resize(old + got);
+  if (!status_.ok() || got == 0) {
+    eof_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool LineReader::Next(std::string* line) {
+  if (!status_.ok()) return false;
+  size_t scanFrom = pos_;
+  for (;;) {
+    if (skipLf_ && pos_ < buffer_.size()) {
+      if (buffer_[pos_] == '\n') ++pos_;
+      skipLf_ = false;
+      scanFrom = pos_;
+    }
+    if (!skipLf_) {
+      const char* begin = buffer_.data() + scanFrom;
+      size_t n = buffer_.size() - scanFrom;
+      const char* end = nullptr;
+      for (size_t i = 0; i < n; ++i) {
+        if (begin[i] == '\n' || begin[i] == '\r') {
+          end = begin + i;
+          break;
+        }
+      }
+      if (end != nullptr) {
+        size_t at = static_cast<size_t>(end - buffer_.data());
+        line->assign(buffer_, pos_, at - pos_);
+        pos_ = at + 1;
+        if (*end == '\r') skipLf_ = true;
+        return true;
+      }
+      scanFrom = buffer_.size();
+    }
+    size_t consumedBefore = pos_;
+    if (!Fill()) {
+      if (!status_.ok()) return false;
+      if (pos_ < buffer_.size()) {  // a last line without a line end
+        line->assign(buffer_, pos_, std::string::npos);
+        pos_ = buffer_.size();
+        return true;
+      }
+      return false;
+    }
+    // Fill moved the unread part to the front of the buffer.
+    scanFrom -= consumedBefore;
+  }
+}
+
+Status ReadAllLines(FileSystem& fs, const std::string& path, std::vector<std::string>* lines) {
+  lines->clear();
+  std::unique_ptr<LineReader> reader;
+  Status s = LineReader::Open(fs, path, &reader);
+  if (!s.ok()) return s;
+  std::string line;
+  while (reader->Next(&line)) lines->push_back(line);
+  return reader->status();
+}
+
+}  // namespace quarn

@@ -1,0 +1,62 @@
+#include "TextWriter.h"
+
+namespace quarn {
+namespace {
+constexpr size_t kBufferSize = 1 << 16;
+}
+
+TextWriter::TextWriter(std::unique_ptr<WritableFile> file, std::string path)
+    : file_(std::move(file)), path_(std::move(path)) {
+  buffer_.reserve(kBufferSize);
+}
+
+TextWriter::~TextWriter() { Close(); }
+
+Status TextWriter::Open(FileSystem& fs, const std::string& path, bool append,
+                        std::unique_ptr<TextWriter>* result) {
+  std::unique_ptr<WritableFile> file;
+  Status s = append ? fs.NewAppendableFile(path, &file) : fs.NewWritableFile(path, &file);
+  if (!s.ok()) return s;
+  result->reset(new TextWriter(std::move(file), path));
+  return Status::OK();
+}
+
+void TextWriter::Write(std::string_view text) {
+  if (!status_.ok() || closed_) return;
+  if (buffer_.size() + text.size() > kBufferSize) {
+    Drain();
+    if (text.size() >= kBufferSize) {
+      if (status_.ok()) status_ = file_->Append(text);
+      return;
+    }
+  }
+  buffer_.append(text);
+}
+
+void TextWriter::WriteLine(std::string_view text) {
+  Write(text);
+  Write("\r\n");
+}
+
+void TextWriter::Drain() {
+  if (!buffer_.empty() && status_.ok()) status_ = file_->Append(buffer_);
+  buffer_.clear();
+}
+
+Status TextWriter::Flush() {
+  if (closed_) return status_;
+  Drain();
+  if (status_.ok()) status_ = file_->Flush();
+  return status_;
+}
+
+Status TextWriter::Close() {
+  if (closed_) return status_;
+  Drain();
+  Status s = file_->Close();
+  if (status_.ok()) status_ = s;
+  closed_ = true;
+  return status_;
+}
+
+}  // namespace quarn
