@@ -1,0 +1,199 @@
+// The checks of a press of Process Files, its lifecycle, and how it ends on a failure.
+#include "run/ProcessRun.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "RunFixture.h"
+
+namespace quarn::testing {
+namespace {
+
+class ProcessRunTest : public RunFixture {
+ protected:
+  void SetUp() override {
+    Put("BASEWRD1.txt", "THE 0\n");
+    Put("BASEWRD2.txt", "CAT 0\n");
+    Put("BASEWRD3.txt", "SAT 0\n");
+    Put("a.txt", "The cat sat.\n");
+  }
+};
+
+TEST_F(ProcessRunTest, EmptyInputListStopsWithOneBoxAndNothingOnDisk) {
+  Run({});
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "No files selected for processing, cannot run");
+  EXPECT_FALSE(host.boxes[0].withCancel);
+  EXPECT_EQ(Log(), std::vector<std::string>{"ERROR No Files selected for processing cannot run"});
+  EXPECT_FALSE(Exists(dir.File("out_quarn.txt")));
+  EXPECT_TRUE(ScratchFilesGone());
+}
+
+TEST_F(ProcessRunTest, MissingFilesAreReportedAndRemovedWithoutSkipping) {
+  Run({"gone1.txt", "gone2.txt", "a.txt", ""});
+  EXPECT_EQ(Log()[0], "ERROR " + dir.File("gone1.txt") + " not found");
+  EXPECT_EQ(Log()[1], "ERROR " + dir.File("gone2.txt") + " not found");
+  EXPECT_EQ(Log()[2], "ERROR  not found");  // the empty line
+  EXPECT_EQ(host.inputLines, std::vector<std::string>{dir.File("a.txt")});
+  EXPECT_TRUE(Exists(dir.File("out_quarn.txt")));
+  EXPECT_TRUE(ScratchFilesGone());
+}
+
+TEST_F(ProcessRunTest, FolderCountsAsNotFound) {
+  ASSERT_EQ(mkdir(dir.File("sub").c_str(), 0755), 0);
+  Run({"sub", "a.txt"});
+  EXPECT_EQ(Log()[0], "ERROR " + dir.File("sub") + " not found");
+}
+
+TEST_F(ProcessRunTest, OnlyLineIsTheResultsFile) {
+  Put("out_quarn.txt", "old results\n");
+  Run({"out_quarn.txt"});
+  EXPECT_EQ(Log()[0], "ERROR " + dir.File("out_quarn.txt") + " same as results file");
+  EXPECT_EQ(Log()[1], "ERROR No File\ts selected for processing cannot run");
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "No files selected for processing, cannot run");
+  EXPECT_EQ(ReadFile(dir.File("out_quarn.txt")), "old results\n");
+}
+
+TEST_F(ProcessRunTest, NoResultsFileChosen) {
+  Run({"a.txt"}, "");
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "No save file selected, cannot run");
+  EXPECT_EQ(Log().back(), "ERROR Save File not set, cannot run");
+  EXPECT_TRUE(ScratchFilesGone());
+}
+
+TEST_F(ProcessRunTest, MissingBasewordFileWithRepairCancelled) {
+  std::remove(dir.File("BASEWRD2.txt").c_str());
+  std::remove(dir.File("BASEWRD3.txt").c_str());
+  Put("BASEWRD3.doc", "SAT 0\n");
+  host.answers = {false};
+  Run({"a.txt"});
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text,
+            "The file BASEWRD3.txt\rseems to be called: BASEWRD3.doc\rWould you like me to fix this?");
+  EXPECT_EQ(Log()[0], "ERROR " + dir.path() + "BASEWRD2.txt not found, cannot run");
+  EXPECT_EQ(Log()[1], "ERROR " + dir.path() + "BASEWRD3.txt not found, cannot run");
+  EXPECT_FALSE(Exists(dir.File("out_quarn.txt")));
+  EXPECT_TRUE(ScratchFilesGone());
+  EXPECT_TRUE(Exists(dir.File("BASEWRD3.doc")));
+}
+
+TEST_F(ProcessRunTest, MissingBasewordFileRepairedWithOk) {
+  std::rename(dir.File("BASEWRD3.txt").c_str(), dir.File("BASEWRD3.doc").c_str());
+  host.answers = {true};
+  Run({"a.txt"});
+  EXPECT_TRUE(Exists(dir.File("BASEWRD3.txt")));
+  EXPECT_TRUE(Exists(dir.File("out_quarn.txt")));
+  EXPECT_EQ(engine.reportsWritten, 1);
+}
+
+TEST_F(ProcessRunTest, BasewordNamesFoundInAnyCase) {
+  std::rename(dir.File("BASEWRD2.txt").c_str(), dir.File("basewrd2.TXT").c_str());
+  Run({"a.txt"});
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(engine.counters.ListTokens[2], 1);
+}
+
+TEST_F(ProcessRunTest, TooManyListsRefusedBeforeAnythingIsCreated) {
+  engine.ListCount = 65;
+  Run({"a.txt"});
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "Too many baseword files, cannot run");
+  EXPECT_EQ(Log(), std::vector<std::string>{"ERROR Too many baseword files, cannot run"});
+  EXPECT_FALSE(Exists(dir.File("out_quarn.txt")));
+  EXPECT_TRUE(ScratchFilesGone());
+}
+
+TEST_F(ProcessRunTest, MoreThan64FilesRefusedUnlessBatch) {
+  std::vector<std::string> names(65, "a.txt");
+  Run(names);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "Too many files selected for processing, cannot run");
+  EXPECT_FALSE(Exists(dir.File("out_quarn.txt")));
+
+  host.boxes.clear();
+  host.options.BatchFiles = true;
+  Run(names, "");
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(engine.reportsWritten, 65);
+  EXPECT_TRUE(ScratchFilesGone());
+}
+
+TEST_F(ProcessRunTest, SameFileTwiceCountsAsTwoFiles) {
+  Run({"a.txt", "a.txt"});
+  EXPECT_EQ(engine.FileNumber, 2);
+  EXPECT_EQ(engine.counters.TotalTokens, 6);
+  std::vector<std::string> lines = ResultLines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "     3\tWords appear in  2 input files"),
+            lines.end());
+}
+
+TEST_F(ProcessRunTest, SecondPressStartsAfreshAndAppendsToTheLog) {
+  Run({"a.txt"});
+  size_t firstRunLines = Log().size();
+  std::string first = ReadFile(dir.File("out_quarn.txt"));
+  Run({"a.txt"});
+  EXPECT_EQ(Log().size(), 2 * firstRunLines);
+  EXPECT_EQ(ReadFile(dir.File("out_quarn.txt")), first);
+  EXPECT_EQ(engine.counters.TotalTokens, 3);
+}
+
+TEST_F(ProcessRunTest, ResultsFolderMissingEndsRunCleanlyAndNextRunWorks) {
+  Run({"a.txt"}, "nofolder/out_quarn.txt");
+  EXPECT_TRUE(engine.failed());
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_NE(host.boxes[0].text.find(dir.File("nofolder/out_quarn.txt")), std::string::npos);
+  EXPECT_EQ(Log().back().rfind("ERROR " + dir.File("nofolder/out_quarn.txt") + ": ", 0), 0u);
+  EXPECT_FALSE(engine.ResultsFileOpen);
+  EXPECT_TRUE(ScratchFilesGone());
+
+  Run({"a.txt"});
+  EXPECT_FALSE(engine.failed());
+  EXPECT_EQ(engine.reportsWritten, 1);
+}
+
+TEST_F(ProcessRunTest, InputVanishingAfterTheCheckEndsTheRun) {
+  // Not readable: permissions (skipped when running as root, who reads anything).
+  if (geteuid() == 0) GTEST_SKIP() << "root reads unreadable files";
+  Put("locked.txt", "words\n");
+  chmod(dir.File("locked.txt").c_str(), 0);
+  Run({"a.txt", "locked.txt"});
+  EXPECT_TRUE(engine.failed());
+  EXPECT_FALSE(engine.ResultsFileOpen);
+  EXPECT_TRUE(ScratchFilesGone());
+}
+
+TEST_F(ProcessRunTest, ScratchFolderNotWritable) {
+  engine.ScratchFolder = dir.File("missing/");
+  Run({"a.txt"});
+  EXPECT_TRUE(engine.failed());
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(Log().back().rfind("ERROR " + dir.File("missing/temp$$$.dvp"), 0), 0u);
+  EXPECT_FALSE(Exists(dir.File("out_quarn.txt")));
+}
+
+TEST_F(ProcessRunTest, BatchRunStopsWhenAListVanishesBetweenFiles) {
+  host.options.BatchFiles = true;
+  Put("b.txt", "more words\n");
+  // The first report's clean-up is followed by a set-up that finds BASEWRD3.txt gone.
+  host.inputLines = {dir.File("a.txt"), dir.File("b.txt")};
+  engine.ResultsFileName.clear();
+  int calls = 0;
+  engine.clockSeconds = [&] {
+    // The clock is read at the press and at each report's end: remove the list after report 1.
+    if (++calls == 2) std::remove(dir.File("BASEWRD3.txt").c_str());
+    return 1000;
+  };
+  Process_filesClick(engine);
+  EXPECT_TRUE(Exists(dir.File("a_quarn.txt")));
+  EXPECT_FALSE(Exists(dir.File("b_quarn.txt")));
+  EXPECT_EQ(Log().back(), "ERROR " + dir.path() + "BASEWRD3.txt not found, cannot run");
+  EXPECT_TRUE(ScratchFilesGone());
+}
+
+}  // namespace
+}  // namespace quarn::testing
