@@ -1,0 +1,197 @@
+#include "ListWriters.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "../Engine.h"
+#include "../store/TextWriter.h"
+#include "../store/WordTree.h"
+
+namespace quarn {
+
+namespace {
+
+constexpr size_t kWordColumns = 30;
+constexpr int kFirstFamilyCode = 100;
+
+// Decimal, right-aligned in 6 columns; wider numbers in full.
+std::string NumberCell(int32_t value) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%6d", static_cast<int>(value));
+  return buf;
+}
+
+// The files whose counts a row shows: 1..FileNumber, within the 64 slots of a record.
+int ReportFiles(const Engine& e) {
+  if (e.FileNumber < 0) return 0;
+  return e.FileNumber < kMaxInputFiles ? e.FileNumber : kMaxInputFiles;
+}
+
+// TAB and "    F<k>" for every file column of the section.
+void AppendFileHeaders(const Engine& e, std::string& line) {
+  int files = e.options.BatchFiles ? 1 : ReportFiles(e);
+  for (int k = 1; k <= files; ++k) {
+    line += "\t    F";
+    line += std::to_string(k);
+  }
+}
+
+int RowRange(const Engine& e, const TreeNode& r) {
+  if (e.options.BatchFiles) return r.FileCounts(1) > 0 ? 1 : 0;
+  int range = 0;
+  for (int k = 1; k <= ReportFiles(e); ++k) {
+    if (r.FileCounts(k) > 0) ++range;
+  }
+  return range;
+}
+
+// A range outside the table's 1..64 (0 for a row without counts) has no entry to add to.
+void CountRange(RunCounters::PerRange& table, int range) {
+  if (range >= 1 && range <= kMaxInputFiles) ++table[range];
+}
+
+// False, with the run failed, when there is no scratch file to write into.
+bool ScratchReady(Engine& e) {
+  if (e.failed()) return false;
+  if (e.scratchFile) return true;
+  e.Fail(Status::IOError(e.ScratchFilePath(), "file not open"));
+  return false;
+}
+
+void CheckScratch(Engine& e) {
+  if (!e.scratchFile->status().ok()) e.Fail(e.scratchFile->status());
+}
+
+void WriteScratchLine(Engine& e, std::string_view line) {
+  if (e.failed()) return;
+  e.scratchFile->WriteLine(line);
+  CheckScratch(e);
+}
+
+// One type or family row; FileRange is computed into the caller's copy only.
+void WriteRow(Engine& e, TreeNode& record, bool family) {
+  if (e.failed()) return;
+  record.FileRange = RowRange(e, record);
+  CountRange(family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable, record.FileRange);
+  std::string line(record.Word());
+  if (e.options.Writenumbers) {
+    line.append(line.size() < kWordColumns ? kWordColumns - line.size() : 1, ' ');
+    line += '\t';
+    line += NumberCell(record.FileRange);
+    line += '\t';
+    line += NumberCell(record.Frequency);
+    if (family) {
+      line += '\t';
+      line += NumberCell(record.FamilyFrequency);
+    }
+    int files = e.options.BatchFiles ? 1 : ReportFiles(e);
+    for (int k = 1; k <= files; ++k) {
+      line += '\t';
+      line += NumberCell(record.FileCounts(k));
+    }
+  }
+  WriteScratchLine(e, line);
+}
+
+}  // namespace
+
+bool inlist(const TreeNode& record, int list) {
+  return record.WordLength > 0 && record.ListCode == list;
+}
+
+void listtypes(Engine& e, int list) {
+  if (!ScratchReady(e)) return;
+  WriteScratchLine(e, "");
+  std::string header = "TYPE" + std::string(26, ' ') + "\t RANGE\t  FREQ";
+  AppendFileHeaders(e, header);
+  WriteScratchLine(e, header);
+  if (e.options.sortbyalpha) {
+    for (int c = 1; c < static_cast<int>(e.tree.WordRoots.size()) && !e.failed(); ++c) {
+      writetypelist(e, e.tree.WordRoots[c], list);
+    }
+  } else {
+    dumpsort(e, list);
+  }
+  WriteScratchLine(e, "");
+}
+
+void listfamilies(Engine& e, int list) {
+  if (!ScratchReady(e)) return;
+  std::string header = "\t RANGE\tTYFREQ\tFAFREQ";
+  AppendFileHeaders(e, header);
+  WriteScratchLine(e, header);
+  if (e.options.sortbyalpha) {
+    for (int c = 1; c < static_cast<int>(e.tree.FamilyRoots.size()) && !e.failed(); ++c) {
+      writefamlist(e, e.tree.FamilyRoots[c], list);
+    }
+  } else {
+    dumpsort(e, list);
+  }
+  WriteScratchLine(e, "");
+}
+
+// Node 0 is never a record, so a root or link below 1 is an empty tree like -1.
+void writetypelist(Engine& e, int32_t root, int list) {
+  if (root < 1 || !ScratchReady(e)) return;
+  TreeNode record;
+  ReadNode(e, root, "writetypelist", &record);
+  writetypelist(e, record.Left, list);
+  if (inlist(record, list) && record.Frequency > 0) WriteRow(e, record, false);
+  writetypelist(e, record.Right, list);
+}
+
+void writefamlist(Engine& e, int32_t root, int list) {
+  if (root < 1 || !ScratchReady(e)) return;
+  TreeNode record;
+  ReadNode(e, root, "writefamlist", &record);
+  writefamlist(e, record.Left, list);
+  if (inlist(record, list) && record.FamilyFrequency > 0) WriteRow(e, record, true);
+  writefamlist(e, record.Right, list);
+}
+
+void dumpsort(Engine& e, int list) {
+  if (!ScratchReady(e)) return;
+  TreeNode record;
+  for (int32_t n = 1; n <= e.tree.NodeCount && !e.failed(); ++n) {
+    ReadNode(e, n, "dump sort", &record);
+    if (record.ListCode != list) continue;
+    if (list < kFirstFamilyCode) {
+      if (inlist(record, list) && record.Frequency > 0) WriteRow(e, record, false);
+    } else {
+      if (inlist(record, list) && record.FamilyFrequency > 0) WriteRow(e, record, true);
+    }
+  }
+}
+
+std::string percentcell(int32_t part, int32_t whole) {
+  if (whole == 0) return " 0.00";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%5.2f",
+                static_cast<double>(part) / static_cast<double>(whole) * 100.0);
+  return buf;
+}
+
+void elapsedtext(int32_t seconds, std::string& text) {
+  text += std::to_string(seconds);
+  text += " Seconds";
+  if (seconds <= 60) return;
+  text += " or ";
+  if (seconds > 86400) {
+    int32_t days = seconds / 86400;
+    text += std::to_string(days) + " Days ";
+    seconds -= days * 86400;
+  }
+  if (seconds > 3600) {
+    int32_t hours = seconds / 3600;
+    text += std::to_string(hours) + (hours == 1 ? " Hour " : " Hours ");
+    seconds -= hours * 3600;
+  }
+  if (seconds > 60) {
+    int32_t minutes = seconds / 60;
+    text += std::to_string(minutes) + (minutes == 1 ? " Minute " : " Minutes ");
+    seconds -= minutes * 60;
+  }
+  text += std::to_string(seconds) + " Seconds ";
+}
+
+}  // namespace quarn
