@@ -1,0 +1,71 @@
+#include "lists/BasewordName.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Engine.h"
+#include "FileSystem.h"
+#include "store/Messages.h"
+
+namespace quarn {
+
+namespace {
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
+// The folder's entry names in byte order, so that the choice among several candidates does not
+// depend on the order the system lists them in. Empty when the folder cannot be listed.
+std::vector<std::string> SortedNames(FileSystem& fs, const std::string& folder) {
+  std::vector<std::string> names;
+  if (!fs.ListDirectory(folder, &names).ok()) return {};
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+std::string BasewordFileName(int n) { return "BASEWRD" + std::to_string(n) + ".txt"; }
+
+std::optional<std::string> FindFileNoCase(FileSystem& fs, const std::string& folder,
+                                          const std::string& name) {
+  if (fs.FileExists(folder + name)) return folder + name;
+  for (const std::string& entry : SortedNames(fs, folder)) {
+    if (EqualNoCase(entry, name) && fs.FileExists(folder + entry)) return folder + entry;
+  }
+  return std::nullopt;
+}
+
+bool RepairBasewordName(Engine& e, const std::string& folder, const std::string& base) {
+  std::string candidate;
+  for (const std::string& entry : SortedNames(e.fs, folder)) {
+    if (entry.size() > base.size() && entry[base.size()] == '.' &&
+        EqualNoCase(std::string_view(entry).substr(0, base.size()), base) &&
+        e.fs.FileExists(folder + entry)) {
+      candidate = entry;
+      break;
+    }
+  }
+  if (candidate.empty()) return true;
+
+  const std::string target = base + ".txt";
+  const std::string question = "The file " + target + "\r" + "seems to be called: " + candidate +
+                               "\r" + "Would you like me to fix this?";
+  if (!e.host.MessageBox(question, true)) return true;
+
+  if (!e.fs.RenameFile(folder + candidate, folder + target).ok()) {
+    ProgressMessage(e, "Couldn't Rename " + candidate + "cannot run", "ERROR", 0);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace quarn

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Engine.h"
+#include "TempDir.h"
+#include "TestHost.h"
+#include "lists/BasewordLoader.h"
+#include "lists/CharClassTable.h"
+#include "lists/StopList.h"
+#include "store/WordEntry.h"
+#include "store/WordTree.h"
+
+namespace quarn {
+namespace {
+
+using testing::TempDir;
+using testing::TestHost;
+using testing::WriteFile;
+using Entries = std::vector<std::string>;
+
+class StopListTest : public ::testing::Test {
+ protected:
+  StopListTest() : e(host) {
+    SetProgramFolder(e, dir.path());
+    e.ScratchFolder = dir.path();
+    EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
+    e.tree.recordFileOpen = true;
+    ResetStore(e.tree);
+    e.classes = DefaultCharClassTable();
+    e.FileNumber = 1;
+  }
+
+  void Occur(const std::string& word, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+      addtowrdlist(e, e.tree.WordRoots[static_cast<unsigned char>(word[0])], word, e.tree.wordGrow);
+      e.counters.TotalTokens += 1;  // as the scanner counts
+    }
+  }
+  int32_t Code(const std::string& word) {
+    TreeNode node{};
+    checklist(e, e.tree.WordRoots[static_cast<unsigned char>(word[0])], word, &node);
+    return node.ListCode;
+  }
+  void UseStopWords(const Entries& words) {
+    e.stopList.emplace();
+    for (const std::string& w : words) e.stopList->Add(w);
+  }
+
+  TestHost host;
+  TempDir dir;
+  Engine e;
+};
+
+TEST(StopListEntries, SortedWithoutDuplicates) {
+  StopList list;
+  list.Add("THE");
+  list.Add("AND");
+  list.Add("THE");
+  list.Add("");
+  list.Add("\xC9TAT");  // sorts by unsigned byte, after every ASCII entry
+  list.Add("A");
+  Entries expected = {"", "A", "AND", "THE", "\xC9TAT"};
+  EXPECT_EQ(list.entries(), expected);
+  EXPECT_TRUE(list.Contains("AND"));
+  EXPECT_TRUE(list.Contains("\xC9TAT"));
+  EXPECT_FALSE(list.Contains("AN"));
+  EXPECT_FALSE(list.Contains("ANDY"));
+  EXPECT_FALSE(list.Contains("Z"));
+}
+
+TEST_F(StopListTest, AbsentListHoldsNothing) {
+  EXPECT_FALSE(InStopList(e, "THE"));
+  EXPECT_FALSE(InStopList(e, ""));
+  e.stopList.emplace();
+  EXPECT_FALSE(InStopList(e, "THE"));
+}
+
+TEST_F(StopListTest, LoadKeepsLinesAsWrittenUpperCased) {
+  const std::string long35 = "abcdefghijklmnopqrstuvwxyzabcdefghi";
+  WriteFile(dir.File("stop.txt"),
+            "the\r\nThe \r\n the\nTHE\r#Note\r\n\r\n" + long35 + "\r\n\xE9t\xE9\r\nand");
+  e.stopList.emplace();
+  ASSERT_TRUE(LoadStopList(e, dir.File("stop.txt")).ok());
+  Entries expected = {"",    " THE", "#NOTE", "ABCDEFGHIJKLMNOPQRSTUVWXYZABCD",
+                      "AND", "THE",  "THE ",  "\xC9T\xC9"};
+  EXPECT_EQ(e.stopList->entries(), expected);
+  EXPECT_TRUE(InStopList(e, "THE"));
+  EXPECT_TRUE(InStopList(e, "ABCDEFGHIJKLMNOPQRSTUVWXYZABCD"));
+  EXPECT_FALSE(InStopList(e, "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHI"));
+}
+
+TEST_F(StopListTest, MissingFileFailsAndLeavesListEmpty) {
+  e.stopList.emplace();
+  Status s = LoadStopList(e, dir.File("nothere.txt"));
+  EXPECT_FALSE(s.ok());
+  EXPECT_EQ(s.path(), dir.File("nothere.txt"));
+  ASSERT_TRUE(e.stopList.has_value());
+  EXPECT_EQ(e.stopList->size(), 0u);
+}
+
+TEST_F(StopListTest, UntrimmedEntriesMatchNothing) {
+  Occur("THE", 2);
+  WriteFile(dir.File("stop.txt"), " the\r\nThe \r\n");
+  e.stopList.emplace();
+  ASSERT_TRUE(LoadStopList(e, dir.File("stop.txt")).ok());
+  ApplyStopList(e);
+  EXPECT_EQ(Code("THE"), kNoListCode);
+  EXPECT_EQ(e.counters.TotalTokens, 2);
+  EXPECT_EQ(e.counters.OtherTypes, 1);
+}
+
+TEST_F(StopListTest, LongStopLineMatchesTheKeptWord) {
+  // The scanner keeps the first 30 letters of a longer word.
+  const std::string kept = "ABCDEFGHIJKLMNOPQRSTUVWXYZABCD";
+  Occur(kept);
+  WriteFile(dir.File("stop.txt"), "abcdefghijklmnopqrstuvwxyzabcdXYZZY\r\n");
+  e.stopList.emplace();
+  ASSERT_TRUE(LoadStopList(e, dir.File("stop.txt")).ok());
+  ApplyStopList(e);
+  EXPECT_EQ(Code(kept), kStopListCode);
+  EXPECT_EQ(e.counters.TotalTokens, 0);
+}
+
+TEST_F(StopListTest, ApplyMovesOnlyWordsInNoList) {
+  Occur("THE", 3);
+  e.FileNumber = 2;
+  Occur("THE");
+  Occur("CAT", 2);
+  Occur("AND", 2);
+  // AND belongs to list 1 (with a family record AND, code 100) before the stop list acts.
+  LoadBasewordFile(e, 1, {"AND"});
+  ASSERT_EQ(e.counters.TotalTokens, 8);
+  ASSERT_EQ(e.counters.OtherTypes, 2);
+  ASSERT_EQ(e.tree.NodeCount, 4);
+  UseStopWords({"THE", "AND", "CAT "});
+
+  ApplyStopList(e);
+
+  EXPECT_EQ(Code("THE"), kStopListCode);
+  EXPECT_EQ(Code("AND"), 1);
+  EXPECT_EQ(Code("CAT"), kNoListCode);
+  TreeNode family{};
+  checklist(e, e.tree.FamilyRoots['A'], "AND", &family);
+  EXPECT_EQ(family.ListCode, 100);
+  EXPECT_EQ(e.counters.OtherTypes, 1);
+  EXPECT_EQ(e.counters.TotalTokens, 4);  // THE's 3 + 1 occurrences taken out
+  EXPECT_EQ(e.counters.ListTokens[kStopListCode], 0);
+}
+
+TEST_F(StopListTest, ApplyPassesOverTheAppendedBlankRecord) {
+  Occur("ZOO");
+  Occur("THE", 2);
+  // A sort appends a blank record; it is passed over.
+  TreeNode blank = MakeBlankNode();
+  e.tree.NodeCount += 1;
+  WriteNode(e, e.tree.NodeCount, blank);
+  UseStopWords({"THE", "ZOO", ""});
+  ApplyStopList(e);
+  EXPECT_EQ(Code("THE"), kStopListCode);
+  EXPECT_EQ(Code("ZOO"), kStopListCode);
+  EXPECT_EQ(e.counters.TotalTokens, 0);
+  EXPECT_EQ(e.counters.OtherTypes, 0);
+  TreeNode last{};
+  ReadNode(e, 3, "test", &last);
+  EXPECT_NE(last.ListCode, kStopListCode);
+}
+
+}  // namespace
+}  // namespace quarn
