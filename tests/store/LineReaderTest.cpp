@@ -21,7 +21,7 @@ TEST(LineReaderTest, LineEnds) {
   EXPECT_EQ(Lines(""), V{});
   EXPECT_EQ(Lines("a"), V{"a"});
   EXPECT_EQ(Lines("a\n"), V{"a"});
-  EXPECT_EQ(Lines("a\nb"), V{"a", "b"});
+  EXPECT_EQ(Lines("a\nb"), (V{"a", "b"}));
   EXPECT_EQ(Lines("a\r\nb\r\n"), (V{"a", "b"}));
   EXPECT_EQ(Lines("a\rb\r"), (V{"a", "b"}));
   EXPECT_EQ(Lines("\n\n"), (V{"", ""}));

@@ -50,9 +50,9 @@ TEST_F(MessagesTest, ResultsFileGetsTheSameTextWhileOpen) {
   ProgressMessage(e, "next", "", 0);
   std::string written = CloseResults();
   ProgressMessage(e, "after", "", 0);
-  EXPECT_EQ(written, " two blanks\r\n\r\n\r\n  0001000,  next\r\n");
+  EXPECT_EQ(written, " two blanks\r\n\r\n\r\n 0001000,  next\r\n");
   EXPECT_EQ(e.progress.lines.size(), 6u);
-  EXPECT_EQ(e.progress.lines[3], "   0001000, ");
+  EXPECT_EQ(e.progress.lines[3], "  0001000, ");
 }
 
 TEST_F(MessagesTest, ExtendingAnEmptyLogStartsALine) {
