@@ -1,0 +1,78 @@
+#include "store/TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include "FileSystem.h"
+#include "TempDir.h"
+
+namespace quarn::testing {
+namespace {
+
+FileEncoding Detect(const std::string& bytes, TextEncoding setting = TextEncoding::kAuto) {
+  TempDir dir;
+  WriteFile(dir.File("f"), bytes);
+  FileEncoding result;
+  EXPECT_TRUE(DetectFileEncoding(*FileSystem::Default(), dir.File("f"), setting, &result).ok());
+  return result;
+}
+
+TEST(TextEncodingTest, AutomaticDetection) {
+  EXPECT_FALSE(Detect("plain ascii\r\n").utf8());
+  EXPECT_FALSE(Detect("").utf8());
+  EXPECT_TRUE(Detect("caf\xC3\xA9\n").utf8());
+  EXPECT_FALSE(Detect("caf\xE9\n").utf8());  // Windows-1252 é
+  EXPECT_FALSE(Detect("ok \xC3\xA9 then bad \xE9\n").utf8());
+  EXPECT_FALSE(Detect("\xC0\xAF overlong").utf8());
+  EXPECT_FALSE(Detect("\xED\xA0\x80 surrogate").utf8());
+  EXPECT_FALSE(Detect("cut \xE2\x80").utf8());
+  FileEncoding bom = Detect("\xEF\xBB\xBFplain\r\n");
+  EXPECT_TRUE(bom.utf8());
+  EXPECT_TRUE(bom.byteOrderMark);
+}
+
+TEST(TextEncodingTest, ForcedSettings) {
+  EXPECT_TRUE(Detect("plain", TextEncoding::kUtf8).utf8());
+  EXPECT_FALSE(Detect("caf\xC3\xA9", TextEncoding::kCp1252).utf8());
+  EXPECT_FALSE(Detect("\xEF\xBB\xBFx", TextEncoding::kCp1252).byteOrderMark);
+}
+
+TEST(TextEncodingTest, SequenceAcrossValidatorBlocks) {
+  Utf8Validator v;
+  const std::string text = "a\xE2\x80\x99" "b";  // a’b
+  v.Feed(text.data(), 2);
+  EXPECT_FALSE(v.valid());
+  EXPECT_FALSE(v.broken());
+  v.Feed(text.data() + 2, text.size() - 2);
+  EXPECT_TRUE(v.valid());
+  EXPECT_TRUE(v.sawMultibyte());
+}
+
+TEST(TextEncodingTest, DecodingToWindows1252) {
+  std::string out;
+  std::vector<uint32_t> offsets;
+  // it’s café €5 – Ωmega
+  Utf8ToCp1252("it\xE2\x80\x99s caf\xC3\xA9 \xE2\x82\xAC" "5 \xCE\xA9mega", &out, &offsets);
+  EXPECT_EQ(out, "it\x92s caf\xE9 \x80" "5  mega");
+  ASSERT_EQ(offsets.size(), out.size() + 1);
+  EXPECT_EQ(offsets[2], 2u);   // ’ starts at byte 2
+  EXPECT_EQ(offsets[3], 5u);   // s after the three bytes of ’
+  EXPECT_EQ(offsets.back(), 24u);
+  Utf8ToCp1252("bad \xE9 byte", &out);
+  EXPECT_EQ(out, "bad \xE9 byte");
+}
+
+TEST(TextEncodingTest, EveryWindows1252ByteRoundTrips) {
+  for (int c = 1; c < 256; ++c) {
+    std::string utf8;
+    Cp1252ToUtf8(std::string(1, static_cast<char>(c)), &utf8);
+    std::string back;
+    Utf8ToCp1252(utf8, &back);
+    EXPECT_EQ(back, std::string(1, static_cast<char>(c))) << "byte " << c;
+  }
+  std::string utf8;
+  Cp1252ToUtf8("\x92\xE9\x80", &utf8);
+  EXPECT_EQ(utf8, "\xE2\x80\x99\xC3\xA9\xE2\x82\xAC");
+}
+
+}  // namespace
+}  // namespace quarn::testing
