@@ -7,16 +7,44 @@ namespace {
 constexpr size_t kBlockSize = 1 << 18;
 }
 
-LineReader::LineReader(std::unique_ptr<SequentialFile> file, std::string path)
-    : file_(std::move(file)), path_(std::move(path)) {}
+LineReader::LineReader(std::unique_ptr<SequentialFile> file, std::string path,
+                       FileEncoding encoding)
+    : file_(std::move(file)), path_(std::move(path)), encoding_(encoding) {}
 
 Status LineReader::Open(FileSystem& fs, const std::string& path,
-                        std::unique_ptr<LineReader>* result) {
+                        std::unique_ptr<LineReader>* result, FileEncoding encoding) {
   std::unique_ptr<SequentialFile> file;
   Status s = fs.NewSequentialFile(path, &file);
   if (!s.ok()) return s;
-  result->reset(new LineReader(std::move(file), path));
+  result->reset(new LineReader(std::move(file), path, encoding));
   return Status::OK();
+}
+
+Status LineReader::OpenDetected(FileSystem& fs, const std::string& path, TextEncoding setting,
+                                std::unique_ptr<LineReader>* result) {
+  FileEncoding encoding;
+  Status s = DetectFileEncoding(fs, path, setting, &encoding);
+  if (!s.ok()) return s;
+  return Open(fs, path, result, encoding);
+}
+
+bool LineReader::Next(std::string* line) {
+  if (!encoding_.utf8()) {
+    if (!NextRaw(line)) return false;
+    if (keepRaw_) raw_ = *line;
+    return true;
+  }
+  if (!NextRaw(&raw_)) return false;
+  std::string_view text = raw_;
+  if (atStart_) {
+    atStart_ = false;
+    if (text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+      raw_.erase(0, kUtf8ByteOrderMark.size());
+      text = raw_;
+    }
+  }
+  Utf8ToCp1252(text, line, keepRaw_ ? &offsets_ : nullptr);
+  return true;
 }
 
 // Appends the next block to the unread part of the buffer. Returns false at the end or on a
@@ -39,7 +67,7 @@ bool LineReader::Fill() {
   return true;
 }
 
-bool LineReader::Next(std::string* line) {
+bool LineReader::NextRaw(std::string* line) {
   if (!status_.ok()) return false;
   size_t scanFrom = pos_;
   for (;;) {
@@ -87,6 +115,18 @@ Status ReadAllLines(FileSystem& fs, const std::string& path, std::vector<std::st
   std::unique_ptr<LineReader> reader;
   Status s = LineReader::Open(fs, path, &reader);
   if (!s.ok()) return s;
+  std::string line;
+  while (reader->Next(&line)) lines->push_back(line);
+  return reader->status();
+}
+
+Status ReadAllLines(FileSystem& fs, const std::string& path, TextEncoding setting,
+                    std::vector<std::string>* lines, FileEncoding* encoding) {
+  lines->clear();
+  std::unique_ptr<LineReader> reader;
+  Status s = LineReader::OpenDetected(fs, path, setting, &reader);
+  if (!s.ok()) return s;
+  if (encoding) *encoding = reader->encoding();
   std::string line;
   while (reader->Next(&line)) lines->push_back(line);
   return reader->status();

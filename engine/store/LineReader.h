@@ -8,21 +8,36 @@
 #include <vector>
 
 #include "../FileSystem.h"
+#include "TextEncoding.h"
 
 namespace quarn {
 
 class LineReader {
  public:
-  LineReader(std::unique_ptr<SequentialFile> file, std::string path);
+  LineReader(std::unique_ptr<SequentialFile> file, std::string path, FileEncoding encoding = {});
 
-  static Status Open(FileSystem& fs, const std::string& path, std::unique_ptr<LineReader>* result);
+  // Opens path to be read in the given encoding (Windows-1252 by default).
+  static Status Open(FileSystem& fs, const std::string& path, std::unique_ptr<LineReader>* result,
+                     FileEncoding encoding = {});
+  // Opens path in the encoding the setting gives it (see DetectFileEncoding).
+  static Status OpenDetected(FileSystem& fs, const std::string& path, TextEncoding setting,
+                             std::unique_ptr<LineReader>* result);
 
-  // Reads the next line into *line. Returns false at the end of the file or on a failure
-  // (see status()).
+  // Reads the next line into *line, in Windows-1252 whatever the file's encoding. Returns false
+  // at the end of the file or on a failure (see status()).
   bool Next(std::string* line);
   const Status& status() const { return status_; }
+  const FileEncoding& encoding() const { return encoding_; }
+
+  // With keepRaw, every Next also keeps the line as it stands in the file (rawLine) and, for a
+  // UTF-8 file, the offset in rawLine of every byte of the converted line plus one entry for
+  // its end (rawOffsets; empty for a Windows-1252 file, whose offsets are the positions).
+  void KeepRawLines(bool keepRaw) { keepRaw_ = keepRaw; }
+  const std::string& rawLine() const { return raw_; }
+  const std::vector<uint32_t>& rawOffsets() const { return offsets_; }
 
  private:
+  bool NextRaw(std::string* line);
   bool Fill();
   std::unique_ptr<SequentialFile> file_;
   std::string path_;
@@ -30,10 +45,19 @@ class LineReader {
   size_t pos_ = 0;
   bool eof_ = false;
   bool skipLf_ = false;  // the previous line ended with CR: a following LF belongs to it
+  bool atStart_ = true;
+  FileEncoding encoding_;
+  bool keepRaw_ = false;
+  std::string raw_;
+  std::vector<uint32_t> offsets_;
   Status status_;
 };
 
-// Reads every line of the file at path.
+// Reads every line of the file at path (Windows-1252).
 Status ReadAllLines(FileSystem& fs, const std::string& path, std::vector<std::string>* lines);
+// Reads every line of the file at path in the encoding the setting gives it, converted to
+// Windows-1252; *encoding (when given) tells how the file was read.
+Status ReadAllLines(FileSystem& fs, const std::string& path, TextEncoding setting,
+                    std::vector<std::string>* lines, FileEncoding* encoding = nullptr);
 
 }  // namespace quarn

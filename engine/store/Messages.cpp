@@ -22,12 +22,15 @@ void ProgressMessage(Engine& e, std::string_view text, std::string_view label, i
     if (log.lastIndex >= log.lines.size()) log.lastIndex = log.lines.size() - 1;
     log.lines[log.lastIndex] += line;
     firstChanged = log.lastIndex;
-    if (toResults) e.resultsFile->Write(line);
+    if (toResults) e.resultsFile->WriteMessage(line);
   } else {
     firstChanged = log.lines.size();
     log.lines.push_back(std::move(line));
     log.lastIndex = log.lines.size() - 1;
-    if (toResults) e.resultsFile->WriteLine(log.lines.back());
+    if (toResults) {
+      e.resultsFile->WriteMessage(log.lines.back());
+      e.resultsFile->EndLine();
+    }
     for (int i = 0; i < count; ++i) {
       log.lines.emplace_back(" ");
       log.lastIndex = log.lines.size() - 1;

@@ -21,7 +21,28 @@ Status TextWriter::Open(FileSystem& fs, const std::string& path, bool append,
   return Status::OK();
 }
 
+void TextWriter::SetEncoding(FileEncoding encoding) {
+  encoding_ = encoding;
+  if (encoding_.utf8() && encoding_.byteOrderMark) WriteBytes(kUtf8ByteOrderMark);
+}
+
 void TextWriter::Write(std::string_view text) {
+  if (!encoding_.utf8()) return WriteBytes(text);
+  converted_.clear();
+  Cp1252ToUtf8(text, &converted_);
+  WriteBytes(converted_);
+}
+
+void TextWriter::WriteMessage(std::string_view text) {
+  if (encoding_.utf8()) {
+    Utf8Validator v;
+    v.Feed(text.data(), text.size());
+    if (v.valid() && v.sawMultibyte()) return WriteBytes(text);
+  }
+  Write(text);
+}
+
+void TextWriter::WriteBytes(std::string_view text) {
   if (!status_.ok() || closed_) return;
   if (buffer_.size() + text.size() > kBufferSize) {
     Drain();
@@ -35,7 +56,7 @@ void TextWriter::Write(std::string_view text) {
 
 void TextWriter::WriteLine(std::string_view text) {
   Write(text);
-  Write("\r\n");
+  WriteBytes("\r\n");
 }
 
 void TextWriter::Drain() {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "../FileSystem.h"
+#include "TextEncoding.h"
 
 namespace quarn {
 
@@ -19,9 +20,20 @@ class TextWriter {
   static Status Open(FileSystem& fs, const std::string& path, bool append,
                      std::unique_ptr<TextWriter>* result);
 
+  // From now on text is written in this encoding; a UTF-8 encoding with a byte order mark
+  // writes the mark at once (call it before anything else is written).
+  void SetEncoding(FileEncoding encoding);
+  const FileEncoding& encoding() const { return encoding_; }
+
+  // Writes Windows-1252 text, converted to the file's encoding.
   void Write(std::string_view text);
   void WriteLine(std::string_view text);  // text then CR LF
-  void EndLine() { Write("\r\n"); }
+  void EndLine() { WriteBytes("\r\n"); }
+  // Writes bytes already in the file's encoding.
+  void WriteBytes(std::string_view bytes);
+  // Writes a message line, which may hold file names as the system gives them: a line that is
+  // already valid UTF-8 with a multi-byte character is written as it is.
+  void WriteMessage(std::string_view text);
   Status Flush();
   Status Close();
   // The first failure so far (writes after a failure are dropped).
@@ -33,6 +45,8 @@ class TextWriter {
   std::unique_ptr<WritableFile> file_;
   std::string path_;
   std::string buffer_;
+  std::string converted_;
+  FileEncoding encoding_;
   Status status_;
   bool closed_ = false;
 };
