@@ -15,6 +15,7 @@
 #include "lists/CharClassTable.h"
 #include "lists/StopList.h"
 #include "store/Messages.h"
+#include "store/TextEncoding.h"
 #include "store/TextWriter.h"
 #include "store/WordTree.h"
 
@@ -31,6 +32,8 @@ struct Engine {
   std::string ProgramFolder;  // baseword files, quarn.txt, dialogs' files; ends in '/'
   std::string ScratchFolder;  // where tree.dvp and temp$$$.dvp live; "" = current directory
   int ListCount = 3;
+  // The Encoding setting: how text files are read (Automatic decides per file).
+  TextEncoding encoding = TextEncoding::kAuto;
   std::optional<StopList> stopList;  // present while Use Stop List is ticked
   std::string ResultsFileName;
   ProgressLog progress;

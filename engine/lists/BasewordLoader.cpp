@@ -117,7 +117,7 @@ void LoadBasewordFiles(Engine& e) {
       return;
     }
     std::vector<std::string> lines;
-    Status s = ReadAllLines(e.fs, *actual, &lines);
+    Status s = ReadAllLines(e.fs, *actual, e.encoding, &lines);
     if (!s.ok()) {
       e.Fail(s);
       return;

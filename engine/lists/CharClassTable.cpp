@@ -126,14 +126,14 @@ void ApplyCharClassLine(std::string_view line, CharClassTable& table) {
 }
 
 Status BuildCharClassTable(FileSystem& fs, const std::string& programFolder,
-                           CharClassTable* table) {
+                           CharClassTable* table, TextEncoding setting) {
   std::string path = FindClassFile(fs, programFolder);
   if (path.empty()) {
     *table = DefaultCharClassTable();
     return Status::OK();
   }
   std::vector<std::string> lines;
-  Status s = ReadAllLines(fs, path, &lines);
+  Status s = ReadAllLines(fs, path, setting, &lines);
   if (!s.ok()) return s;
   CharClassTable built;  // every entry a separator until a line says otherwise
   for (const std::string& line : lines) ApplyCharClassLine(line, built);

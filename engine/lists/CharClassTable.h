@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "../Status.h"
+#include "../store/TextEncoding.h"
 
 namespace quarn {
 
@@ -26,7 +27,8 @@ void ApplyCharClassLine(std::string_view line, CharClassTable& table);
 
 // Fills *table from programFolder + "quarn.txt", or with the default table when it does not
 // exist. A file that exists but cannot be read is a failure (the table is then undefined).
+// The file is read in the encoding the setting gives it.
 Status BuildCharClassTable(FileSystem& fs, const std::string& programFolder,
-                           CharClassTable* table);
+                           CharClassTable* table, TextEncoding setting = TextEncoding::kCp1252);
 
 }  // namespace quarn

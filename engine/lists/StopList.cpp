@@ -26,7 +26,7 @@ bool StopList::Contains(std::string_view word) const {
 Status LoadStopList(Engine& e, const std::string& path) {
   if (!e.stopList) e.stopList.emplace();
   std::unique_ptr<LineReader> reader;
-  Status s = LineReader::Open(e.fs, path, &reader);
+  Status s = LineReader::OpenDetected(e.fs, path, e.encoding, &reader);
   if (!s.ok()) return s;
   std::string line;
   while (reader->Next(&line)) {

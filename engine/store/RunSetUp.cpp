@@ -57,7 +57,7 @@ void SetUpRun(Engine& e) {
 
   e.counters = RunCounters{};
   ResetStore(e.tree);
-  s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes);
+  s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
   if (!s.ok()) e.Fail(s);
 }
 

@@ -46,7 +46,7 @@ bool IsWordPerfectLine(const std::string& line) {
 
 void ScanInputFile(Engine& e, const std::string& path) {
   std::unique_ptr<LineReader> reader;
-  Status s = LineReader::Open(e.fs, path, &reader);
+  Status s = LineReader::OpenDetected(e.fs, path, e.encoding, &reader);
   if (!s.ok()) {
     e.Fail(s.path().empty() ? Status::IOError(path, s.reason()) : s);
     return;
