@@ -4,7 +4,18 @@
 
 #include <iostream>
 
+#include "store/TextEncoding.h"
+
 namespace quarn {
+namespace {
+
+void PrintLine(const std::string& line) {
+  const std::string text = MessageToUtf8(line);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+}  // namespace
 
 void CliHost::RemoveInputLine(size_t index) {
   if (index < inputLines.size())
@@ -16,23 +27,21 @@ void CliHost::RemoveInputLine(size_t index) {
 void CliHost::ProgressChanged(const ProgressLog& log, size_t first) {
   if (first < printed_) printed_ = first;  // cannot happen for final lines; be safe
   while (printed_ + 1 < log.lines.size()) {
-    std::fwrite(log.lines[printed_].data(), 1, log.lines[printed_].size(), stdout);
-    std::fputc('\n', stdout);
+    PrintLine(log.lines[printed_]);
     ++printed_;
   }
 }
 
 void CliHost::FlushProgress(const ProgressLog& log) {
   while (printed_ < log.lines.size()) {
-    std::fwrite(log.lines[printed_].data(), 1, log.lines[printed_].size(), stdout);
-    std::fputc('\n', stdout);
+    PrintLine(log.lines[printed_]);
     ++printed_;
   }
   std::fflush(stdout);
 }
 
 bool CliHost::MessageBox(const std::string& text, bool withCancel) {
-  std::string shown = text;
+  std::string shown = MessageToUtf8(text);
   for (char& c : shown)
     if (c == '\r') c = '\n';
   std::fflush(stdout);

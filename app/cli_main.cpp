@@ -29,6 +29,7 @@ const char kUsage[] =
     "usage:\n"
     "  quarn-cli profile [options] FILE...\n"
     "    --folder DIR       folder of the baseword files and quarn.txt (default: current)\n"
+    "    --encoding auto|cp1252|utf8   how text files are read (default auto)\n"
     "    --results NAME     results file, named as File > Save names it\n"
     "    --lists N          number of baseword files (default 3)\n"
     "    --off K            untick Basewrd K On (K = 1..3; repeatable)\n"
@@ -37,16 +38,25 @@ const char kUsage[] =
     "    --batch --ignore-angle --update --zero --mark --overwrite\n"
     "    --stop FILE        use the stop list in FILE\n"
     "    --answer ok|cancel how message boxes are answered off a terminal (default cancel)\n"
-    "  quarn-cli movecopy [--folder DIR] [--from NAME] [--to NAME]\n"
+    "  quarn-cli movecopy [--folder DIR] [--encoding E] [--from NAME] [--to NAME]\n"
     "                     [--greater|--equal|--less] [--value TEXT] [--copy]\n"
     "                     [--headwords-only] [--family-totals] [--no-append]\n"
-    "  quarn-cli headwords [--folder DIR] [--from NAME] [--to NAME]\n"
+    "  quarn-cli headwords [--folder DIR] [--encoding E] [--from NAME] [--to NAME]\n"
     "exit status: 0 done, 1 stopped at a check, 2 bad usage, 3 input/output failure\n";
 
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << "quarn-cli: " << problem << "\n";
   std::cerr << kUsage;
   return kBadUsage;
+}
+
+// The --encoding option, taken by every command.
+bool ParseEncoding(const std::string& text, quarn::TextEncoding* encoding) {
+  if (text == "auto") *encoding = quarn::TextEncoding::kAuto;
+  else if (text == "cp1252") *encoding = quarn::TextEncoding::kCp1252;
+  else if (text == "utf8") *encoding = quarn::TextEncoding::kUtf8;
+  else return false;
+  return true;
 }
 
 // Reads the next argument as the value of option `name`.
@@ -81,6 +91,9 @@ int Profile(const std::vector<std::string>& args) {
     quarn::RunOptions& o = host.options;
     if (a == "--folder") {
       if (!TakeValue(args, i, &folder)) return Usage("--folder needs a folder");
+    } else if (a == "--encoding") {
+      if (!TakeValue(args, i, &v) || !ParseEncoding(v, &engine.encoding))
+        return Usage("--encoding takes auto, cp1252 or utf8");
     } else if (a == "--results") {
       if (!TakeValue(args, i, &results)) return Usage("--results needs a name");
     } else if (a == "--lists") {
@@ -168,6 +181,9 @@ int MoveCopy(const std::vector<std::string>& args, bool headwordsDialog) {
     std::string v;
     if (a == "--folder") {
       if (!TakeValue(args, i, &folder)) return Usage("--folder needs a folder");
+    } else if (a == "--encoding") {
+      if (!TakeValue(args, i, &v) || !ParseEncoding(v, &engine.encoding))
+        return Usage("--encoding takes auto, cp1252 or utf8");
     } else if (a == "--from") {
       if (!TakeValue(args, i, &v)) return Usage("--from needs a name");
       mc.FileCopyFrom = hw.FileCopyFrom = v;

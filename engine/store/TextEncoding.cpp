@@ -161,4 +161,13 @@ void Cp1252ToUtf8(std::string_view in, std::string* out) {
   }
 }
 
+std::string MessageToUtf8(std::string_view line) {
+  Utf8Validator v;
+  v.Feed(line.data(), line.size());
+  if (v.valid() && v.sawMultibyte()) return std::string(line);
+  std::string out;
+  Cp1252ToUtf8(line, &out);
+  return out;
+}
+
 }  // namespace quarn

@@ -65,4 +65,9 @@ void Utf8ToCp1252(std::string_view in, std::string* out, std::vector<uint32_t>* 
 // Appends the UTF-8 form of Windows-1252 text to out.
 void Cp1252ToUtf8(std::string_view in, std::string* out);
 
+// A message line (Windows-1252 words, file names as the system gives them) in UTF-8 for a
+// screen or a UTF-8 file: a line that is already valid UTF-8 with a multi-byte character is
+// taken as it is, any other line is converted.
+std::string MessageToUtf8(std::string_view line);
+
 }  // namespace quarn

@@ -34,11 +34,7 @@ void TextWriter::Write(std::string_view text) {
 }
 
 void TextWriter::WriteMessage(std::string_view text) {
-  if (encoding_.utf8()) {
-    Utf8Validator v;
-    v.Feed(text.data(), text.size());
-    if (v.valid() && v.sawMultibyte()) return WriteBytes(text);
-  }
+  if (encoding_.utf8()) return WriteBytes(MessageToUtf8(text));
   Write(text);
 }
 
