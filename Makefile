@@ -1,5 +1,5 @@
 # Quick start: `make run` and `make test` install what is missing, configure and build.
-.PHONY: all deps build run test sanitize clean
+.PHONY: all deps build run test sanitize clean fuzz
 
 all: build
 
@@ -19,6 +19,10 @@ test: build
 sanitize: deps
 	@scripts/build.sh build-asan -DQUARN_SANITIZE=ON -DQUARN_BUILD_UI=OFF -DCMAKE_BUILD_TYPE=Debug
 	cd build-asan && ctest --output-on-failure -j2 --timeout 900
+
+# libFuzzer runs of the parsers, FUZZ_SECONDS (default 60) each.
+fuzz: deps
+	@scripts/fuzz.sh
 
 clean:
 	rm -rf build build-asan
