@@ -1,0 +1,146 @@
+#include "BasewordUpdate.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "../Engine.h"
+#include "../store/CharCase.h"
+#include "../store/LineReader.h"
+#include "../store/Messages.h"
+#include "../store/WordEntry.h"
+#include "BasewordEntry.h"
+#include "BasewordName.h"
+
+namespace quarn {
+
+namespace {
+
+constexpr int64_t kMaxCount = 2147483647;
+constexpr size_t kWriteChunk = 1 << 16;
+
+// Writes lines, each ending in CR LF, to path from empty, and forces them to stable storage.
+Status WriteLinesDurably(FileSystem& fs, const std::string& path,
+                         const std::vector<std::string>& lines) {
+  std::unique_ptr<WritableFile> file;
+  Status s = fs.NewWritableFile(path, &file);
+  if (!s.ok()) return s;
+  std::string chunk;
+  for (const std::string& line : lines) {
+    chunk += line;
+    chunk += "\r\n";
+    if (chunk.size() >= kWriteChunk) {
+      s = file->Append(chunk);
+      if (!s.ok()) break;
+      chunk.clear();
+    }
+  }
+  if (s.ok() && !chunk.empty()) s = file->Append(chunk);
+  if (s.ok()) s = file->Flush();
+  if (s.ok()) s = file->Sync();
+  Status closed = file->Close();
+  return s.ok() ? closed : s;
+}
+
+// True iff name (exact letter case) is an entry of folder.
+bool HasEntry(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::string NameOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Reports a failure of the update of the list file at path and stops the run; s keeps the
+// file on which the operation failed (it may be the temporary file).
+void UpdateFailed(Engine& e, const std::string& path, const Status& s) {
+  ProgressMessage(e, path + ": " + s.reason(), "ERROR", 0);
+  e.Fail(s.path().empty() ? Status::IOError(path, s.reason()) : s);
+}
+
+// Rewrites one list file. Returns false when the run has failed.
+bool UpdateOneFile(Engine& e, int n) {
+  const std::string folder = e.ProgramFolder;
+  const std::string base = folder + "basewrd" + std::to_string(n);
+  const std::string target = base + ".txt";
+  const std::string temp = base + ".tmp";
+  ProgressMessage(e, " Updating: " + target, "", 0);
+
+  // The list the loader read, in whatever letter case it is named.
+  std::optional<std::string> source = FindFileNoCase(e.fs, folder, BasewordFileName(n));
+  if (!source) {
+    UpdateFailed(e, target, Status::IOError(target, "No such file or directory"));
+    return false;
+  }
+  std::vector<std::string> lines;
+  Status s = ReadAllLines(e.fs, *source, &lines);
+  if (!s.ok()) {
+    UpdateFailed(e, *source, s);
+    return false;
+  }
+  std::vector<std::string> updated = UpdateBasewordLines(e, lines);
+  lines.clear();
+  if (e.failed()) return false;
+
+  // The new list replaces the old one in a single rename, and only once it is complete on
+  // disk, so that a full disk or a crash leaves the old list whole.
+  s = WriteLinesDurably(e.fs, temp, updated);
+  if (s.ok()) s = e.fs.RenameFile(temp, target);
+  if (!s.ok()) {
+    e.fs.RemoveFile(temp);  // may not exist; the failure that matters is s
+    UpdateFailed(e, target, s);
+    return false;
+  }
+
+  // A list named in another letter case (BASEWRD1.txt) is a separate file only on a file
+  // system that tells letter cases apart; there it would now shadow the updated list.
+  if (*source != target) {
+    std::vector<std::string> names;
+    s = e.fs.ListDirectory(folder, &names);
+    if (s.ok() && HasEntry(names, NameOf(*source)) && HasEntry(names, NameOf(target))) {
+      s = e.fs.RemoveFile(*source);
+    }
+    if (!s.ok()) {
+      UpdateFailed(e, *source, s);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> UpdateBasewordLines(Engine& e, const std::vector<std::string>& lines) {
+  e.tree.InsertDepth = 0;
+  std::vector<std::string> out;
+  out.reserve(lines.size());
+  for (const std::string& line : lines) {
+    if (e.failed()) break;
+    if (Trim(line).empty() || line[0] == '#') {
+      out.push_back(line);
+      continue;
+    }
+    BasewordEntry entry;
+    if (!ParseEntry(e, UpperCase(line), &entry)) continue;
+    const int64_t frequency =
+        LookupFrequency(e, e.tree.WordRoots[static_cast<unsigned char>(entry.word[0])], entry.word);
+    int64_t count = e.options.Zero_base ? frequency : int64_t{entry.count} + frequency;
+    count = std::clamp<int64_t>(count, 0, kMaxCount);
+    out.push_back((entry.indented ? "\t" : "") + entry.word + " " + std::to_string(count));
+  }
+  return out;
+}
+
+void UpdateBasewordFiles(Engine& e) {
+  for (int n = 1; n <= e.ListCount; ++n) {
+    if (e.failed()) return;
+    if (!e.options.ListBoxOn(n)) continue;
+    if (!UpdateOneFile(e, n)) return;
+  }
+}
+
+}  // namespace quarn

@@ -1,0 +1,74 @@
+// A FileSystem for tests that passes everything to another one (the system's by default) but
+// can be told to fail: a write that fills the disk, a file that cannot be created, a rename or
+// removal that is refused, a file that disappears just before it is opened.
+// Faults are chosen by a substring of the path; an empty substring matches every path. They
+// stay set until Clear(), except VanishOnOpen, which acts once. Record files it opens are never
+// memory-mapped, so every store write passes through WriteAt where a fault can reach it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FileSystem.h"
+
+namespace quarn::testing {
+
+class FaultFileSystem : public FileSystem {
+ public:
+  explicit FaultFileSystem(FileSystem* base = FileSystem::Default()) : base_(base) {}
+
+  // Writes to files whose path contains match (written files and record files) succeed for the
+  // first `bytes` bytes per opened file; the write that would pass that mark stores what fits
+  // and fails with IOError(path, "No space left on device"), and so does every later one.
+  void FailWritesAfter(std::string match, uint64_t bytes);
+  // Creating or opening for writing (NewWritableFile, NewAppendableFile, NewRecordFile) a path
+  // containing match fails with IOError(path, "Permission denied").
+  void FailCreate(std::string match);
+  // Renames whose source or target contains match fail with IOError(from, "Permission denied").
+  void FailRename(std::string match);
+  // Removals of a path containing match fail with IOError(path, "Permission denied").
+  void FailRemove(std::string match);
+  // The next time a path containing match is opened for reading, the file is removed first,
+  // as if deleted between a check and the load.
+  void VanishOnOpen(std::string match);
+  void Clear();
+
+  // Operations that a fault refused, as "<operation> <path>", in order.
+  const std::vector<std::string>& refused() const { return refused_; }
+
+  bool FileExists(const std::string& path) override { return base_->FileExists(path); }
+  bool DirectoryExists(const std::string& path) override { return base_->DirectoryExists(path); }
+  Status NewSequentialFile(const std::string& path,
+                           std::unique_ptr<SequentialFile>* result) override;
+  Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result) override;
+  Status NewAppendableFile(const std::string& path, std::unique_ptr<WritableFile>* result) override;
+  Status NewRecordFile(const std::string& path, std::unique_ptr<RecordFile>* result) override;
+  Status RemoveFile(const std::string& path) override;
+  Status RenameFile(const std::string& from, const std::string& to) override;
+  Status ListDirectory(const std::string& dir, std::vector<std::string>* names) override {
+    return base_->ListDirectory(dir, names);
+  }
+  std::string CurrentDirectory() override { return base_->CurrentDirectory(); }
+
+ private:
+  static bool Matches(const std::optional<std::string>& match, const std::string& path) {
+    return match && path.find(*match) != std::string::npos;
+  }
+  Status Refuse(const std::string& operation, const std::string& path, const char* reason);
+  // The byte budget for a file opened for writing at path; nullopt = unlimited.
+  std::optional<uint64_t> WriteBudget(const std::string& path) const;
+
+  FileSystem* base_;
+  std::optional<std::string> writeMatch_;
+  uint64_t writeBytes_ = 0;
+  std::optional<std::string> createMatch_;
+  std::optional<std::string> renameMatch_;
+  std::optional<std::string> removeMatch_;
+  std::optional<std::string> vanishMatch_;
+  std::vector<std::string> refused_;
+};
+
+}  // namespace quarn::testing
