@@ -22,13 +22,14 @@ namespace {
 constexpr int64_t kMaxCount = 2147483647;
 constexpr size_t kWriteChunk = 1 << 16;
 
-// Writes lines, each ending in CR LF, to path from empty, and forces them to stable storage.
+// Writes lines (already in the file's encoding), each ending in CR LF, to path from empty, and
+// forces them to stable storage.
 Status WriteLinesDurably(FileSystem& fs, const std::string& path,
-                         const std::vector<std::string>& lines) {
+                         const std::vector<std::string>& lines, std::string_view start) {
   std::unique_ptr<WritableFile> file;
   Status s = fs.NewWritableFile(path, &file);
   if (!s.ok()) return s;
-  std::string chunk;
+  std::string chunk(start);
   for (const std::string& line : lines) {
     chunk += line;
     chunk += "\r\n";
@@ -62,11 +63,29 @@ void UpdateFailed(Engine& e, const std::string& path, const Status& s) {
   e.Fail(s.path().empty() ? Status::IOError(path, s.reason()) : s);
 }
 
+// The updated form of one line: false when the line is dropped (an entry line without a word).
+// *passThrough tells that the line stays exactly as it was.
+bool UpdatedLine(Engine& e, const std::string& line, std::string* out, bool* passThrough) {
+  *passThrough = Trim(line).empty() || line[0] == '#';
+  if (*passThrough) {
+    *out = line;
+    return true;
+  }
+  BasewordEntry entry;
+  if (!ParseEntry(e, UpperCase(line), &entry)) return false;
+  const int64_t frequency =
+      LookupFrequency(e, e.tree.WordRoots[static_cast<unsigned char>(entry.word[0])], entry.word);
+  int64_t count = e.options.Zero_base ? frequency : int64_t{entry.count} + frequency;
+  count = std::clamp<int64_t>(count, 0, kMaxCount);
+  *out = (entry.indented ? "\t" : "") + entry.word + " " + std::to_string(count);
+  return true;
+}
+
 // Rewrites one list file. Returns false when the run has failed.
 bool UpdateOneFile(Engine& e, int n) {
   const std::string folder = e.ProgramFolder;
   const std::string base = folder + "basewrd" + std::to_string(n);
-  const std::string target = base + ".txt";
+  std::string target = base + ".txt";
   const std::string temp = base + ".tmp";
   ProgressMessage(e, " Updating: " + target, "", 0);
 
@@ -77,18 +96,48 @@ bool UpdateOneFile(Engine& e, int n) {
     return false;
   }
   std::vector<std::string> lines;
-  Status s = ReadAllLines(e.fs, *source, &lines);
+  std::vector<std::string> raw;
+  FileEncoding encoding;
+  Status s = ReadAllLines(e.fs, *source, e.encoding, &lines, &encoding, &raw);
   if (!s.ok()) {
     UpdateFailed(e, *source, s);
     return false;
   }
-  std::vector<std::string> updated = UpdateBasewordLines(e, lines);
+  // The list keeps its encoding; lines that pass through keep their very bytes.
+  e.tree.InsertDepth = 0;
+  std::vector<std::string> updated;
+  updated.reserve(lines.size());
+  for (size_t i = 0; i < lines.size() && !e.failed(); ++i) {
+    std::string line;
+    bool passThrough = false;
+    if (!UpdatedLine(e, lines[i], &line, &passThrough)) continue;
+    if (passThrough) {
+      updated.push_back(raw[i]);
+    } else if (encoding.utf8()) {
+      updated.emplace_back();
+      Cp1252ToUtf8(line, &updated.back());
+    } else {
+      updated.push_back(std::move(line));
+    }
+  }
   lines.clear();
+  raw.clear();
   if (e.failed()) return false;
+
+  // When a list of the other letter case (basewrd1.txt beside BASEWRD1.txt, on a file system
+  // that tells them apart) exists as well, the update goes back into the file that was read,
+  // so that the other file is not overwritten.
+  if (*source != target) {
+    std::vector<std::string> names;
+    if (e.fs.ListDirectory(folder, &names).ok() && HasEntry(names, NameOf(*source)) &&
+        HasEntry(names, NameOf(target)))
+      target = *source;
+  }
 
   // The new list replaces the old one in a single rename, and only once it is complete on
   // disk, so that a full disk or a crash leaves the old list whole.
-  s = WriteLinesDurably(e.fs, temp, updated);
+  s = WriteLinesDurably(e.fs, temp, updated,
+                        encoding.utf8() && encoding.byteOrderMark ? kUtf8ByteOrderMark : "");
   if (s.ok()) s = e.fs.RenameFile(temp, target);
   if (!s.ok()) {
     e.fs.RemoveFile(temp);  // may not exist; the failure that matters is s
@@ -120,17 +169,9 @@ std::vector<std::string> UpdateBasewordLines(Engine& e, const std::vector<std::s
   out.reserve(lines.size());
   for (const std::string& line : lines) {
     if (e.failed()) break;
-    if (Trim(line).empty() || line[0] == '#') {
-      out.push_back(line);
-      continue;
-    }
-    BasewordEntry entry;
-    if (!ParseEntry(e, UpperCase(line), &entry)) continue;
-    const int64_t frequency =
-        LookupFrequency(e, e.tree.WordRoots[static_cast<unsigned char>(entry.word[0])], entry.word);
-    int64_t count = e.options.Zero_base ? frequency : int64_t{entry.count} + frequency;
-    count = std::clamp<int64_t>(count, 0, kMaxCount);
-    out.push_back((entry.indented ? "\t" : "") + entry.word + " " + std::to_string(count));
+    std::string updated;
+    bool passThrough = false;
+    if (UpdatedLine(e, line, &updated, &passThrough)) out.push_back(std::move(updated));
   }
   return out;
 }

@@ -65,6 +65,27 @@ void CheckInputList(Engine& e) {
   }
 }
 
+// The results file is UTF-8 when any file it reports on is read as UTF-8: the whole input list,
+// or with BatchFiles the one file. A file that cannot be read counts as 8-bit here; its own
+// scan reports the failure.
+FileEncoding ResultsEncoding(Engine& e, const std::string& inputPath) {
+  std::vector<std::string> files;
+  if (e.options.BatchFiles)
+    files.push_back(inputPath);
+  else
+    files = e.host.InputLines();
+  FileEncoding result;
+  for (const std::string& file : files) {
+    FileEncoding one;
+    if (file.empty() || !DetectFileEncoding(e.fs, file, e.encoding, &one).ok()) continue;
+    if (one.utf8()) {
+      result.encoding = TextEncoding::kUtf8;
+      break;
+    }
+  }
+  return result;
+}
+
 // Names (with BatchFiles) and creates the results file when needed. Returns true iff the file
 // may be scanned.
 bool CheckResultsFile(Engine& e, const std::string& inputPath) {
@@ -79,11 +100,13 @@ bool CheckResultsFile(Engine& e, const std::string& inputPath) {
     return false;
   }
   if (!e.ResultsFileOpen) {
-    Status s = TextWriter::Open(e.fs, e.ResultsFileName, false, &e.resultsFile);
+    // Written under its work name until the report is complete (see ResultsWorkName).
+    Status s = TextWriter::Open(e.fs, ResultsWorkName(e.ResultsFileName), false, &e.resultsFile);
     if (!s.ok()) {
-      e.Fail(s);
+      e.Fail(Status::IOError(e.ResultsFileName, s.reason()));
       return false;
     }
+    e.resultsFile->SetEncoding(ResultsEncoding(e, inputPath));
     e.ResultsFileOpen = true;
   }
   return true;
@@ -105,8 +128,12 @@ bool NextInputFile(Engine& e, std::string* path) {
 void ReportFailure(Engine& e) {
   const std::string text = e.runError.ToString();
   if (!e.runErrorReported) ProgressMessage(e, text, "ERROR", 0);
-  if (e.resultsFile) e.resultsFile->Close();
-  e.resultsFile.reset();
+  if (e.resultsFile) {
+    // The unfinished results file goes; an earlier one of the same name stays as it was.
+    e.resultsFile->Close();
+    e.resultsFile.reset();
+    e.fs.RemoveFile(ResultsWorkName(e.ResultsFileName));
+  }
   e.ResultsFileOpen = false;
   e.host.MessageBox(text, false);
 }
@@ -143,9 +170,10 @@ void Process_filesClick(Engine& e) {
   }
   if (!e.failed() && !e.RunStopped && !e.options.BatchFiles) ProduceReport(e);
   if (e.failed()) ReportFailure(e);
-  if (e.ResultsFileOpen) {  // a check stopped the run with the results file open
+  if (e.ResultsFileOpen) {  // a check stopped the run with the results file open: no report
     e.resultsFile->Close();
     e.resultsFile.reset();
+    e.fs.RemoveFile(ResultsWorkName(e.ResultsFileName));
     e.ResultsFileOpen = false;
   }
   CleanUpRun(e);

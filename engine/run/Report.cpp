@@ -14,6 +14,7 @@
 #include "../store/LineReader.h"
 #include "../store/MarkTexts.h"
 #include "../store/Messages.h"
+#include "ResultsName.h"
 
 namespace quarn {
 namespace {
@@ -234,7 +235,13 @@ void ProduceReport(Engine& e) {
   e.resultsFile.reset();
   e.ResultsFileOpen = false;
   ReleaseNodeBlocks(e.tree);
-  if (!s.ok()) return e.Fail(s);
+  // The finished file replaces an earlier results file in one rename; a failure removes it.
+  const std::string work = ResultsWorkName(e.ResultsFileName);
+  if (s.ok()) s = e.fs.RenameFile(work, e.ResultsFileName);
+  if (!s.ok()) {
+    e.fs.RemoveFile(work);
+    return e.Fail(Status::IOError(e.ResultsFileName, s.reason()));
+  }
   ++e.reportsWritten;
 }
 

@@ -40,4 +40,6 @@ std::string SaveResultsName(const std::string& chosen) {
   return name;
 }
 
+std::string ResultsWorkName(const std::string& results) { return results + ".tmp"; }
+
 }  // namespace quarn

@@ -13,5 +13,9 @@ std::string InsertQuarnSuffix(const std::string& path);
 std::string BatchResultsName(const std::string& inputPath);
 // The File > Save rule: extension ".txt", then the suffix unless the name holds "_quarn.".
 std::string SaveResultsName(const std::string& chosen);
+// Where the results file is written while its run lasts: results + ".tmp". The file takes the
+// results name only once the report is complete, so a failed run leaves an earlier results file
+// whole.
+std::string ResultsWorkName(const std::string& results);
 
 }  // namespace quarn

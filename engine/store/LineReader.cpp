@@ -121,14 +121,20 @@ Status ReadAllLines(FileSystem& fs, const std::string& path, std::vector<std::st
 }
 
 Status ReadAllLines(FileSystem& fs, const std::string& path, TextEncoding setting,
-                    std::vector<std::string>* lines, FileEncoding* encoding) {
+                    std::vector<std::string>* lines, FileEncoding* encoding,
+                    std::vector<std::string>* rawLines) {
   lines->clear();
+  if (rawLines) rawLines->clear();
   std::unique_ptr<LineReader> reader;
   Status s = LineReader::OpenDetected(fs, path, setting, &reader);
   if (!s.ok()) return s;
   if (encoding) *encoding = reader->encoding();
+  reader->KeepRawLines(rawLines != nullptr);
   std::string line;
-  while (reader->Next(&line)) lines->push_back(line);
+  while (reader->Next(&line)) {
+    lines->push_back(line);
+    if (rawLines) rawLines->push_back(reader->rawLine());
+  }
   return reader->status();
 }
 

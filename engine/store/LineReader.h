@@ -56,8 +56,10 @@ class LineReader {
 // Reads every line of the file at path (Windows-1252).
 Status ReadAllLines(FileSystem& fs, const std::string& path, std::vector<std::string>* lines);
 // Reads every line of the file at path in the encoding the setting gives it, converted to
-// Windows-1252; *encoding (when given) tells how the file was read.
+// Windows-1252; *encoding (when given) tells how the file was read, and *rawLines (when given)
+// receives the lines as they stand in the file.
 Status ReadAllLines(FileSystem& fs, const std::string& path, TextEncoding setting,
-                    std::vector<std::string>* lines, FileEncoding* encoding = nullptr);
+                    std::vector<std::string>* lines, FileEncoding* encoding = nullptr,
+                    std::vector<std::string>* rawLines = nullptr);
 
 }  // namespace quarn

@@ -56,22 +56,56 @@ void WriteHeader(TextWriter& out, int listCount) {
   out.WriteLine("");
 }
 
+// The text of one input line as read (Windows-1252) with the way back to the file's own bytes,
+// so that the text between words is copied exactly as it stands in the input.
+class SourceLine {
+ public:
+  SourceLine(const std::string& line, const LineReader& in)
+      : line_(line), raw_(in.rawLine()), offsets_(in.rawOffsets()), utf8_(in.encoding().utf8()) {}
+  size_t size() const { return line_.size(); }
+  char operator[](size_t i) const { return line_[i]; }
+  // True iff character i is a blank or control character of the file itself (a character
+  // outside Windows-1252 also reads as a blank, but is text to keep).
+  bool Trimmable(size_t i) const {
+    return static_cast<unsigned char>(line_[i]) <= 32 && (!utf8_ || offsets_[i + 1] - offsets_[i] == 1);
+  }
+  // Copies characters [from, to) as they stand in the file.
+  void Copy(TextWriter& out, size_t from, size_t to) const {
+    if (utf8_)
+      out.WriteBytes(std::string_view(raw_).substr(offsets_[from], offsets_[to] - offsets_[from]));
+    else
+      out.Write(std::string_view(line_).substr(from, to - from));
+  }
+
+ private:
+  const std::string& line_;
+  const std::string& raw_;
+  const std::vector<uint32_t>& offsets_;
+  bool utf8_;
+};
+
 // Writes one text line with its words marked.
-void WriteMarkedLine(Engine& e, TextWriter& out, const std::string& line) {
-  if (line.empty() || line[0] == '#') {
-    out.WriteLine(line);
+void WriteMarkedLine(Engine& e, TextWriter& out, const SourceLine& line) {
+  if (line.size() == 0 || line[0] == '#') {
+    line.Copy(out, 0, line.size());
+    out.EndLine();
     return;
   }
-  // Words are cut from the upper-cased copy so that they match what the scanner counted; the
-  // text between them comes from the trimmed line in its own case.
-  const std::string_view trimmed = Trim(line);
-  const std::string upper = UpperCase(trimmed);
+  // Words are cut from the upper-cased copy of the trimmed line so that they match what the
+  // scanner counted; the text between them is the line's own.
+  size_t first = 0;
+  size_t end = line.size();
+  while (first < end && line.Trimmable(first)) ++first;
+  while (end > first && line.Trimmable(end - 1)) --end;
+  std::string upper;
+  for (size_t i = first; i < end; ++i) upper += line[i];
+  UpperCaseInPlace(upper);
   size_t pos = 0;
   size_t copied = 0;
   std::string_view word;
   while (NextWord(e.classes, e.options.Ignore_Angle, upper, pos, &word)) {
     const size_t start = pos - word.size();
-    out.Write(trimmed.substr(copied, start - copied));
+    line.Copy(out, first + copied, first + start);
     const int32_t code =
         LookupListCode(e, e.tree.WordRoots[static_cast<unsigned char>(word[0])], word);
     const std::string mark = MarkOf(code);
@@ -79,7 +113,7 @@ void WriteMarkedLine(Engine& e, TextWriter& out, const std::string& line) {
     out.Write(word);
     copied = pos;
   }
-  out.Write(trimmed.substr(copied));
+  line.Copy(out, first + copied, end);
   out.EndLine();
 }
 
@@ -97,9 +131,12 @@ bool MarkOneFile(Engine& e, LineReader& in, const std::string& marked) {
     e.Fail(WriteFailure(s, marked));
     return false;
   }
+  out->SetEncoding(in.encoding());  // the copy is written in the encoding of its text
   WriteHeader(*out, e.ListCount);
+  in.KeepRawLines(true);
   std::string line;
-  while (out->status().ok() && !e.failed() && in.Next(&line)) WriteMarkedLine(e, *out, line);
+  while (out->status().ok() && !e.failed() && in.Next(&line))
+    WriteMarkedLine(e, *out, SourceLine(line, in));
 
   Status failure;
   if (!in.status().ok()) failure = in.status();
@@ -131,7 +168,7 @@ void MarkTexts(Engine& e, const std::vector<std::string>& files) {
       continue;
     }
     std::unique_ptr<LineReader> in;
-    Status s = LineReader::Open(e.fs, name, &in);
+    Status s = LineReader::OpenDetected(e.fs, name, e.encoding, &in);
     if (!s.ok()) {
       e.Fail(s.path().empty() ? Status::IOError(name, s.reason()) : s);
       return;

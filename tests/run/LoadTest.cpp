@@ -1,0 +1,66 @@
+// A batch run over many real texts: the store's memory is given back after every report, so
+// the memory in use when each report is written does not grow from file to file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "RunFixture.h"
+
+namespace quarn::testing {
+namespace {
+
+class LoadTest : public RunFixture {};
+
+// The value of the report line "Memory used, ... MB" in megabytes, or -1 when missing.
+double MemoryUsed(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    if (line.rfind("Memory used, ", 0) == 0) return std::stod(line.substr(38));
+  }
+  return -1;
+}
+
+TEST_F(LoadTest, MemoryIsFlatAcrossTheFilesOfABatchRun) {
+  const std::string corpus = QUARN_SHARED_DIR "/corpus/";
+  if (!std::filesystem::exists(corpus + "brown/ca01.txt")) GTEST_SKIP() << "no corpus";
+  for (int n = 1; n <= 3; ++n) {
+    const std::string name = "BASEWRD" + std::to_string(n) + ".txt";
+    Put(name, ReadFile(corpus + "lists/" + name));
+  }
+  // Thirty texts of several genres, copied: batch results are written beside their inputs.
+  std::vector<std::string> names;
+  for (const char* genre : {"ca", "cg", "cj", "ck", "cn"}) {
+    for (int i = 1; i <= 6; ++i) {
+      const std::string name = std::string(genre) + "0" + std::to_string(i) + ".txt";
+      Put(name, ReadFile(corpus + "brown/" + name));
+      names.push_back(name);
+    }
+  }
+  engine.memoryInUse = Engine(host).memoryInUse;  // the real figure, not the fixture's fixed one
+  host.options.BatchFiles = true;
+  Run(names, "");
+  ASSERT_FALSE(engine.failed());
+  ASSERT_EQ(engine.reportsWritten, 30);
+
+  std::vector<double> used;
+  for (const std::string& name : names) {
+    const std::string results = name.substr(0, name.size() - 4) + "_quarn.txt";
+    used.push_back(MemoryUsed(ResultLines(results)));
+    ASSERT_GE(used.back(), 0) << results;
+  }
+  // Each report holds one text's store; the texts are of one size, so the figures stay within
+  // one node block (0.9 MB) of each other. The only growth is the progress log, which keeps
+  // every message of the press (about 1 KB per file).
+  const auto [low, high] = std::minmax_element(used.begin(), used.end());
+  EXPECT_LT(*high - *low, 0.9);
+  const double firstFive = (used[0] + used[1] + used[2] + used[3] + used[4]) / 5;
+  const double lastFive = (used[25] + used[26] + used[27] + used[28] + used[29]) / 5;
+  EXPECT_LT(lastFive - firstFive, 0.25);
+  RecordProperty("memory_first_mb", std::to_string(used.front()));
+  RecordProperty("memory_last_mb", std::to_string(used.back()));
+}
+
+}  // namespace
+}  // namespace quarn::testing
