@@ -12,6 +12,7 @@
 #include "Host.h"
 #include "QuarnHeader.h"
 #include "Status.h"
+#include "lists/BasewordUpdate.h"
 #include "lists/CharClassTable.h"
 #include "lists/StopList.h"
 #include "store/Messages.h"
@@ -57,8 +58,14 @@ struct Engine {
   bool runFailed = false;
   // Set with runFailed when the failure has already been reported (the fatal node error).
   bool runErrorReported = false;
+  // Updated lists waiting for the report to finish.
+  std::vector<PendingListUpdate> pendingListUpdates;
   // Results files finished by the current press of Process Files.
   int reportsWritten = 0;
+
+  // Whether the store's fast paths are on (QUARN_NO_FAST_PATHS unset); read once here. With
+  // them off every store access goes the straightforward way; the results are the same.
+  bool fastPaths = FastPathsWanted();
 
   // Time of day in whole seconds since midnight; replaceable by tests.
   std::function<int()> clockSeconds;

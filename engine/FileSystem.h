@@ -42,6 +42,16 @@ class RecordFile {
   virtual Status ReadAt(uint64_t offset, size_t n, char* buf) = 0;
   virtual Status WriteAt(uint64_t offset, const char* data, size_t n) = 0;
   virtual Status Close() = 0;
+  // Maps at least the first bytesNeeded bytes of the file into memory for reading and writing
+  // in place, growing the file first (with its disk space reserved, so that a store into the
+  // mapping can never meet a full disk). Returns the start of the mapping, valid until the next
+  // call that grows it or Close. Returns nullptr with *error ok when this file is not mapped
+  // (ReadAt and WriteAt serve instead), and nullptr with *error set when growing failed.
+  virtual char* MapRecords(uint64_t bytesNeeded, Status* error) {
+    (void)bytesNeeded;
+    *error = Status::OK();
+    return nullptr;
+  }
 };
 
 class FileSystem {

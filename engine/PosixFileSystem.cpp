@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,6 +86,7 @@ class PosixRecordFile : public RecordFile {
  public:
   PosixRecordFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
   ~PosixRecordFile() override {
+    Unmap();
     if (fd_ >= 0) ::close(fd_);
   }
   Status ReadAt(uint64_t offset, size_t n, char* buf) override {
@@ -116,15 +118,77 @@ class PosixRecordFile : public RecordFile {
   }
   Status Close() override {
     if (fd_ < 0) return Status::OK();
+    if (base_ != nullptr) {
+      Unmap();
+      // Back to the records asked for, without the reserve of the last growth.
+      if (::ftruncate(fd_, static_cast<off_t>(used_)) != 0) {
+        Status s = ErrnoStatus(path_, errno);
+        ::close(fd_);
+        fd_ = -1;
+        return s;
+      }
+    }
     int r = ::close(fd_);
     fd_ = -1;
     if (r != 0) return ErrnoStatus(path_, errno);
     return Status::OK();
   }
+  char* MapRecords(uint64_t bytesNeeded, Status* error) override {
+    *error = Status::OK();
+    if (bytesNeeded <= mapped_) {
+      if (bytesNeeded > used_) used_ = bytesNeeded;
+      return base_;
+    }
+    if (unmappable_ || fd_ < 0) return nullptr;
+    // Grow in large steps: every growth is a remap.
+    uint64_t size = mapped_ + (mapped_ / 2 > kMapStep ? mapped_ / 2 : kMapStep);
+    if (size < bytesNeeded) size = bytesNeeded;
+    size = (size + kMapStep - 1) / kMapStep * kMapStep;
+    // Pages of a mapping that the disk cannot hold would fault when first stored to; reserve
+    // the blocks now, so that a full disk shows here as a failure and never as a signal.
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
+      *error = ErrnoStatus(path_, errno);
+      return nullptr;
+    }
+    int r = ::posix_fallocate(fd_, static_cast<off_t>(mapped_), static_cast<off_t>(size - mapped_));
+    if (r != 0) {
+      if (::ftruncate(fd_, static_cast<off_t>(mapped_)) != 0) {
+        // The file keeps its longer size; nothing reads beyond the records written.
+      }
+      *error = ErrnoStatus(path_, r);
+      return nullptr;
+    }
+    void* p = base_ == nullptr
+                  ? ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0)
+                  : ::mremap(base_, mapped_, size, MREMAP_MAYMOVE);
+    if (p == MAP_FAILED) {
+      // Without room for a mapping the file is still fine for ReadAt and WriteAt, which see
+      // what was stored through the mapping.
+      Unmap();
+      unmappable_ = true;
+      return nullptr;
+    }
+    base_ = static_cast<char*>(p);
+    mapped_ = size;
+    used_ = bytesNeeded;
+    return base_;
+  }
 
  private:
+  static constexpr uint64_t kMapStep = uint64_t{64} << 20;
+
+  void Unmap() {
+    if (base_ != nullptr) ::munmap(base_, mapped_);
+    base_ = nullptr;
+    mapped_ = 0;
+  }
+
   std::string path_;
   int fd_;
+  char* base_ = nullptr;
+  uint64_t mapped_ = 0;
+  uint64_t used_ = 0;  // the end of the furthest record asked for through the mapping
+  bool unmappable_ = false;
 };
 
 class PosixFileSystem : public FileSystem {

@@ -60,7 +60,8 @@ std::string NameOf(const std::string& path) {
 // file on which the operation failed (it may be the temporary file).
 void UpdateFailed(Engine& e, const std::string& path, const Status& s) {
   ProgressMessage(e, path + ": " + s.reason(), "ERROR", 0);
-  e.Fail(s.path().empty() ? Status::IOError(path, s.reason()) : s);
+  e.Fail(Status::IOError(path, s.reason()));
+  e.runErrorReported = true;  // the line above is the run's error line
 }
 
 // The updated form of one line: false when the line is dropped (an entry line without a word).
@@ -134,30 +135,17 @@ bool UpdateOneFile(Engine& e, int n) {
       target = *source;
   }
 
-  // The new list replaces the old one in a single rename, and only once it is complete on
-  // disk, so that a full disk or a crash leaves the old list whole.
+  // The new list is written completely to disk now; it replaces the old one in a single
+  // rename once the report is finished (CommitBasewordUpdates), so that a full disk, a crash or
+  // a failed report leaves every old list whole and the texts are never counted twice.
   s = WriteLinesDurably(e.fs, temp, updated,
                         encoding.utf8() && encoding.byteOrderMark ? kUtf8ByteOrderMark : "");
-  if (s.ok()) s = e.fs.RenameFile(temp, target);
   if (!s.ok()) {
     e.fs.RemoveFile(temp);  // may not exist; the failure that matters is s
     UpdateFailed(e, target, s);
     return false;
   }
-
-  // A list named in another letter case (BASEWRD1.txt) is a separate file only on a file
-  // system that tells letter cases apart; there it would now shadow the updated list.
-  if (*source != target) {
-    std::vector<std::string> names;
-    s = e.fs.ListDirectory(folder, &names);
-    if (s.ok() && HasEntry(names, NameOf(*source)) && HasEntry(names, NameOf(target))) {
-      s = e.fs.RemoveFile(*source);
-    }
-    if (!s.ok()) {
-      UpdateFailed(e, *source, s);
-      return false;
-    }
-  }
+  e.pendingListUpdates.push_back({temp, target, *source != target ? *source : std::string()});
   return true;
 }
 
@@ -174,6 +162,36 @@ std::vector<std::string> UpdateBasewordLines(Engine& e, const std::vector<std::s
     if (UpdatedLine(e, line, &updated, &passThrough)) out.push_back(std::move(updated));
   }
   return out;
+}
+
+void CommitBasewordUpdates(Engine& e) {
+  std::vector<PendingListUpdate> pending;
+  pending.swap(e.pendingListUpdates);
+  for (size_t i = 0; i < pending.size(); ++i) {
+    const PendingListUpdate& p = pending[i];
+    Status s = e.fs.RenameFile(p.temp, p.target);
+    if (!s.ok()) {
+      for (size_t k = i; k < pending.size(); ++k) e.fs.RemoveFile(pending[k].temp);
+      return UpdateFailed(e, p.target, s);
+    }
+    // A list named in another letter case (BASEWRD1.txt) is a separate file only on a file
+    // system that tells letter cases apart; there it would now shadow the updated list.
+    if (p.oldName.empty()) continue;
+    const std::string folder = p.target.substr(0, p.target.rfind('/') + 1);
+    std::vector<std::string> names;
+    s = e.fs.ListDirectory(folder, &names);
+    if (s.ok() && HasEntry(names, NameOf(p.oldName)) && HasEntry(names, NameOf(p.target)))
+      s = e.fs.RemoveFile(p.oldName);
+    if (!s.ok()) {
+      for (size_t k = i + 1; k < pending.size(); ++k) e.fs.RemoveFile(pending[k].temp);
+      return UpdateFailed(e, p.oldName, s);
+    }
+  }
+}
+
+void DiscardBasewordUpdates(Engine& e) {
+  for (const PendingListUpdate& p : e.pendingListUpdates) e.fs.RemoveFile(p.temp);
+  e.pendingListUpdates.clear();
 }
 
 void UpdateBasewordFiles(Engine& e) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "../Engine.h"
+#include "../lists/BasewordUpdate.h"
 #include "../store/Messages.h"
 #include "../store/RunSetUp.h"
 #include "../store/TextScan.h"
@@ -135,6 +136,7 @@ void ReportFailure(Engine& e) {
     e.fs.RemoveFile(ResultsWorkName(e.ResultsFileName));
   }
   e.ResultsFileOpen = false;
+  DiscardBasewordUpdates(e);  // the lists stay as they were
   e.host.MessageBox(text, false);
 }
 
@@ -176,6 +178,7 @@ void Process_filesClick(Engine& e) {
     e.fs.RemoveFile(ResultsWorkName(e.ResultsFileName));
     e.ResultsFileOpen = false;
   }
+  DiscardBasewordUpdates(e);
   CleanUpRun(e);
 }
 

@@ -243,6 +243,9 @@ void ProduceReport(Engine& e) {
     return e.Fail(Status::IOError(e.ResultsFileName, s.reason()));
   }
   ++e.reportsWritten;
+  // Only a finished report puts the updated lists in place: a run that fails before leaves
+  // every list as it was, so running the texts again does not count them twice.
+  CommitBasewordUpdates(e);
 }
 
 }  // namespace quarn

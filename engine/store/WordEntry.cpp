@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "../Engine.h"
 #include "Messages.h"
+#include "WordIndex.h"
 #include "WordTree.h"
 
 namespace quarn {
@@ -76,11 +78,59 @@ struct FamilyInsertion {
   }
 };
 
+// Keeps the word index (WordIndex.h) in step with an insertion into a word tree: the new node's
+// path, and after a rotation the paths of every node of the rotated subtree (only there do
+// paths change; the nodes above keep theirs).
+struct PathTracker {
+  Engine& e;
+  uint64_t hash;
+
+  PathCounts With(PathCounts above, int32_t n) const {
+    if (n <= e.tree.MemoryNodeLimit) {
+      ++above.memory;
+    } else {
+      ++above.disk;
+    }
+    return above;
+  }
+
+  void Created(int32_t n, PathCounts above) const {
+    WordIndex& index = e.tree.index;
+    if (e.failed() || !index.usable()) return;
+    index.SetPath(n, With(above, n));
+    index.Add(hash, n);
+  }
+
+  // top is the subtree's new root, written with its final links; above counts the nodes above
+  // it, the same as above the subtree's old root.
+  void Rotated(int32_t top, PathCounts above) const {
+    WordIndex& index = e.tree.index;
+    if (e.failed() || !index.usable()) return;
+    auto& work = index.stack;
+    work.clear();
+    work.emplace_back(top, above);
+    while (!work.empty()) {
+      const auto [n, a] = work.back();
+      work.pop_back();
+      const TreeNode* node = NodeInPlace(e, n);
+      if (node == nullptr) return index.Break();
+      const PathCounts p = With(a, n);
+      index.SetPath(n, p);
+      ++index.recounted;
+      if (node->Left != -1) work.emplace_back(node->Left, p);
+      if (node->Right != -1) work.emplace_back(node->Right, p);
+    }
+  }
+};
+
 // The AVL insertion shared by words and families. Works on node copies: every node of the
 // path is written back on the way up, and the order of reads and writes is the one the
 // store's traffic counters report.
+//
+// With a tracker, `above` counts the path's nodes above r by where they live.
 template <typename Insertion>
-void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g) {
+void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g, const PathTracker* track,
+            PathCounts above) {
   if (e.failed()) {
     g = false;
     return;
@@ -88,13 +138,15 @@ void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g) {
   ++e.tree.InsertDepth;
   if (r == -1) {
     ins.Create(e, r, g);
+    if (track != nullptr) track->Created(r, above);
     return;
   }
   TreeNode n;
   ReadNode(e, r, Insertion::kLabel, &n);
   const int order = CompareWords(n.Word(), ins.key);
+  const PathCounts here = track != nullptr ? track->With(above, r) : above;
   if (order > 0) {
-    Insert(e, n.Left, ins, g);
+    Insert(e, n.Left, ins, g, track, here);
     WriteNode(e, r, n);
     if (!g) return;
     if (n.Balance == 1) {
@@ -139,10 +191,11 @@ void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g) {
     top.Balance = 0;
     WriteNode(e, r, top);
     g = false;
+    if (track != nullptr) track->Rotated(r, above);
     return;
   }
   if (order < 0) {
-    Insert(e, n.Right, ins, g);
+    Insert(e, n.Right, ins, g, track, here);
     WriteNode(e, r, n);
     if (!g) return;
     if (n.Balance == -1) {
@@ -187,6 +240,7 @@ void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g) {
     top.Balance = 0;
     WriteNode(e, r, top);
     g = false;
+    if (track != nullptr) track->Rotated(r, above);
     return;
   }
   ins.Equal(e, r, n, g);
@@ -218,12 +272,93 @@ int CompareWords(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
+namespace {
+
+// True iff the index describes the tree at root (the WordRoots entry of the key's first
+// character c). Anything it cannot have followed breaks it until the store is reset: a changed
+// root, a changed memory limit.
+bool IndexFollows(WordTree& tree, int32_t root, unsigned char c) {
+  WordIndex& index = tree.index;
+  if (!index.usable()) return false;
+  if (index.roots.size() != tree.WordRoots.size()) {
+    index.Break();
+    return false;
+  }
+  if (index.memoryLimit != tree.MemoryNodeLimit) {
+    if (index.size() != 0) {
+      index.Break();
+      return false;
+    }
+    index.memoryLimit = tree.MemoryNodeLimit;
+  }
+  if (root != index.roots[c]) {
+    index.Break();
+    return false;
+  }
+  return true;
+}
+
+// True iff root is one of the store's WordRoots entries.
+bool IsWordRoot(const WordTree& tree, const int32_t& root) {
+  std::less<const int32_t*> before;
+  return !before(&root, tree.WordRoots.data()) &&
+         before(&root, tree.WordRoots.data() + tree.WordRoots.size());
+}
+
+// Another occurrence of the word of node n, whose path has the make-up p: what the insertion
+// would do, without the walk. It would read each node of the path once and write each back
+// once, unchanged except for the word's own node.
+void EnterAgain(Engine& e, TreeNode& node, PathCounts p, int slot) {
+  e.tree.InsertDepth += p.memory + p.disk;
+  AddTraffic(e.counters.CacheNodesRead, p.memory);
+  AddTraffic(e.counters.CacheNodesWritten, p.memory);
+  AddTraffic(e.counters.DiskNodesRead, p.disk);
+  AddTraffic(e.counters.DiskNodesWritten, p.disk);
+  ++node.Frequency;
+  if (slot != 0) ++node.FileCounts(slot);
+}
+
+}  // namespace
+
 void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow) {
-  Insert(e, root, WordInsertion{CutKey(word), OccurrenceSlot(e)}, grow);
+  const WordInsertion ins{CutKey(word), OccurrenceSlot(e)};
+  WordTree& tree = e.tree;
+  if (e.fastPaths && !e.failed() && IsWordRoot(tree, root)) {
+    const unsigned char c = ins.key.empty() ? 0 : static_cast<unsigned char>(ins.key[0]);
+    if (!ins.key.empty() && &root == &tree.WordRoots[c] && IndexFollows(tree, root, c)) {
+      WordIndex& index = tree.index;
+      const uint64_t hash = WordIndex::Hash(ins.key);
+      const int32_t n = index.Find(ins.key, hash, [&e](int32_t node, std::string_view* w) {
+        const TreeNode* t = NodeInPlace(e, node);
+        if (t == nullptr) return false;
+        *w = t->Word();
+        return true;
+      });
+      if (n > 0) {
+        EnterAgain(e, *NodeInPlace(e, n), index.path(n), ins.slot);
+        grow = false;
+        return;
+      }
+      if (index.usable()) {
+        const PathTracker track{e, hash};
+        Insert(e, root, ins, grow, &track, PathCounts{});
+        if (index.usable()) index.roots[c] = root;
+        return;
+      }
+    } else {
+      // A word entered under another letter's root changes that tree behind the index's back.
+      tree.index.Break();
+    }
+  } else if (e.fastPaths) {
+    // Entered into a tree the index does not know; it may be part of one it does.
+    tree.index.Break();
+  }
+  Insert(e, root, ins, grow, nullptr, PathCounts{});
 }
 
 void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow) {
-  Insert(e, root, FamilyInsertion{family.Word(), &family}, grow);
+  if (IsWordRoot(e.tree, root)) e.tree.index.Break();
+  Insert(e, root, FamilyInsertion{family.Word(), &family}, grow, nullptr, PathCounts{});
 }
 
 bool checklist(Engine& e, int32_t root, std::string_view word, TreeNode* out) {

@@ -1,6 +1,7 @@
 #include "WordTree.h"
 
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -44,7 +45,39 @@ void RecordFileFailed(Engine& e, const Status& s) {
   e.Fail(Status::IOError(e.TreeFilePath(), s.reason()));
 }
 
+// The mapped record file covering the record at offset, or nullptr when the record file is
+// used through positioned reads and writes (fast paths off, or a file that cannot be mapped).
+// A failure to grow the file fails the run.
+char* MappedRecords(Engine& e, uint64_t offset) {
+  if (!e.fastPaths) return nullptr;
+  Status s;
+  char* base = e.tree.recordFile->MapRecords(offset + sizeof(TreeNode), &s);
+  if (!s.ok()) RecordFileFailed(e, s);
+  return base;
+}
+
 }  // namespace
+
+bool FastPathsWanted() {
+  const char* v = std::getenv("QUARN_NO_FAST_PATHS");
+  return v == nullptr || v[0] == '\0' || (v[0] == '0' && v[1] == '\0');
+}
+
+TreeNode* NodeInPlace(Engine& e, int32_t n) {
+  WordTree& tree = e.tree;
+  if (n <= tree.MemoryNodeLimit) {
+    if (n < 0) return nullptr;
+    const int k = n / kNodeBlockSize;
+    if (k > tree.highestBlock || tree.NodeBlocks[k] == nullptr) return nullptr;
+    return &tree.NodeBlocks[k][n % kNodeBlockSize];
+  }
+  if (n > tree.NodeCount || !tree.recordFileOpen || tree.recordFile == nullptr) return nullptr;
+  const uint64_t offset = RecordOffset(tree, n);
+  Status s;
+  char* base = tree.recordFile->MapRecords(offset + sizeof(TreeNode), &s);
+  if (base == nullptr) return nullptr;
+  return reinterpret_cast<TreeNode*>(base + offset);
+}
 
 TreeNode MakeBlankNode() {
   TreeNode node;
@@ -71,7 +104,7 @@ void ReadNode(Engine& e, int32_t n, const char* label, TreeNode* out) {
       return FatalNodeError(e, n, label, out);
     }
     *out = tree.NodeBlocks[k][n % kNodeBlockSize];
-    ++e.counters.CacheNodesRead;
+    AddTraffic(e.counters.CacheNodesRead, 1);
     return;
   }
   if (n > tree.NodeCount) return FatalNodeError(e, n, label, out);
@@ -80,14 +113,23 @@ void ReadNode(Engine& e, int32_t n, const char* label, TreeNode* out) {
     *out = MakeBlankNode();
     return;
   }
-  Status s = tree.recordFile->ReadAt(RecordOffset(tree, n), sizeof(TreeNode),
-                                     reinterpret_cast<char*>(out));
+  const uint64_t offset = RecordOffset(tree, n);
+  if (char* base = MappedRecords(e, offset)) {
+    std::memcpy(out, base + offset, sizeof(TreeNode));
+    AddTraffic(e.counters.DiskNodesRead, 1);
+    return;
+  }
+  if (e.failed()) {
+    *out = MakeBlankNode();
+    return;
+  }
+  Status s = tree.recordFile->ReadAt(offset, sizeof(TreeNode), reinterpret_cast<char*>(out));
   if (!s.ok()) {
     RecordFileFailed(e, s);
     *out = MakeBlankNode();
     return;
   }
-  ++e.counters.DiskNodesRead;
+  AddTraffic(e.counters.DiskNodesRead, 1);
 }
 
 void WriteNode(Engine& e, int32_t n, TreeNode& node) {
@@ -110,7 +152,7 @@ void WriteNode(Engine& e, int32_t n, TreeNode& node) {
     }
     node.NodeNumber = n;
     tree.NodeBlocks[k][n % kNodeBlockSize] = node;
-    ++e.counters.CacheNodesWritten;
+    AddTraffic(e.counters.CacheNodesWritten, 1);
     return;
   }
   node.NodeNumber = n;
@@ -118,13 +160,20 @@ void WriteNode(Engine& e, int32_t n, TreeNode& node) {
     e.Fail(Status::IOError(e.TreeFilePath(), "record file is not open"));
     return;
   }
-  Status s = tree.recordFile->WriteAt(RecordOffset(tree, n), reinterpret_cast<const char*>(&node),
+  const uint64_t offset = RecordOffset(tree, n);
+  if (char* base = MappedRecords(e, offset)) {
+    std::memcpy(base + offset, &node, sizeof(TreeNode));
+    AddTraffic(e.counters.DiskNodesWritten, 1);
+    return;
+  }
+  if (e.failed()) return;
+  Status s = tree.recordFile->WriteAt(offset, reinterpret_cast<const char*>(&node),
                                       sizeof(TreeNode));
   if (!s.ok()) {
     RecordFileFailed(e, s);
     return;
   }
-  ++e.counters.DiskNodesWritten;
+  AddTraffic(e.counters.DiskNodesWritten, 1);
 }
 
 void ResetStore(WordTree& tree) {
@@ -135,6 +184,7 @@ void ResetStore(WordTree& tree) {
   tree.wordGrow = false;
   tree.familyGrow = false;
   tree.BlankNode = MakeBlankNode();
+  tree.index.Reset();
   if (tree.NodeBlocks.size() < static_cast<size_t>(kMaxNodeBlocks)) {
     tree.NodeBlocks.resize(kMaxNodeBlocks);
   }
@@ -148,6 +198,7 @@ void ResetStore(WordTree& tree) {
 }
 
 void ReleaseNodeBlocks(WordTree& tree) {
+  tree.index.Break();
   for (auto& block : tree.NodeBlocks) block.reset();
   tree.highestBlock = -1;
 }

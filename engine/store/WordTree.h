@@ -11,6 +11,7 @@
 
 #include "../FileSystem.h"
 #include "../QuarnHeader.h"
+#include "WordIndex.h"
 
 namespace quarn {
 
@@ -37,7 +38,32 @@ struct WordTree {
   int32_t InsertDepth = 0;
   bool wordGrow = false;    // the scanner's grow flag
   bool familyGrow = false;  // the loader's grow flag
+  // The existing-word shortcut of addtowrdlist; reset with the store.
+  WordIndex index;
 };
+
+// False iff the environment variable QUARN_NO_FAST_PATHS is set to anything but "" or "0": the
+// store is then accessed only the straightforward way (ReadNode/WriteNode copies, positioned
+// reads and writes of the record file), for comparison runs. The results are the same.
+bool FastPathsWanted();
+
+// The stored node n itself, for fast paths that look at records or change them in place: a
+// slot of a NodeBlock or a record of the mapped record file. nullptr when n does not exist or
+// is not reachable in place (the record file is not mapped). Counts no traffic. The pointer is
+// valid until the next WriteNode that creates a node.
+TreeNode* NodeInPlace(Engine& e, int32_t n);
+
+// Adds to a traffic counter (the counters wrap around like the 32-bit counts they are).
+inline void AddTraffic(int32_t& counter, uint32_t n) {
+  counter = static_cast<int32_t>(static_cast<uint32_t>(counter) + n);
+}
+// Counts one ReadNode or WriteNode of node n, as those count it.
+inline void CountRead(RunCounters& c, const WordTree& tree, int32_t n) {
+  AddTraffic(n <= tree.MemoryNodeLimit ? c.CacheNodesRead : c.DiskNodesRead, 1);
+}
+inline void CountWrite(RunCounters& c, const WordTree& tree, int32_t n) {
+  AddTraffic(n <= tree.MemoryNodeLimit ? c.CacheNodesWritten : c.DiskNodesWritten, 1);
+}
 
 // A TreeNode with the BlankNode contents: NodeNumber -1, empty word, Frequency 1, links -1.
 TreeNode MakeBlankNode();

@@ -114,6 +114,7 @@ TEST_F(BasewordUpdateTest, FilesAreRewrittenUnderLowerCaseNames) {
   WriteFile(dir.File("BASEWRD1.txt"), "able 12\r\n*ably\r\n# keep\r\n\tability\r\n");
   WriteFile(dir.File("basewrd2.txt"), "Able 1\nbogus\n123\n");
   UpdateBasewordFiles(e);
+  CommitBasewordUpdates(e);
   ASSERT_FALSE(e.failed()) << e.runError.ToString();
   EXPECT_EQ(ReadFile(dir.File("basewrd1.txt")), "ABLE 15\r\n\tABLY 0\r\n# keep\r\n\tABILITY 1\r\n");
   EXPECT_EQ(ReadFile(dir.File("basewrd2.txt")), "ABLE 4\r\nBOGUS 0\r\n");
@@ -131,6 +132,7 @@ TEST_F(BasewordUpdateTest, UntickedListsAreLeftAlone) {
   for (int n = 1; n <= 4; ++n)
     WriteFile(dir.File("basewrd" + std::to_string(n) + ".txt"), "able\n");
   UpdateBasewordFiles(e);
+  CommitBasewordUpdates(e);
   ASSERT_FALSE(e.failed());
   EXPECT_EQ(ReadFile(dir.File("basewrd1.txt")), "ABLE 3\r\n");
   EXPECT_EQ(ReadFile(dir.File("basewrd2.txt")), "able\n");
@@ -149,6 +151,7 @@ TEST_F(BasewordUpdateTest, FailedWriteLeavesEveryListAsItWas) {
   WriteFile(dir.File("Basewrd3.TXT"), three);
   fs.FailWritesAfter(".tmp", 5);
   UpdateBasewordFiles(e);
+  CommitBasewordUpdates(e);
   ASSERT_TRUE(e.failed());
   EXPECT_EQ(ReadFile(dir.File("BASEWRD1.txt")), one);
   EXPECT_EQ(ReadFile(dir.File("basewrd2.txt")), two);
@@ -166,6 +169,7 @@ TEST_F(BasewordUpdateTest, FailedRenameLeavesTheListAndNoTemporaryFile) {
   WriteFile(dir.File("basewrd1.txt"), "able 12\n");
   fs.FailRename("basewrd1");
   UpdateBasewordFiles(e);
+  CommitBasewordUpdates(e);
   ASSERT_TRUE(e.failed());
   EXPECT_EQ(ReadFile(dir.File("basewrd1.txt")), "able 12\n");
   Lines files = {"basewrd1.txt"};
@@ -178,6 +182,7 @@ TEST_F(BasewordUpdateTest, MissingListFailsTheRun) {
   e.ListCount = 2;
   WriteFile(dir.File("basewrd1.txt"), "able 12\n");
   UpdateBasewordFiles(e);
+  CommitBasewordUpdates(e);
   ASSERT_TRUE(e.failed());
   EXPECT_EQ(ReadFile(dir.File("basewrd1.txt")), "ABLE 12\r\n");
   ASSERT_EQ(e.progress.lines.size(), 3u);
@@ -206,6 +211,7 @@ TEST_F(BasewordUpdateTest, FileSizeLimitLeavesTheListAsItWas) {
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
     // No fault is set on the test's file system: every failure here is the system's own.
     UpdateBasewordFiles(e);
+    CommitBasewordUpdates(e);
     _exit(e.failed() ? 0 : 3);
   }
   int status = 0;

@@ -1,0 +1,187 @@
+#include "lists/MoveCopy.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Engine.h"
+#include "lists/BasewordEntry.h"
+#include "lists/BasewordName.h"
+#include "lists/CharClassTable.h"
+#include "store/LineReader.h"
+#include "store/Messages.h"
+#include "store/TextWriter.h"
+
+namespace quarn {
+namespace {
+
+// The filter number as a signed whole number; anything that is not one (including a value
+// outside 32 bits) counts as 0.
+int64_t FilterValue(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  if (i == text.size()) return 0;
+  int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (!std::isdigit(c)) return 0;
+    value = value * 10 + (c - '0');
+    if (value > static_cast<int64_t>(INT32_MAX) + 1) return 0;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX || value < INT32_MIN) return 0;
+  return value;
+}
+
+bool Hit(MoveCopySettings::Relation relation, int64_t count, int64_t value) {
+  switch (relation) {
+    case MoveCopySettings::Relation::kGreaterThan:
+      return count > value;
+    case MoveCopySettings::Relation::kEqualTo:
+      return count == value;
+    case MoveCopySettings::Relation::kLessThan:
+      return count < value;
+  }
+  return false;
+}
+
+// ASCII lower-casing, enough to compare two baseword file names the way the list files are found.
+std::string LowerAscii(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The file that a dialog name stands for: an existing file of that name in any letter case, or
+// the name as typed when there is none.
+std::string ResolveListFile(FileSystem& fs, const std::string& folder, const std::string& name) {
+  std::optional<std::string> found = FindFileNoCase(fs, folder, name);
+  return found ? *found : folder + name;
+}
+
+bool ReportFailure(Engine& e, const Status& s) {
+  ProgressMessage(e, s.ToString(), "ERROR", 1);
+  return false;
+}
+
+// Replaces the file at path with lines (each with a line end) and one more line end. The new
+// text goes into a file beside it first, so the old file stays whole until the rename.
+Status RewriteSource(FileSystem& fs, const std::string& path,
+                     const std::vector<std::string>& lines) {
+  const std::string temp = path + ".tmp";
+  std::unique_ptr<WritableFile> file;
+  Status s = fs.NewWritableFile(temp, &file);
+  if (!s.ok()) return s;
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  text += "\r\n";
+  s = file->Append(text);
+  if (s.ok()) s = file->Sync();
+  Status closed = file->Close();
+  if (s.ok()) s = closed;
+  if (s.ok()) s = fs.RenameFile(temp, path);
+  if (!s.ok()) fs.RemoveFile(temp);
+  return s;
+}
+
+}  // namespace
+
+bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
+  if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
+  Status s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes);
+  if (!s.ok()) return ReportFailure(e, s);
+
+  const int64_t value = FilterValue(settings.FilterNum);
+  const std::string sourceName = e.ProgramFolder + settings.FileCopyFrom + ".txt";
+  const std::string destName = e.ProgramFolder + settings.FileCopyTo + ".txt";
+
+  std::optional<std::string> source =
+      FindFileNoCase(e.fs, e.ProgramFolder, settings.FileCopyFrom + ".txt");
+  if (!source) {
+    ProgressMessage(e, sourceName + "doesn't exist!", "ERROR", 1);
+    return false;
+  }
+  const std::string dest = ResolveListFile(e.fs, e.ProgramFolder, settings.FileCopyTo + ".txt");
+  // Writing into the file being read would lose families in a move and double them in a copy.
+  if (LowerAscii(*source) == LowerAscii(dest)) {
+    ProgressMessage(e, sourceName + " is both source and destination, nothing done", "ERROR", 1);
+    return false;
+  }
+  const bool moving = !settings.Copy_Words && !settings.headwrds_only;
+
+  std::vector<std::string> lines;
+  s = ReadAllLines(e.fs, *source, &lines);
+  if (!s.ok()) return ReportFailure(e, s);
+
+  std::unique_ptr<TextWriter> out;
+  const bool append = settings.appendtofile && e.fs.FileExists(dest);
+  s = TextWriter::Open(e.fs, dest, append, &out);
+  if (!s.ok()) return ReportFailure(e, s);
+
+  size_t position = 0;
+  int found = 0;
+  int written = 0;
+  BasewordEntry entry;
+  std::vector<std::string> family;
+  while (position < lines.size() && NextHeadwordEntry(e, lines, position, &entry)) {
+    const size_t start = position - 1;
+    ++found;
+    family.clear();
+    family.push_back(entry.word + " " + std::to_string(entry.count));
+    const std::string headLine = family.front();
+    int64_t total = entry.count;
+    bool selected = !settings.usefamilytotal && Hit(settings.relation, entry.count, value);
+    while (NextMemberEntry(e, lines, position, &entry)) {
+      family.push_back("\t" + entry.word + " " + std::to_string(entry.count));
+      total += entry.count;
+      if (!settings.usefamilytotal && Hit(settings.relation, entry.count, value)) selected = true;
+    }
+    if (settings.usefamilytotal && Hit(settings.relation, total, value)) selected = true;
+    if (!selected) continue;
+
+    ++written;
+    if (settings.headwrds_only) {
+      out->WriteLine(headLine);
+    } else {
+      for (const std::string& line : family) out->WriteLine(line);
+    }
+    if (moving) {
+      // Blank lines and '#' comments inside the family stay where they are.
+      std::vector<std::string> kept;
+      for (size_t i = start; i < position; ++i) {
+        if (lines[i].empty() || lines[i][0] == '#') kept.push_back(lines[i]);
+      }
+      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(start),
+                  lines.begin() + static_cast<std::ptrdiff_t>(position));
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(start), kept.begin(), kept.end());
+      position = start + kept.size();
+    }
+  }
+
+  // The source is only rewritten once the families are safely in the destination.
+  s = out->Close();
+  if (!s.ok()) return ReportFailure(e, s);
+  if (moving) {
+    s = RewriteSource(e.fs, *source, lines);
+    if (!s.ok()) return ReportFailure(e, s);
+  }
+
+  ProgressMessage(e,
+                  "Wrote " + std::to_string(written) + " families out of " + std::to_string(found) +
+                      " to file " + destName,
+                  "", 1);
+  return true;
+}
+
+}  // namespace quarn

@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Engine.h"
+#include "FaultFileSystem.h"
+#include "TempDir.h"
+#include "TestHost.h"
+#include "lists/MoveCopy.h"
+
+namespace quarn {
+namespace {
+
+using testing::Exists;
+using testing::FaultFileSystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::TestHost;
+using testing::WriteFile;
+using Relation = MoveCopySettings::Relation;
+
+class MoveCopyTest : public ::testing::Test {
+ protected:
+  MoveCopyTest() : e(host, fs) {
+    SetProgramFolder(e, dir.path());
+    e.ScratchFolder = dir.path();
+  }
+
+  std::string Source() const { return ReadFile(dir.File("basewrd1.txt")); }
+  std::string Dest() const { return ReadFile(dir.File("basewrd4.txt")); }
+  const std::vector<std::string>& log() const { return e.progress.lines; }
+  std::string WroteLine(int written, int found, const std::string& to = "basewrd4") const {
+    return " Wrote " + std::to_string(written) + " families out of " + std::to_string(found) +
+           " to file " + dir.path() + to + ".txt";
+  }
+  bool LogHasErrorLine() const {
+    for (const std::string& line : log())
+      if (line.rfind("ERROR ", 0) == 0) return true;
+    return false;
+  }
+
+  TempDir dir;
+  TestHost host;
+  FaultFileSystem fs;
+  Engine e;
+};
+
+TEST_F(MoveCopyTest, DefaultsMoveFamiliesWithAZeroOrMissingCount) {
+  const std::string source =
+      "able 3\r\n\tability 0\r\n"
+      "ACCEPT 2\r\n\tACCEPTANCE 1\r\n"
+      "apple\r\n\tapples 4\r\n";
+  WriteFile(dir.File("basewrd1.txt"), source);
+
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{}));
+
+  EXPECT_EQ(Dest(), "ABLE 3\r\n\tABILITY 0\r\nAPPLE 0\r\n\tAPPLES 4\r\n");
+  EXPECT_EQ(Source(), "ACCEPT 2\r\n\tACCEPTANCE 1\r\n\r\n");
+  ASSERT_EQ(log().size(), 2u);
+  EXPECT_EQ(log()[0], WroteLine(2, 3));
+  EXPECT_EQ(log()[1], " ");
+}
+
+TEST_F(MoveCopyTest, ListFilesAreFoundWhateverTheirLetterCase) {
+  WriteFile(dir.File("BASEWRD1.txt"), "ABLE 0\r\nKEEP 1\r\n");
+  WriteFile(dir.File("BASEWRD4.txt"), "OLD 9\r\n");
+
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{}));
+
+  EXPECT_EQ(ReadFile(dir.File("BASEWRD1.txt")), "KEEP 1\r\n\r\n");
+  EXPECT_EQ(ReadFile(dir.File("BASEWRD4.txt")), "OLD 9\r\nABLE 0\r\n");
+  EXPECT_FALSE(Exists(dir.File("basewrd1.txt")));
+  EXPECT_FALSE(Exists(dir.File("basewrd4.txt")));
+}
+
+TEST_F(MoveCopyTest, FamilyTotalsSelectBySumOnly) {
+  const std::string source = "HEAD 4\r\n\tA 5\r\n\tB 3\r\nOTHER 9\r\n\tC 1\r\n";
+  WriteFile(dir.File("basewrd1.txt"), source);
+  MoveCopySettings s;
+  s.relation = Relation::kGreaterThan;
+  s.FilterNum = "10";
+  s.usefamilytotal = true;
+  s.Copy_Words = true;
+
+  ASSERT_TRUE(MoveCopyBasewords(e, s));
+
+  // 4 + 5 + 3 = 12 > 10; 9 + 1 = 10 is not.
+  EXPECT_EQ(Dest(), "HEAD 4\r\n\tA 5\r\n\tB 3\r\n");
+  EXPECT_EQ(Source(), source);
+  EXPECT_EQ(log()[0], WroteLine(1, 2));
+}
+
+TEST_F(MoveCopyTest, WithoutTotalsNoSingleCountExceedsTheValue) {
+  WriteFile(dir.File("basewrd1.txt"), "HEAD 4\r\n\tA 5\r\n\tB 3\r\n");
+  MoveCopySettings s;
+  s.relation = Relation::kGreaterThan;
+  s.FilterNum = "10";
+  s.Copy_Words = true;
+
+  ASSERT_TRUE(MoveCopyBasewords(e, s));
+
+  EXPECT_EQ(Dest(), "");
+  EXPECT_EQ(log()[0], WroteLine(0, 1));
+}
+
+TEST_F(MoveCopyTest, EachRelationTestsHeadwordAndMembers) {
+  // Counts: ONE 1/1, TWO 2/5, THREE 7/3.
+  WriteFile(dir.File("basewrd1.txt"),
+            "ONE 1\r\n\tUNO 1\r\nTWO 2\r\n\tDUE 5\r\nTHREE 7\r\n\tTRE 3\r\n");
+  struct Case {
+    Relation relation;
+    const char* value;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {Relation::kGreaterThan, "4", "TWO 2\r\n\tDUE 5\r\nTHREE 7\r\n\tTRE 3\r\n"},
+      {Relation::kEqualTo, "3", "THREE 7\r\n\tTRE 3\r\n"},
+      {Relation::kLessThan, "2", "ONE 1\r\n\tUNO 1\r\n"},
+      {Relation::kLessThan, "-1", ""},
+      {Relation::kGreaterThan, "-1",
+       "ONE 1\r\n\tUNO 1\r\nTWO 2\r\n\tDUE 5\r\nTHREE 7\r\n\tTRE 3\r\n"},
+  };
+  for (const Case& c : cases) {
+    MoveCopySettings s;
+    s.relation = c.relation;
+    s.FilterNum = c.value;
+    s.Copy_Words = true;
+    s.appendtofile = false;
+    ASSERT_TRUE(MoveCopyBasewords(e, s));
+    EXPECT_EQ(Dest(), c.expected) << c.value;
+  }
+}
+
+TEST_F(MoveCopyTest, FilterTextThatIsNotAWholeNumberCountsAsZero) {
+  WriteFile(dir.File("basewrd1.txt"), "ZERO 0\r\nFIVE 5\r\nTWELVE 12\r\n");
+  for (const char* text : {"12x", "abc", "", "1.5"}) {
+    MoveCopySettings s;
+    s.FilterNum = text;
+    s.Copy_Words = true;
+    s.appendtofile = false;
+    ASSERT_TRUE(MoveCopyBasewords(e, s));
+    EXPECT_EQ(Dest(), "ZERO 0\r\n") << text;
+  }
+}
+
+TEST_F(MoveCopyTest, HeadwordsOnlyWritesHeadLinesAndLeavesTheSource) {
+  const std::string source = "head 4\r\n\tmember 0\r\nOTHER 2\r\n";
+  WriteFile(dir.File("basewrd1.txt"), source);
+
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{.headwrds_only = true}));
+
+  EXPECT_EQ(Dest(), "HEAD 4\r\n");
+  EXPECT_EQ(Source(), source);
+  EXPECT_EQ(log()[0], WroteLine(1, 2));
+}
+
+TEST_F(MoveCopyTest, CopyLeavesTheSourceByteForByte) {
+  const std::string source = "ABLE 0\n\tABLY\n# note\n";  // LF line ends stay as they were
+  WriteFile(dir.File("basewrd1.txt"), source);
+
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{.Copy_Words = true}));
+
+  EXPECT_EQ(Source(), source);
+  EXPECT_EQ(Dest(), "ABLE 0\r\n\tABLY 0\r\n");
+}
+
+TEST_F(MoveCopyTest, AppendOnAddsToTheDestinationAndOffEmptiesIt) {
+  WriteFile(dir.File("basewrd1.txt"), "NEW 0\r\n");
+  WriteFile(dir.File("basewrd4.txt"), "OLD 1\r\n");
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{.Copy_Words = true}));
+  EXPECT_EQ(Dest(), "OLD 1\r\nNEW 0\r\n");
+
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{.Copy_Words = true, .appendtofile = false}));
+  EXPECT_EQ(Dest(), "NEW 0\r\n");
+}
+
+TEST_F(MoveCopyTest, AppendOffEmptiesTheDestinationEvenWhenNothingIsSelected) {
+  WriteFile(dir.File("basewrd1.txt"), "KEEP 3\r\n");
+  WriteFile(dir.File("basewrd4.txt"), "OLD 1\r\n");
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{.appendtofile = false}));
+  EXPECT_EQ(Dest(), "");
+  EXPECT_EQ(Source(), "KEEP 3\r\n\r\n");
+}
+
+TEST_F(MoveCopyTest, MoveKeepsBlankLinesAndHashCommentsButTakesTabbedComments) {
+  WriteFile(dir.File("basewrd1.txt"),
+            "KEEP 5\r\n"
+            "TAKE 0\r\n"
+            "\tTAKEN 2\r\n"
+            "\r\n"
+            "# note\r\n"
+            "\t# tabbed comment\r\n"
+            "\tTAKING 1\r\n"
+            "NEXT 7\r\n");
+
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{}));
+
+  EXPECT_EQ(Dest(), "TAKE 0\r\n\tTAKEN 2\r\n\tTAKING 1\r\n");
+  EXPECT_EQ(Source(), "KEEP 5\r\n\r\n# note\r\nNEXT 7\r\n\r\n");
+}
+
+TEST_F(MoveCopyTest, MoveRemovesInvalidLinesInsideASelectedFamily) {
+  WriteFile(dir.File("basewrd1.txt"), "HEAD 0\r\n\t123\r\n\tMEM 1\r\nNEXT 5\r\n");
+
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{}));
+
+  EXPECT_EQ(Dest(), "HEAD 0\r\n\tMEM 1\r\n");
+  EXPECT_EQ(Source(), "NEXT 5\r\n\r\n");
+  // The reader reported the line without a word.
+  EXPECT_TRUE(LogHasErrorLine());
+}
+
+TEST_F(MoveCopyTest, ConsecutiveSelectedFamiliesAreAllMoved) {
+  WriteFile(dir.File("basewrd1.txt"), "A 0\r\nB 0\r\n\tBB 0\r\nC 1\r\nD 0\r\n");
+
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{}));
+
+  EXPECT_EQ(Dest(), "A 0\r\nB 0\r\n\tBB 0\r\nD 0\r\n");
+  EXPECT_EQ(Source(), "C 1\r\n\r\n");
+  EXPECT_EQ(log()[0], WroteLine(3, 4));
+}
+
+TEST_F(MoveCopyTest, EachMoveAddsOneTrailingEmptyLine) {
+  WriteFile(dir.File("basewrd1.txt"), "A 1\r\n");
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{}));
+  EXPECT_EQ(Source(), "A 1\r\n\r\n");
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{}));
+  EXPECT_EQ(Source(), "A 1\r\n\r\n\r\n");
+}
+
+TEST_F(MoveCopyTest, EmptySource) {
+  WriteFile(dir.File("basewrd1.txt"), "");
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{.Copy_Words = true}));
+  EXPECT_EQ(Source(), "");
+  EXPECT_EQ(log()[0], WroteLine(0, 0));
+
+  ASSERT_TRUE(MoveCopyBasewords(e, MoveCopySettings{}));
+  EXPECT_EQ(Source(), "\r\n");
+  EXPECT_EQ(Dest(), "");
+}
+
+TEST_F(MoveCopyTest, MissingSourceIsReportedAndNothingIsWritten) {
+  EXPECT_FALSE(MoveCopyBasewords(e, MoveCopySettings{}));
+  ASSERT_EQ(log().size(), 2u);
+  EXPECT_EQ(log()[0], "ERROR " + dir.path() + "basewrd1.txtdoesn't exist!");
+  EXPECT_EQ(log()[1], " ");
+  EXPECT_FALSE(Exists(dir.File("basewrd4.txt")));
+}
+
+TEST_F(MoveCopyTest, SameSourceAndDestinationIsRefused) {
+  const std::string source = "ABLE 0\r\nKEEP 1\r\n";
+  WriteFile(dir.File("basewrd1.txt"), source);
+  MoveCopySettings s;
+  s.FileCopyTo = "BASEWRD1";
+
+  EXPECT_FALSE(MoveCopyBasewords(e, s));
+
+  EXPECT_EQ(Source(), source);
+  ASSERT_FALSE(log().empty());
+  EXPECT_EQ(log()[0].rfind("ERROR ", 0), 0u);
+}
+
+TEST_F(MoveCopyTest, FailingSourceRewriteLeavesTheOldListWhole) {
+  const std::string source = "ABLE 0\r\nKEEP 1\r\nAPPLE 0\r\n";
+  WriteFile(dir.File("basewrd1.txt"), source);
+  fs.FailWritesAfter("basewrd1.txt.tmp", 4);
+
+  EXPECT_FALSE(MoveCopyBasewords(e, MoveCopySettings{}));
+
+  EXPECT_EQ(Source(), source);
+  EXPECT_FALSE(Exists(dir.File("basewrd1.txt.tmp")));
+  ASSERT_FALSE(log().empty());
+  EXPECT_NE(log()[0].find("basewrd1.txt.tmp"), std::string::npos);
+  EXPECT_NE(log()[0].find("No space left on device"), std::string::npos);
+  EXPECT_EQ(log()[0].rfind("ERROR ", 0), 0u);
+}
+
+TEST_F(MoveCopyTest, RefusedRenameLeavesTheOldListWhole) {
+  const std::string source = "ABLE 0\r\nKEEP 1\r\n";
+  WriteFile(dir.File("basewrd1.txt"), source);
+  fs.FailRename("basewrd1");
+
+  EXPECT_FALSE(MoveCopyBasewords(e, MoveCopySettings{}));
+
+  EXPECT_EQ(Source(), source);
+  EXPECT_FALSE(Exists(dir.File("basewrd1.txt.tmp")));
+  EXPECT_TRUE(LogHasErrorLine());
+}
+
+TEST_F(MoveCopyTest, FailingDestinationWriteLeavesTheSourceUntouched) {
+  const std::string source = "ABLE 0\r\n\tABLY 0\r\nKEEP 1\r\n";
+  WriteFile(dir.File("basewrd1.txt"), source);
+  fs.FailWritesAfter("basewrd4", 3);
+
+  EXPECT_FALSE(MoveCopyBasewords(e, MoveCopySettings{}));
+
+  EXPECT_EQ(Source(), source);
+  ASSERT_FALSE(log().empty());
+  EXPECT_EQ(log()[0].rfind("ERROR ", 0), 0u);
+  EXPECT_NE(log()[0].find("basewrd4.txt"), std::string::npos);
+}
+
+TEST_F(MoveCopyTest, DestinationThatCannotBeCreatedIsReported) {
+  WriteFile(dir.File("basewrd1.txt"), "ABLE 0\r\n");
+  fs.FailCreate("basewrd4");
+
+  EXPECT_FALSE(MoveCopyBasewords(e, MoveCopySettings{}));
+
+  EXPECT_EQ(Source(), "ABLE 0\r\n");
+  EXPECT_TRUE(LogHasErrorLine());
+}
+
+}  // namespace
+}  // namespace quarn

@@ -1,0 +1,414 @@
+// The store's fast paths (the word index, the mapped record file, in-place sorting and listing)
+// must give exactly what the straightforward accesses give: the same records, the same traffic
+// counters, the same results files.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "Engine.h"
+#include "FaultFileSystem.h"
+#include "RunFixture.h"
+#include "TempDir.h"
+#include "TestHost.h"
+#include "run/ProcessRun.h"
+#include "lists/StopList.h"
+#include "sort/Sort.h"
+#include "store/WordEntry.h"
+#include "store/WordTree.h"
+
+namespace quarn {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::TestHost;
+using testing::WriteFile;
+
+// An engine over a fresh store in its own folder.
+struct Store {
+  explicit Store(bool fast) {
+    e.fastPaths = fast;
+    e.ScratchFolder = dir.path();
+    EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
+    e.tree.recordFileOpen = true;
+    ResetStore(e.tree);
+    e.FileNumber = 1;
+  }
+  void Enter(const std::string& w) {
+    e.tree.InsertDepth = 0;
+    addtowrdlist(e, e.tree.WordRoots[static_cast<unsigned char>(w[0])], w, e.tree.wordGrow);
+  }
+  TreeNode Node(int32_t n) {
+    TreeNode t;
+    ReadNode(e, n, "test", &t);
+    return t;
+  }
+  TestHost host;
+  TempDir dir;
+  Engine e{host};
+};
+
+void ExpectSameCounters(const RunCounters& a, const RunCounters& b) {
+  EXPECT_EQ(a.CacheNodesRead, b.CacheNodesRead);
+  EXPECT_EQ(a.CacheNodesWritten, b.CacheNodesWritten);
+  EXPECT_EQ(a.DiskNodesRead, b.DiskNodesRead);
+  EXPECT_EQ(a.DiskNodesWritten, b.DiskNodesWritten);
+  EXPECT_EQ(a.UniqueWords, b.UniqueWords);
+  EXPECT_EQ(a.OtherTypes, b.OtherTypes);
+}
+
+void ExpectSameRecords(Store& a, Store& b) {
+  ASSERT_EQ(a.e.tree.NodeCount, b.e.tree.NodeCount);
+  EXPECT_EQ(a.e.tree.WordRoots, b.e.tree.WordRoots);
+  for (int32_t n = 1; n <= a.e.tree.NodeCount; ++n) {
+    TreeNode x = a.Node(n);
+    TreeNode y = b.Node(n);
+    ASSERT_EQ(0, std::memcmp(&x, &y, sizeof x)) << "node " << n << " " << x.Word();
+  }
+}
+
+// A word drawn with a heavy head, as in running text: few words often, many words rarely.
+// Letters include an accented capital and word characters that only continue a word.
+std::string RandomWord(std::mt19937& rng, int vocabulary) {
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  const int rank = static_cast<int>(std::pow(static_cast<double>(vocabulary), u(rng)));
+  std::mt19937 shape(static_cast<uint32_t>(rank) * 2654435761u);
+  const std::string first = "ABCDEST\xC9";
+  const std::string rest = "ABEINORST\xC9-7";
+  std::string w(1, first[shape() % first.size()]);
+  const int length = 1 + static_cast<int>(shape() % (rank % 97 == 0 ? 40 : 9));
+  for (int i = 1; i < length; ++i) w += rest[shape() % rest.size()];
+  return w;
+}
+
+// Enters the same random words into a store with fast paths and one without, checking after
+// every word that both counted the same traffic and depth.
+void EnterBoth(int words, int vocabulary, int32_t memoryLimit, uint32_t seed, int files) {
+  Store fast(true), slow(false);
+  fast.e.tree.MemoryNodeLimit = memoryLimit;
+  slow.e.tree.MemoryNodeLimit = memoryLimit;
+  std::mt19937 rng(seed);
+  for (int i = 0; i < words; ++i) {
+    const std::string w = RandomWord(rng, vocabulary);
+    const int file = 1 + i * files / words;
+    fast.e.FileNumber = slow.e.FileNumber = file;
+    fast.Enter(w);
+    slow.Enter(w);
+    ASSERT_EQ(slow.e.tree.InsertDepth, fast.e.tree.InsertDepth) << i << " " << w;
+    ASSERT_EQ(slow.e.counters.CacheNodesRead, fast.e.counters.CacheNodesRead) << i << " " << w;
+    ASSERT_EQ(slow.e.counters.DiskNodesRead, fast.e.counters.DiskNodesRead) << i << " " << w;
+    ASSERT_EQ(slow.e.counters.DiskNodesWritten, fast.e.counters.DiskNodesWritten) << i;
+    ASSERT_EQ(slow.e.counters.CacheNodesWritten, fast.e.counters.CacheNodesWritten) << i;
+    ASSERT_EQ(slow.e.tree.wordGrow, fast.e.tree.wordGrow) << i;
+  }
+  ASSERT_FALSE(fast.e.failed());
+  EXPECT_TRUE(fast.e.tree.index.usable());
+  EXPECT_EQ(fast.e.tree.NodeCount, fast.e.tree.index.size());
+  ExpectSameCounters(fast.e.counters, slow.e.counters);
+  ExpectSameRecords(fast, slow);
+}
+
+TEST(FastPathTest, AWordEnteredAgainCountsItsWholePathOnce) {
+  Store s(true);
+  s.e.tree.MemoryNodeLimit = 1;  // BAT in memory, BED and BOX in the record file
+  for (const char* w : {"BAT", "BED", "BOX"}) s.Enter(w);
+  // The rotation made BED (node 2) the root: BAT's path is BED (record file), BAT (memory).
+  ASSERT_EQ(2, s.e.tree.WordRoots['B']);
+  const RunCounters before = s.e.counters;
+  s.e.FileNumber = 3;
+  s.Enter("BAT");
+  EXPECT_EQ(before.CacheNodesRead + 1, s.e.counters.CacheNodesRead);
+  EXPECT_EQ(before.CacheNodesWritten + 1, s.e.counters.CacheNodesWritten);
+  EXPECT_EQ(before.DiskNodesRead + 1, s.e.counters.DiskNodesRead);
+  EXPECT_EQ(before.DiskNodesWritten + 1, s.e.counters.DiskNodesWritten);
+  EXPECT_EQ(2, s.e.tree.InsertDepth);
+  EXPECT_FALSE(s.e.tree.wordGrow);
+  TreeNode bat = s.Node(1);
+  EXPECT_EQ(2, bat.Frequency);
+  EXPECT_EQ(1, bat.FileCounts(1));
+  EXPECT_EQ(1, bat.FileCounts(3));
+  EXPECT_EQ(1, bat.NodeNumber);
+  // The root itself: one read and one write of a record-file node.
+  const RunCounters mid = s.e.counters;
+  s.Enter("BED");
+  EXPECT_EQ(mid.CacheNodesRead, s.e.counters.CacheNodesRead);
+  EXPECT_EQ(mid.DiskNodesRead + 1, s.e.counters.DiskNodesRead);
+  EXPECT_EQ(mid.DiskNodesWritten + 1, s.e.counters.DiskNodesWritten);
+  EXPECT_EQ(1, s.e.tree.InsertDepth);
+}
+
+TEST(FastPathTest, RandomWordsInMemoryCountAsTheWalkDoes) {
+  EnterBoth(20000, 3000, kDefaultMemoryNodeLimit, 1, 4);
+}
+
+TEST(FastPathTest, RandomWordsMostlyInTheRecordFileCountAsTheWalkDoes) {
+  EnterBoth(20000, 3000, 100, 2, 3);
+}
+
+TEST(FastPathTest, AllWordsInTheRecordFileCountAsTheWalkDoes) {
+  EnterBoth(8000, 2000, 0, 3, 64);
+}
+
+TEST(FastPathTest, AscendingWordsRotateHighInTheTreeAndStillCountExactly) {
+  Store fast(true), slow(false);
+  fast.e.tree.MemoryNodeLimit = slow.e.tree.MemoryNodeLimit = 300;
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 1000; ++i) {
+      char w[16];
+      std::snprintf(w, sizeof w, "A%05d", round == 0 ? i : 999 - i);
+      fast.Enter(w);
+      slow.Enter(w);
+      ASSERT_EQ(slow.e.counters.DiskNodesRead, fast.e.counters.DiskNodesRead) << w;
+      ASSERT_EQ(slow.e.counters.CacheNodesRead, fast.e.counters.CacheNodesRead) << w;
+    }
+  }
+  ExpectSameCounters(fast.e.counters, slow.e.counters);
+  ExpectSameRecords(fast, slow);
+}
+
+TEST(FastPathTest, AnInsertionOutsideTheRootsDropsTheIndexButNotTheCounts) {
+  Store fast(true), slow(false);
+  for (Store* s : {&fast, &slow}) {
+    for (const char* w : {"CAT", "COW", "CUB", "CAT"}) s->Enter(w);
+    // Entered into the C tree through a copy of its root: the index cannot follow this.
+    int32_t root = s->e.tree.WordRoots['C'];
+    bool grow = false;
+    addtowrdlist(s->e, root, "CAB", grow);
+    addtowrdlist(s->e, root, "CAD", grow);
+    s->e.tree.WordRoots['C'] = root;
+    for (const char* w : {"CAT", "CAB", "CUB", "CAD", "COD"}) s->Enter(w);
+  }
+  EXPECT_FALSE(fast.e.tree.index.usable());
+  ExpectSameCounters(fast.e.counters, slow.e.counters);
+  ExpectSameRecords(fast, slow);
+  // A new store follows again.
+  ResetStore(fast.e.tree);
+  EXPECT_TRUE(fast.e.tree.index.usable());
+}
+
+TEST(FastPathTest, ALoweredMemoryLimitAfterWordsDropsTheIndex) {
+  Store s(true);
+  s.Enter("DOG");
+  s.e.tree.MemoryNodeLimit = 0;
+  s.Enter("DOG");
+  EXPECT_FALSE(s.e.tree.index.usable());
+}
+
+TEST(FastPathTest, SortingInPlaceMovesAndCountsAsReadNodeAndWriteNode) {
+  for (NodeCompare compare : {freqcompare, rangecompare}) {
+    Store fast(true), slow(false);
+    fast.e.tree.MemoryNodeLimit = slow.e.tree.MemoryNodeLimit = 700;
+    std::mt19937 rng(7);
+    for (int i = 0; i < 15000; ++i) {
+      const std::string w = RandomWord(rng, 2500);
+      fast.e.FileNumber = slow.e.FileNumber = 1 + i % 5;
+      fast.Enter(w);
+      slow.Enter(w);
+    }
+    fast.e.FileNumber = slow.e.FileNumber = 5;
+    for (Store* s : {&fast, &slow}) {
+      TreeNode blank = s->e.tree.BlankNode;
+      WriteNode(s->e, ++s->e.tree.NodeCount, blank);
+      sortnodes(s->e, 1, s->e.tree.NodeCount, compare);
+    }
+    EXPECT_FALSE(fast.e.tree.index.usable());
+    ExpectSameCounters(fast.e.counters, slow.e.counters);
+    ExpectSameRecords(fast, slow);
+  }
+}
+
+TEST(FastPathTest, TheMappedRecordFileHoldsWhatPositionedReadsSee) {
+  TempDir dir;
+  std::unique_ptr<RecordFile> file;
+  ASSERT_TRUE(FileSystem::Default()->NewRecordFile(dir.File("r.dvp"), &file).ok());
+  Status s;
+  char* base = file->MapRecords(316, &s);
+  ASSERT_TRUE(s.ok());
+  ASSERT_NE(nullptr, base);
+  std::memcpy(base + 300, "records", 7);
+  // Growing far beyond the first mapping keeps what was stored.
+  base = file->MapRecords(uint64_t{200} << 20, &s);
+  ASSERT_TRUE(s.ok());
+  ASSERT_NE(nullptr, base);
+  EXPECT_EQ(0, std::memcmp(base + 300, "records", 7));
+  std::memcpy(base + (uint64_t{150} << 20), "far", 3);
+  char got[8] = {};
+  ASSERT_TRUE(file->ReadAt(300, 7, got).ok());
+  EXPECT_STREQ("records", got);
+  ASSERT_TRUE(file->ReadAt(uint64_t{150} << 20, 3, got).ok());
+  EXPECT_EQ(0, std::memcmp(got, "far", 3));
+  ASSERT_TRUE(file->WriteAt(316, "xy", 2).ok());
+  EXPECT_EQ(0, std::memcmp(base + 316, "xy", 2));
+  EXPECT_TRUE(file->Close().ok());
+}
+
+TEST(FastPathTest, ARecordFileThatCannotBeMappedIsUsedThroughReadsAndWrites) {
+  // The fault file system wraps the record file and offers no mapping; a full disk still ends
+  // the run as an input/output failure.
+  testing::FaultFileSystem faults;
+  TestHost host;
+  TempDir dir;
+  Engine e(host, faults);
+  ASSERT_TRUE(e.fastPaths);
+  e.ScratchFolder = dir.path();
+  faults.FailWritesAfter("tree.dvp", 316 * 40);
+  ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
+  e.tree.recordFileOpen = true;
+  ResetStore(e.tree);
+  e.tree.MemoryNodeLimit = 10;
+  e.FileNumber = 1;
+  std::mt19937 rng(5);
+  for (int i = 0; i < 2000 && !e.failed(); ++i) {
+    const std::string w = RandomWord(rng, 500);
+    e.tree.InsertDepth = 0;
+    addtowrdlist(e, e.tree.WordRoots[static_cast<unsigned char>(w[0])], w, e.tree.wordGrow);
+  }
+  EXPECT_TRUE(e.failed());
+  EXPECT_EQ("No space left on device", e.runError.reason());
+}
+
+// Whole runs: the results files and progress logs with and without fast paths are the same
+// byte for byte (the fixture's clock and memory figure are fixed).
+class FastPathRunTest : public testing::RunFixture {
+ protected:
+  void SetUp() override {
+    Put("BASEWRD1.txt", "THE 0\nA 0\n\tAN 0\nBE 0\n\tIS 0\n\tARE 0\n\tWAS 0\nTO 0\n");
+    Put("BASEWRD2.txt", "CAT 0\n\tCATS 0\nSAT 0\nBEAST 0\n\tBEASTS 0\nTEA 0\n");
+    Put("BASEWRD3.txt", "SEA 0\nDEBTS 0\n\tDEBT 0\nARTS 0\n");
+    Put("stop.txt", "A\nTHE\nBAT\n");
+  }
+
+  // Random running text: words of a heavy-headed vocabulary, punctuation, digits, comments,
+  // blank lines, tags, overlong words and lower case.
+  std::string RandomText(std::mt19937& rng, int words, int vocabulary) {
+    static const std::vector<std::string> common = {"the", "a", "is", "cat", "Cats", "sat",
+                                                     "tea", "sea", "debt", "ARTS", "an"};
+    std::string text;
+    int onLine = 0;
+    for (int i = 0; i < words; ++i) {
+      const int r = static_cast<int>(rng() % 100);
+      if (r < 30) {
+        text += common[rng() % common.size()];
+      } else if (r < 32) {
+        text += "<tag> 1998 -2nd";
+      } else if (r < 33) {
+        text += "\n# a comment line\n";
+      } else {
+        std::string w = RandomWord(rng, vocabulary);
+        if (rng() % 3 == 0) {
+          for (char& c : w) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        text += w;
+      }
+      text += (rng() % 7 == 0) ? ", " : " ";
+      if (++onLine > 12) {
+        text += (rng() % 9 == 0) ? "\n\n" : "\r\n";
+        onLine = 0;
+      }
+    }
+    return text;
+  }
+
+  // Runs the same press twice, with and without fast paths, and compares everything written.
+  void RunBoth(const std::vector<std::string>& names, int32_t memoryLimit) {
+    std::vector<std::string> outputs[2];
+    RunCounters counters[2];
+    for (int pass = 0; pass < 2; ++pass) {
+      engine.fastPaths = pass == 0;
+      engine.tree.MemoryNodeLimit = memoryLimit;
+      engine.progress = ProgressLog{};
+      std::remove(dir.File("out_quarn.txt").c_str());
+      if (host.options.BatchFiles) {
+        for (const std::string& n : names) std::remove(BatchName(n).c_str());
+      }
+      Run(names);
+      ASSERT_FALSE(engine.failed()) << engine.runError.ToString();
+      counters[pass] = engine.counters;
+      std::string all;
+      for (const std::string& l : Log()) all += l + "\n";
+      outputs[pass].push_back(all);
+      if (host.options.BatchFiles) {
+        for (const std::string& n : names) outputs[pass].push_back(ReadFile(BatchName(n)));
+      } else {
+        outputs[pass].push_back(ReadFile(dir.File("out_quarn.txt")));
+      }
+    }
+    ASSERT_EQ(outputs[0].size(), outputs[1].size());
+    for (size_t i = 0; i < outputs[0].size(); ++i) {
+      EXPECT_EQ(outputs[1][i], outputs[0][i]) << "output " << i;
+    }
+    ExpectSameCounters(counters[0], counters[1]);
+    if (!host.options.BatchFiles) {  // a batch run ends with a fresh, empty store
+      EXPECT_GT(int64_t{counters[0].CacheNodesRead} + counters[0].DiskNodesRead, 0);
+      if (memoryLimit < 1000) {
+        EXPECT_GT(counters[0].DiskNodesRead, 0);
+      }
+    }
+  }
+
+  std::string BatchName(const std::string& name) {
+    const std::string path = dir.File(name);
+    return path.substr(0, path.rfind('.')) + "_quarn.txt";
+  }
+
+  std::vector<std::string> PutTexts(int files, int words, int vocabulary, uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::vector<std::string> names;
+    for (int f = 1; f <= files; ++f) {
+      names.push_back("text" + std::to_string(f) + ".txt");
+      Put(names.back(), RandomText(rng, words, vocabulary));
+    }
+    return names;
+  }
+};
+
+TEST_F(FastPathRunTest, EverySortWithRecordsInTheRecordFile) {
+  const auto names = PutTexts(4, 6000, 1500, 11);
+  struct Mode {
+    bool alpha, freq, range;
+  };
+  for (Mode m : {Mode{true, false, false}, Mode{false, true, false}, Mode{false, false, true},
+                 Mode{false, false, false}}) {
+    host.options.sortbyalpha = m.alpha;
+    host.options.sortbyfreq = m.freq;
+    host.options.sortbyrange = m.range;
+    RunBoth(names, 150);
+  }
+}
+
+TEST_F(FastPathRunTest, AllInMemoryWithStopListAndAngles) {
+  const auto names = PutTexts(3, 8000, 4000, 12);
+  host.options.sortbyalpha = false;
+  host.options.sortbyfreq = true;
+  host.options.Ignore_Angle = true;
+  host.options.UseStopList = true;
+  engine.stopList.emplace();
+  ASSERT_TRUE(LoadStopList(engine, dir.File("stop.txt")).ok());
+  RunBoth(names, kDefaultMemoryNodeLimit);
+}
+
+TEST_F(FastPathRunTest, BatchFilesEachWithItsOwnStore) {
+  const auto names = PutTexts(3, 5000, 2000, 13);
+  host.options.BatchFiles = true;
+  host.options.sortbyalpha = false;
+  host.options.sortbyrange = true;
+  RunBoth(names, 60);
+}
+
+TEST_F(FastPathRunTest, NoListsAndNoNumbers) {
+  const auto names = PutTexts(2, 4000, 800, 14);
+  host.options.Basewrd1_on = host.options.Basewrd2_on = host.options.Basewrd3_on = false;
+  host.options.Writenumbers = false;
+  host.options.sortbyalpha = false;
+  host.options.sortbyfreq = true;
+  RunBoth(names, 0);
+}
+
+}  // namespace
+}  // namespace quarn
