@@ -125,8 +125,11 @@ Status WriteFailure(const Status& s, const std::string& marked) {
 // Marks one input file into marked. Returns false when the run has failed; a partial marked
 // file is then removed.
 bool MarkOneFile(Engine& e, LineReader& in, const std::string& marked) {
+  // The copy is written beside its final name and renamed when complete, so that a failure
+  // leaves an earlier marked copy as it was.
+  const std::string work = marked + ".tmp";
   std::unique_ptr<TextWriter> out;
-  Status s = TextWriter::Open(e.fs, marked, false, &out);
+  Status s = TextWriter::Open(e.fs, work, false, &out);
   if (!s.ok()) {
     e.Fail(WriteFailure(s, marked));
     return false;
@@ -143,9 +146,13 @@ bool MarkOneFile(Engine& e, LineReader& in, const std::string& marked) {
   Status closed = out->Close();
   if (failure.ok() && !closed.ok()) failure = WriteFailure(closed, marked);
   if (failure.ok() && e.failed()) failure = e.runError;
+  out.reset();
+  if (failure.ok()) {
+    Status renamed = e.fs.RenameFile(work, marked);
+    if (!renamed.ok()) failure = WriteFailure(renamed, marked);
+  }
   if (!failure.ok()) {
-    out.reset();
-    e.fs.RemoveFile(marked);  // a partial copy is worse than none; nothing more to report
+    e.fs.RemoveFile(work);  // a partial copy is worse than none; nothing more to report
     e.Fail(failure);
     return false;
   }

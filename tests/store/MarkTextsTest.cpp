@@ -244,6 +244,20 @@ TEST_F(MarkTextsTest, WriteFailureRemovesThePartialCopy) {
   EXPECT_EQ(ReadFile(in), text);
 }
 
+TEST_F(MarkTextsTest, FailedMarkingKeepsAnEarlierMarkedCopy) {
+  std::string in = dir.File("a.txt");
+  std::string text;
+  for (int i = 0; i < 2000; ++i) text += "the cat sat on the mat\n";
+  WriteFile(in, text);
+  WriteFile(dir.File("a.mrk"), "earlier marked copy\r\n");
+  e.options.Overwrite = true;
+  fs.FailWritesAfter("a.mrk", 1000);
+  MarkTexts(e, {in});
+  ASSERT_TRUE(e.failed());
+  EXPECT_EQ(ReadFile(dir.File("a.mrk")), "earlier marked copy\r\n");
+  EXPECT_FALSE(quarn::testing::Exists(dir.File("a.mrk.tmp")));
+}
+
 TEST_F(MarkTextsTest, UncreatableMarkedFileFailsNamingIt) {
   std::string in = dir.File("a.txt");
   WriteFile(in, "cat\n");
