@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# End to end: quarn-cli from build folder $1 profiles copies of the Brown texts with marking,
+# the stop list and updating on: one run of 64 texts, a BatchFiles run of 40 (each report marks
+# every listed text again, so a batch run with marking grows with the square of the files), and
+# a BatchFiles run of all 500 without marking; fails on any error or sanitizer report.
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+cli="$src/${1:-build}/quarn-cli"
+shared="$src/../shared/corpus"
+work=$(mktemp -d "${TMPDIR:-/tmp}/quarn-e2e-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cp "$shared"/lists/BASEWRD{1,2,3}.txt "$shared"/lists/stop.txt "$work"/
+mkdir "$work/texts"
+cp "$shared"/brown/*.txt "$work/texts/"
+cd "$work"
+first64=$(ls texts/*.txt | head -64)
+"$cli" profile --results run.txt --sort freq --mark --overwrite --update --stop stop.txt $first64 \
+  > run.log
+grep -q "...Finished" run_quarn.txt
+[ "$(ls texts/*.mrk | wc -l)" -eq 64 ]
+grep -q -E "^THE [1-9]" basewrd1.txt
+"$cli" profile --batch --sort range --mark --overwrite --update --stop stop.txt \
+  $(ls texts/*.txt | tail -40) > batch.log
+[ "$(ls texts/*_quarn.txt | wc -l)" -eq 40 ]
+rm texts/*_quarn.txt
+"$cli" profile --batch --sort alpha --stop stop.txt texts/c*.txt > all.log
+[ "$(ls texts/*_quarn.txt | wc -l)" -eq 500 ]
+if grep -q "^ERROR" run.log batch.log all.log; then
+  grep "^ERROR" run.log batch.log all.log | head
+  exit 1
+fi
+echo "end-to-end runs over the Brown texts: ok"
