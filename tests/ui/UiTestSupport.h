@@ -1,0 +1,128 @@
+// Helpers for the window tests: a main window whose dialogs and boxes answer from a script, so
+// that no test waits for a user, and screenshots into $QUARN_SCREENSHOT_DIR.
+#pragma once
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <QtTest/QtTest>
+#include <string>
+
+#include "Engine.h"
+#include "TempDir.h"
+#include "main.h"
+
+namespace uitest {
+
+inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Saves a picture of widget as name in the screenshot folder (when one is set).
+inline void SaveShot(QWidget& widget, const QString& name) {
+  const QString dir = qEnvironmentVariable("QUARN_SCREENSHOT_DIR");
+  if (dir.isEmpty()) return;
+  QDir().mkpath(dir);
+  QVERIFY(widget.grab().save(dir + "/" + name));
+}
+
+// widget stands where the program puts it, unless the platform's font needed more room: then it
+// is only moved right or made wider, never up, down or narrower.
+inline void ExpectPlaced(const QWidget* widget, QRect given) {
+  const QRect g = widget->geometry();
+  QCOMPARE(g.y(), given.y());
+  QCOMPARE(g.height(), given.height());
+  QVERIFY2(g.x() >= given.x(), qPrintable(widget->objectName()));
+  QVERIFY(g.width() >= given.width());
+}
+
+// No two visible controls of parent overlap, and no caption is cut short. The rows of check boxes
+// are 16 pixels apart and 17 high, so a one-pixel touch is part of the layout.
+inline void ExpectNoOverlap(const QWidget* parent) {
+  QList<const QWidget*> children;
+  for (const QWidget* w : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!w->isWindow() && !w->isHidden()) children << w;
+  }
+  for (qsizetype i = 0; i < children.size(); ++i) {
+    const QWidget* a = children[i];
+    const QString text = a->property("text").toString();
+    if (qobject_cast<const QPushButton*>(a) != nullptr) {
+      QVERIFY2(a->fontMetrics().horizontalAdvance(text) + 8 <= a->width(), qPrintable(text));
+    } else if (qobject_cast<const QAbstractButton*>(a) != nullptr ||
+               qobject_cast<const QLabel*>(a) != nullptr) {
+      QVERIFY2(a->width() >= a->sizeHint().width(), qPrintable(text));
+    }
+    const QRect ra = a->geometry().adjusted(0, 0, -1, -1);
+    for (qsizetype k = i + 1; k < children.size(); ++k) {
+      const QWidget* b = children[k];
+      QVERIFY2(!ra.intersects(b->geometry().adjusted(0, 0, -1, -1)),
+               qPrintable(text + " / " + b->property("text").toString()));
+    }
+  }
+}
+
+struct Box {
+  QString text;
+  Tmain_screen::BoxKind kind;
+};
+
+// Replaces every dialog of the window by a script and records what was asked.
+struct Script {
+  explicit Script(Tmain_screen& w) {
+    w.chooseOpenFiles = [this](const QString& folder, const QString& filter) {
+      openFolder = folder;
+      openFilter = filter;
+      ++openCalls;
+      return openAnswer;
+    };
+    w.chooseSaveFile = [this](const QString& folder, const QString& filter) {
+      saveFolder = folder;
+      saveFilter = filter;
+      ++saveCalls;
+      return saveAnswer;
+    };
+    w.chooseStopFile = [this](const QString& folder, const QString& filter) {
+      stopFolder = folder;
+      stopFilter = filter;
+      ++stopCalls;
+      return stopAnswer;
+    };
+    w.showBox = [this](const QString& text, Tmain_screen::BoxKind kind) {
+      boxes.push_back({text, kind});
+      return answers.isEmpty() ? defaultAnswer : answers.dequeue();
+    };
+    w.runDialog = [this](QDialog& dialog) {
+      ++dialogCalls;
+      if (onDialog) onDialog(dialog);
+    };
+  }
+
+  QStringList openAnswer;
+  QString saveAnswer;
+  QString stopAnswer;
+  QQueue<bool> answers;
+  bool defaultAnswer = true;
+  std::function<void(QDialog&)> onDialog;
+
+  QString openFolder, openFilter, saveFolder, saveFilter, stopFolder, stopFilter;
+  int openCalls = 0, saveCalls = 0, stopCalls = 0, dialogCalls = 0;
+  QList<Box> boxes;
+};
+
+// A window working in a fresh temporary folder.
+struct Fixture {
+  Fixture() : script(window) {
+    quarn::SetProgramFolder(window.engine(), dir.path());
+    window.engine().ScratchFolder = dir.path();
+  }
+  QString Path(const std::string& name) const { return Q(dir.File(name)); }
+
+  quarn::testing::TempDir dir;
+  Tmain_screen window;
+  Script script;
+};
+
+}  // namespace uitest
