@@ -269,6 +269,11 @@ void Tmain_screen::BuildControls() {
   Mark_Texts = AddCheckBox("Mark Texts", 584, 320, 97, false);
   Overwrite = AddCheckBox("Overwrite Marked Texts", 584, 336, 137, false);
   Ignore_Angle = AddCheckBox("Ignore '<>'", 584, 352, 97, false);
+  // How text files are read; in the free space below BatchFiles and Use Stop List.
+  EncodingLabel = label("Encoding", 336, 360);
+  Encoding = new QComboBox(background);
+  Encoding->addItems({"Automatic", "Windows-1252", "UTF-8"});
+  Encoding->setGeometry(392, 357, 120, 20);
 
   WidenToText({Basewrd1_on, Basewrd2_on, Basewrd3_on, Forms, Writenumbers, others, sortbyalpha,
                sortbyfreq, sortbyrange, BatchFiles, UseStopList, Udate_Basewords, Zero_base,
@@ -281,7 +286,7 @@ void Tmain_screen::BuildControls() {
              {Mark_Texts, Overwrite, Ignore_Angle}});
   KeepApart({{Label5}, {BaseWrdNum}});
   const QPoint extent = ChildrenExtent(background);
-  background->setMinimumSize(std::max(728, extent.x() + 7), 376);
+  background->setMinimumSize(std::max(728, extent.x() + 7), std::max(376, extent.y() + 3));
 
   // The rules run on every change of their box's state, whoever makes it.
   connect(Process_files, &QPushButton::clicked, this, &Tmain_screen::Process_filesClick);
@@ -292,6 +297,7 @@ void Tmain_screen::BuildControls() {
   connect(Udate_Basewords, &QCheckBox::toggled, this, &Tmain_screen::Udate_BasewordsClick);
   connect(UseStopList, &QCheckBox::toggled, this, &Tmain_screen::UseStopListClick);
   connect(Ignore_Angle, &QCheckBox::toggled, this, &Tmain_screen::Ignore_AngleClick);
+  connect(Encoding, &QComboBox::currentIndexChanged, this, &Tmain_screen::EncodingChange);
   connect(BaseWrdNum, &QLineEdit::textChanged, this, &Tmain_screen::BaseWrdNumChange);
   connect(background, &BackgroundWidget::backgroundPressed, this, &Tmain_screen::sortbyfreqClick);
 }
@@ -545,4 +551,10 @@ void Tmain_screen::BaseWrdNumChange() {
     return;
   }
   engine_->ListCount = text.toInt();
+}
+
+void Tmain_screen::EncodingChange(int index) {
+  static constexpr quarn::TextEncoding kByIndex[] = {
+      quarn::TextEncoding::kAuto, quarn::TextEncoding::kCp1252, quarn::TextEncoding::kUtf8};
+  if (index >= 0 && index < 3) engine_->encoding = kByIndex[index];
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,6 +115,8 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   QCheckBox* Mark_Texts = nullptr;
   QCheckBox* Overwrite = nullptr;
   QCheckBox* Ignore_Angle = nullptr;
+  QLabel* EncodingLabel = nullptr;
+  QComboBox* Encoding = nullptr;  // Automatic, Windows-1252, UTF-8: the engine's setting
   QLabel* statusText = nullptr;
 
   QAction* File1 = nullptr;
@@ -141,6 +144,7 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   void UseStopListClick();
   void BaseWrdNumChange();
   void Ignore_AngleClick() {}
+  void EncodingChange(int index);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -143,6 +143,23 @@ class MainTest : public QObject {
     QVERIFY(!o.sortbyalpha && !o.sortbyfreq && o.sortbyrange);
   }
 
+  void encodingSetting() {
+    Tmain_screen w;
+    QCOMPARE(w.Encoding->currentText(), QString("Automatic"));
+    QCOMPARE(w.Encoding->count(), 3);
+    QVERIFY(w.engine().encoding == quarn::TextEncoding::kAuto);
+    w.Encoding->setCurrentIndex(2);
+    QCOMPARE(w.Encoding->currentText(), QString("UTF-8"));
+    QVERIFY(w.engine().encoding == quarn::TextEncoding::kUtf8);
+    w.Encoding->setCurrentIndex(1);
+    QCOMPARE(w.Encoding->currentText(), QString("Windows-1252"));
+    QVERIFY(w.engine().encoding == quarn::TextEncoding::kCp1252);
+    // Below the other options, overlapping none of them.
+    for (QWidget* other : {static_cast<QWidget*>(w.UseStopList), static_cast<QWidget*>(w.Zero_base),
+                           static_cast<QWidget*>(w.sortbyrange), static_cast<QWidget*>(w.Ignore_Angle)})
+      QVERIFY(!w.Encoding->geometry().intersects(other->geometry()));
+  }
+
   void sortByFreqFromStart() {
     Tmain_screen w;
     Show(w);
