@@ -62,18 +62,25 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
       FindFileNoCase(e.fs, e.ProgramFolder, settings.FileCopyTo + ".txt");
   const std::string dest = existing ? *existing : destName;
 
-  std::vector<std::string> lines;
-  Status s = ReadAllLines(e.fs, *source, &lines);
-  if (!s.ok()) {
+  auto failed = [&e](const Status& s) {
     ProgressMessage(e, s.ToString(), "ERROR", 1);
+    e.host.MessageBox(s.ToString(), false);
     return false;
+  };
+  std::vector<std::string> lines;
+  FileEncoding encoding;
+  Status s = ReadAllLines(e.fs, *source, e.encoding, &lines, &encoding);
+  if (!s.ok()) return failed(s);
+  // A new destination is written in the source's encoding; an existing one keeps its own.
+  if (existing) {
+    s = DetectFileEncoding(e.fs, dest, e.encoding, &encoding);
+    if (!s.ok()) return failed(s);
+    encoding.byteOrderMark = false;  // already at its start
   }
   std::unique_ptr<TextWriter> out;
   s = TextWriter::Open(e.fs, dest, /*append=*/true, &out);
-  if (!s.ok()) {
-    ProgressMessage(e, s.ToString(), "ERROR", 1);
-    return false;
-  }
+  if (!s.ok()) return failed(s);
+  out->SetEncoding(encoding);
 
   int written = 0;
   for (const std::string& full : lines) {
@@ -86,10 +93,7 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
     ++written;
   }
   s = out->Close();
-  if (!s.ok()) {
-    ProgressMessage(e, s.ToString(), "ERROR", 1);
-    return false;
-  }
+  if (!s.ok()) return failed(s);
   ProgressMessage(e, "Wrote " + std::to_string(written) + " Headwords to file " + destName, "", 1);
   return true;
 }

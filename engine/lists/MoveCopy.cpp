@@ -14,6 +14,7 @@
 #include "lists/CharClassTable.h"
 #include "store/LineReader.h"
 #include "store/Messages.h"
+#include "store/TextEncoding.h"
 #include "store/TextWriter.h"
 
 namespace quarn {
@@ -67,39 +68,42 @@ std::string ResolveListFile(FileSystem& fs, const std::string& folder, const std
   return found ? *found : folder + name;
 }
 
+// Reports a failure of the action: an "ERROR" line and an error box.
 bool ReportFailure(Engine& e, const Status& s) {
   ProgressMessage(e, s.ToString(), "ERROR", 1);
+  e.host.MessageBox(s.ToString(), false);
   return false;
 }
 
-// Replaces the file at path with lines (each with a line end) and one more line end. The new
-// text goes into a file beside it first, so the old file stays whole until the rename.
-Status RewriteSource(FileSystem& fs, const std::string& path,
-                     const std::vector<std::string>& lines) {
+// Writes text to path + ".tmp" and forces it to stable storage; the caller renames it into
+// place. A failure removes the temporary file.
+Status WriteBeside(FileSystem& fs, const std::string& path, const std::string& text) {
   const std::string temp = path + ".tmp";
   std::unique_ptr<WritableFile> file;
   Status s = fs.NewWritableFile(temp, &file);
   if (!s.ok()) return s;
-  std::string text;
-  for (const std::string& line : lines) {
-    text += line;
-    text += "\r\n";
-  }
-  text += "\r\n";
   s = file->Append(text);
   if (s.ok()) s = file->Sync();
   Status closed = file->Close();
   if (s.ok()) s = closed;
-  if (s.ok()) s = fs.RenameFile(temp, path);
   if (!s.ok()) fs.RemoveFile(temp);
   return s;
+}
+
+// A line in the file's encoding, with its line end.
+void AppendLine(std::string* text, const std::string& line, const FileEncoding& encoding) {
+  if (encoding.utf8())
+    Cp1252ToUtf8(line, text);
+  else
+    *text += line;
+  *text += "\r\n";
 }
 
 }  // namespace
 
 bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
   if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
-  Status s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes);
+  Status s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
   if (!s.ok()) return ReportFailure(e, s);
 
   const int64_t value = FilterValue(settings.FilterNum);
@@ -121,13 +125,23 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
   const bool moving = !settings.Copy_Words && !settings.headwrds_only;
 
   std::vector<std::string> lines;
-  s = ReadAllLines(e.fs, *source, &lines);
+  std::vector<std::string> raw;  // the source's lines as they stand in the file
+  FileEncoding sourceEncoding;
+  s = ReadAllLines(e.fs, *source, e.encoding, &lines, &sourceEncoding, &raw);
   if (!s.ok()) return ReportFailure(e, s);
 
-  std::unique_ptr<TextWriter> out;
+  // The destination is built whole beside its file: its old text when appending (it keeps its
+  // own encoding), then the families, written in the source's encoding into a new file.
   const bool append = settings.appendtofile && e.fs.FileExists(dest);
-  s = TextWriter::Open(e.fs, dest, append, &out);
-  if (!s.ok()) return ReportFailure(e, s);
+  std::string destText;
+  FileEncoding destEncoding = sourceEncoding;
+  if (append) {
+    s = DetectFileEncoding(e.fs, dest, e.encoding, &destEncoding);
+    if (s.ok()) s = ReadFileToString(e.fs, dest, &destText);
+    if (!s.ok()) return ReportFailure(e, s);
+  } else if (destEncoding.utf8() && destEncoding.byteOrderMark) {
+    destText = kUtf8ByteOrderMark;
+  }
 
   size_t position = 0;
   int found = 0;
@@ -152,29 +166,58 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
 
     ++written;
     if (settings.headwrds_only) {
-      out->WriteLine(headLine);
+      AppendLine(&destText, headLine, destEncoding);
     } else {
-      for (const std::string& line : family) out->WriteLine(line);
+      for (const std::string& line : family) AppendLine(&destText, line, destEncoding);
     }
     if (moving) {
       // Blank lines and '#' comments inside the family stay where they are.
       std::vector<std::string> kept;
+      std::vector<std::string> keptRaw;
       for (size_t i = start; i < position; ++i) {
-        if (lines[i].empty() || lines[i][0] == '#') kept.push_back(lines[i]);
+        if (lines[i].empty() || lines[i][0] == '#') {
+          kept.push_back(lines[i]);
+          keptRaw.push_back(raw[i]);
+        }
       }
-      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(start),
-                  lines.begin() + static_cast<std::ptrdiff_t>(position));
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(start), kept.begin(), kept.end());
+      const auto from = static_cast<std::ptrdiff_t>(start);
+      const auto to = static_cast<std::ptrdiff_t>(position);
+      lines.erase(lines.begin() + from, lines.begin() + to);
+      lines.insert(lines.begin() + from, kept.begin(), kept.end());
+      raw.erase(raw.begin() + from, raw.begin() + to);
+      raw.insert(raw.begin() + from, keptRaw.begin(), keptRaw.end());
       position = start + kept.size();
     }
   }
 
-  // The source is only rewritten once the families are safely in the destination.
-  s = out->Close();
-  if (!s.ok()) return ReportFailure(e, s);
+  // Both new files are complete on disk before either replaces its old one, so a full disk
+  // changes nothing; the destination goes first, so that a failing second rename can at worst
+  // leave a family in both lists, never in neither.
+  s = WriteBeside(e.fs, dest, destText);
+  if (!s.ok()) return ReportFailure(e, Status::IOError(dest, s.reason()));
   if (moving) {
-    s = RewriteSource(e.fs, *source, lines);
-    if (!s.ok()) return ReportFailure(e, s);
+    std::string sourceText =
+        sourceEncoding.utf8() && sourceEncoding.byteOrderMark ? std::string(kUtf8ByteOrderMark) : "";
+    for (const std::string& line : raw) sourceText += line + "\r\n";
+    sourceText += "\r\n";  // the source ends with one empty line more
+    s = WriteBeside(e.fs, *source, sourceText);
+    if (!s.ok()) {
+      e.fs.RemoveFile(dest + ".tmp");
+      return ReportFailure(e, Status::IOError(*source, s.reason()));
+    }
+  }
+  s = e.fs.RenameFile(dest + ".tmp", dest);
+  if (!s.ok()) {
+    e.fs.RemoveFile(dest + ".tmp");
+    if (moving) e.fs.RemoveFile(*source + ".tmp");
+    return ReportFailure(e, Status::IOError(dest, s.reason()));
+  }
+  if (moving) {
+    s = e.fs.RenameFile(*source + ".tmp", *source);
+    if (!s.ok()) {
+      e.fs.RemoveFile(*source + ".tmp");
+      return ReportFailure(e, Status::IOError(*source, s.reason()));
+    }
   }
 
   ProgressMessage(e,

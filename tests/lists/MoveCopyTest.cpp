@@ -271,7 +271,7 @@ TEST_F(MoveCopyTest, FailingSourceRewriteLeavesTheOldListWhole) {
   EXPECT_EQ(Source(), source);
   EXPECT_FALSE(Exists(dir.File("basewrd1.txt.tmp")));
   ASSERT_FALSE(log().empty());
-  EXPECT_NE(log()[0].find("basewrd1.txt.tmp"), std::string::npos);
+  EXPECT_NE(log()[0].find(dir.File("basewrd1.txt") + ":"), std::string::npos);
   EXPECT_NE(log()[0].find("No space left on device"), std::string::npos);
   EXPECT_EQ(log()[0].rfind("ERROR ", 0), 0u);
 }
@@ -309,6 +309,22 @@ TEST_F(MoveCopyTest, DestinationThatCannotBeCreatedIsReported) {
 
   EXPECT_EQ(Source(), "ABLE 0\r\n");
   EXPECT_TRUE(LogHasErrorLine());
+}
+
+TEST_F(MoveCopyTest, Utf8ListsKeepTheirEncoding) {
+  // A UTF-8 source with its byte order mark: the new destination is UTF-8 too, and what stays
+  // in the source keeps its very bytes (Ω has no 8-bit form).
+  WriteFile(dir.File("basewrd1.txt"),
+            "\xEF\xBB\xBF# \xCE\xA9 list\r\ncaf\xC3\xA9 0\r\n\tcaf\xC3\xA9s 2\r\nKEEP 1\r\n");
+  EXPECT_TRUE(MoveCopyBasewords(e, MoveCopySettings{}));
+  EXPECT_EQ(Dest(), "\xEF\xBB\xBF" "CAF\xC3\x89 0\r\n\tCAF\xC3\x89S 2\r\n");
+  EXPECT_EQ(Source(), "\xEF\xBB\xBF# \xCE\xA9 list\r\nKEEP 1\r\n\r\n");
+
+  // An existing 8-bit destination keeps its own encoding.
+  WriteFile(dir.File("basewrd4.txt"), "OLD\xC9 1\r\n");
+  WriteFile(dir.File("basewrd1.txt"), "caf\xC3\xA9 0\r\n");
+  EXPECT_TRUE(MoveCopyBasewords(e, MoveCopySettings{}));
+  EXPECT_EQ(Dest(), "OLD\xC9 1\r\nCAF\xC9 0\r\n");
 }
 
 }  // namespace
