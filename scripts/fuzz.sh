@@ -12,7 +12,8 @@ src="$(cd "$(dirname "$0")/.." && pwd)"
 seconds=${FUZZ_SECONDS:-60}
 work=${FUZZ_WORK:-${TMPDIR:-/tmp}/quarn-fuzz}
 build=${FUZZ_BUILD_DIR:-$src/build-fuzz}
-shared="$src/../shared/corpus"
+shared="${QUARN_SHARED_DIR:-$src/../shared}/corpus"
+[ -d "$shared" ] || shared=/work/shared/corpus
 targets=${FUZZ_TARGETS:-"parse_entry baseword_readers char_class next_word stop_list move_copy"}
 
 cxx=${FUZZ_CXX:-clang++}
