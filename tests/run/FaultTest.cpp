@@ -45,14 +45,9 @@ class CountingFaultFileSystem : public FaultFileSystem {
 
 using Snapshot = std::map<std::string, std::string>;
 
-class FaultTest : public ::testing::Test {
+class FaultTest : protected FileSystemHolder<CountingFaultFileSystem>, public RunFixture {
  protected:
-  FaultTest() : engine(host, fs) {
-    SetProgramFolder(engine, dir.path());
-    engine.ScratchFolder = dir.path();
-    engine.clockSeconds = [] { return 1000; };
-    engine.memoryInUse = [] { return size_t{3} * 1048576; };
-  }
+  FaultTest() : RunFixture(fs) {}
   void SetUp() override {
     Put("BASEWRD1.txt", "THE 5\n\tTHEM 1\nA 0\n");
     Put("BASEWRD2.txt", "CAT 0\n\tCATS 2\nDOG 7\n");
@@ -62,17 +57,6 @@ class FaultTest : public ::testing::Test {
     Put("out_quarn.txt", "earlier results\r\n");
   }
 
-  std::string Put(const std::string& name, const std::string& bytes) {
-    WriteFile(dir.File(name), bytes);
-    return dir.File(name);
-  }
-  void Run(const std::vector<std::string>& names, const std::string& results = "out_quarn.txt") {
-    host.inputLines.clear();
-    host.boxes.clear();
-    for (const std::string& n : names) host.inputLines.push_back(dir.File(n));
-    engine.ResultsFileName = results.empty() ? results : dir.File(results);
-    Process_filesClick(engine);
-  }
   // Every file under the folder with its bytes.
   Snapshot Folder() {
     Snapshot files;
@@ -121,10 +105,6 @@ class FaultTest : public ::testing::Test {
     Put("big.txt", text);
   }
 
-  TempDir dir;
-  TestHost host;
-  CountingFaultFileSystem fs;
-  Engine engine;
 };
 
 TEST_F(FaultTest, RecordFileCannotBeCreated) {

@@ -16,7 +16,9 @@ namespace quarn::testing {
 
 class RunFixture : public ::testing::Test {
  protected:
-  RunFixture() : engine(host) {
+  // fs (when given) must outlive the fixture: derived fixtures keep theirs in a base class
+  // that is constructed first (see FileSystemHolder).
+  explicit RunFixture(FileSystem& fs = *FileSystem::Default()) : engine(host, fs) {
     SetProgramFolder(engine, dir.path());
     engine.ScratchFolder = dir.path();
     engine.clockSeconds = [] { return 1000; };
@@ -31,6 +33,7 @@ class RunFixture : public ::testing::Test {
   // Runs one press with the given input files (names in the folder) and results name.
   void Run(const std::vector<std::string>& names, const std::string& results = "out_quarn.txt") {
     host.inputLines.clear();
+    host.boxes.clear();
     for (const std::string& n : names) host.inputLines.push_back(n.empty() ? n : dir.File(n));
     engine.ResultsFileName = results.empty() ? results : dir.File(results);
     Process_filesClick(engine);
@@ -46,6 +49,13 @@ class RunFixture : public ::testing::Test {
   TempDir dir;
   TestHost host;
   Engine engine;
+};
+
+// Holds a file system of type FS for a fixture derived from it and from RunFixture, so that the
+// file system exists before RunFixture's engine is built on it.
+template <typename FS>
+struct FileSystemHolder {
+  FS fs;
 };
 
 
