@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Engine.h"
+#include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "lists/BasewordLoader.h"
@@ -23,13 +24,7 @@ using Lines = std::vector<std::string>;
 class BasewordLoaderTest : public ::testing::Test {
  protected:
   BasewordLoaderTest() : e(host) {
-    SetProgramFolder(e, dir.path());
-    e.ScratchFolder = dir.path();
-    EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    e.tree.recordFileOpen = true;
-    ResetStore(e.tree);
-    e.classes = DefaultCharClassTable();
-    e.FileNumber = 1;
+    EXPECT_TRUE(testing::OpenEmptyStore(e, dir.path()));
   }
 
   // Enters word as the scanner would, `times` occurrences in the current input file.

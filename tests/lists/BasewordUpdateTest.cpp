@@ -11,6 +11,7 @@
 
 #include "Engine.h"
 #include "FaultFileSystem.h"
+#include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "lists/BasewordUpdate.h"
@@ -32,13 +33,7 @@ using Lines = std::vector<std::string>;
 class BasewordUpdateTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetProgramFolder(e, dir.path());
-    e.ScratchFolder = dir.path();
-    ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    e.tree.recordFileOpen = true;
-    ResetStore(e.tree);
-    e.classes = DefaultCharClassTable();
-    e.FileNumber = 1;
+    ASSERT_TRUE(testing::OpenEmptyStore(e, dir.path()));
   }
 
   // Enters `times` occurrences of word, as the scanner does.

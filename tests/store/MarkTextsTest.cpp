@@ -5,6 +5,7 @@
 
 #include "Engine.h"
 #include "FaultFileSystem.h"
+#include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "lists/CharClassTable.h"
@@ -33,13 +34,7 @@ const std::string kHeader3 =
 class MarkTextsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetProgramFolder(e, dir.path());
-    e.ScratchFolder = dir.path();
-    ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    e.tree.recordFileOpen = true;
-    ResetStore(e.tree);
-    e.classes = DefaultCharClassTable();
-    e.FileNumber = 1;
+    ASSERT_TRUE(testing::OpenEmptyStore(e, dir.path()));
   }
 
   // Enters word as the scanner does (list code 66).
