@@ -14,11 +14,21 @@ namespace {
 constexpr size_t kWordColumns = 30;
 constexpr int kFirstFamilyCode = 100;
 
-// Decimal, right-aligned in 6 columns; wider numbers in full.
-std::string NumberCell(int32_t value) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%6d", static_cast<int>(value));
-  return buf;
+// Decimal, right-aligned in 6 columns; wider numbers in full (as "%6d" gives them).
+void AppendNumberCell(std::string& line, int32_t value) {
+  char buf[12];
+  char* end = buf + sizeof buf;
+  char* p = end;
+  // In unsigned arithmetic so that the lowest int32_t has a magnitude too.
+  uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  do {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--p = '-';
+  const size_t digits = static_cast<size_t>(end - p);
+  if (digits < 6) line.append(6 - digits, ' ');
+  line.append(p, digits);
 }
 
 // The files whose counts a row shows: 1..FileNumber, within the 64 slots of a record.
@@ -77,17 +87,17 @@ void WriteRow(Engine& e, TreeNode& record, bool family) {
   if (e.options.Writenumbers) {
     line.append(line.size() < kWordColumns ? kWordColumns - line.size() : 1, ' ');
     line += '\t';
-    line += NumberCell(record.FileRange);
+    AppendNumberCell(line, record.FileRange);
     line += '\t';
-    line += NumberCell(record.Frequency);
+    AppendNumberCell(line, record.Frequency);
     if (family) {
       line += '\t';
-      line += NumberCell(record.FamilyFrequency);
+      AppendNumberCell(line, record.FamilyFrequency);
     }
     int files = e.options.BatchFiles ? 1 : ReportFiles(e);
     for (int k = 1; k <= files; ++k) {
       line += '\t';
-      line += NumberCell(record.FileCounts(k));
+      AppendNumberCell(line, record.FileCounts(k));
     }
   }
   WriteScratchLine(e, line);

@@ -1,5 +1,6 @@
 #include "Sort.h"
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -36,6 +37,36 @@ int FilesHolding(const Engine& e, const TreeNode& r) {
   return range;
 }
 
+// The fast paths of the sort look at records where they are stored and move them there, with
+// the traffic ReadNode and WriteNode would count. Without them, or for a record that cannot be
+// reached in place, the copies are made.
+
+// Node n as ReadNode would give it: the record in place, or a copy in *copy.
+const TreeNode* Look(Engine& e, int32_t n, const char* label, TreeNode* copy) {
+  if (e.fastPaths && !e.failed()) {
+    if (const TreeNode* t = NodeInPlace(e, n)) {
+      CountRead(e.counters, e.tree, n);
+      return t;
+    }
+  }
+  ReadNode(e, n, label, copy);
+  return copy;
+}
+
+// WriteNode of the record *node (as Look gave it) under number n.
+void Store(Engine& e, int32_t n, const TreeNode* node) {
+  if (e.fastPaths && !e.failed()) {
+    if (TreeNode* to = NodeInPlace(e, n)) {
+      if (to != node) std::memcpy(to, node, sizeof(TreeNode));
+      to->NodeNumber = n;
+      CountWrite(e.counters, e.tree, n);
+      return;
+    }
+  }
+  TreeNode copy = *node;
+  WriteNode(e, n, copy);
+}
+
 }  // namespace
 
 int freqcompare(const Engine&, const TreeNode& a, const TreeNode& b) {
@@ -66,7 +97,7 @@ void quicksort(Engine& e, int32_t lo, int32_t hi, NodeCompare compare) {
   if (compare == nullptr) return;
   std::vector<std::pair<int32_t, int32_t>> waiting;  // right parts still to sort
   TreeNode pivot;
-  TreeNode t;
+  TreeNode copy;
   for (;;) {
     while (lo < hi) {
       if (e.failed()) return;
@@ -74,23 +105,21 @@ void quicksort(Engine& e, int32_t lo, int32_t hi, NodeCompare compare) {
       int32_t i = lo;
       int32_t j = hi;
       while (i < j) {
-        ReadNode(e, j, kQuicksortLabel, &t);
+        const TreeNode* t = Look(e, j, kQuicksortLabel, &copy);
         // Stops at the latest just below the hole or at the pivot's own copy (an equal record
         // compares -99). The bound only matters for records that no longer read back as they
         // were written (after a failure of the record file), and keeps the scan inside lo..hi.
-        while (compare(e, t, pivot) == 1 && j > lo) {
+        while (compare(e, *t, pivot) == 1 && j > lo) {
           --j;
-          ReadNode(e, j, kQuicksortLabel, &t);
+          t = Look(e, j, kQuicksortLabel, &copy);
         }
-        ReadNode(e, j, kQuicksortLabel, &t);
-        WriteNode(e, i, t);
-        ReadNode(e, i, kQuicksortLabel, &t);
-        while (i < j && compare(e, t, pivot) < 1) {
+        Store(e, i, Look(e, j, kQuicksortLabel, &copy));
+        t = Look(e, i, kQuicksortLabel, &copy);
+        while (i < j && compare(e, *t, pivot) < 1) {
           ++i;
-          ReadNode(e, i, kQuicksortLabel, &t);
+          t = Look(e, i, kQuicksortLabel, &copy);
         }
-        ReadNode(e, i, kQuicksortLabel, &t);
-        WriteNode(e, j, t);
+        Store(e, j, Look(e, i, kQuicksortLabel, &copy));
         if (e.failed()) return;
       }
       WriteNode(e, i, pivot);
@@ -114,16 +143,16 @@ void quicksort(Engine& e, int32_t lo, int32_t hi, NodeCompare compare) {
 void insertion_sort(Engine& e, int32_t lo, int32_t hi, NodeCompare compare) {
   if (compare == nullptr) return;
   TreeNode t;
-  TreeNode u;
+  TreeNode copy;
   for (int32_t k = hi - 1; k >= lo; --k) {
     if (e.failed()) return;
     ReadNode(e, k, kInsertionOuterLabel, &t);
     int32_t p = k + 1;
     bool stop = false;
     while (p <= hi && !stop) {
-      ReadNode(e, p, kInsertionInnerLabel, &u);
-      if (compare(e, t, u) == 1) {
-        WriteNode(e, p - 1, u);
+      const TreeNode* u = Look(e, p, kInsertionInnerLabel, &copy);
+      if (compare(e, t, *u) == 1) {
+        Store(e, p - 1, u);
         ++p;
       } else {
         stop = true;

@@ -1,6 +1,7 @@
 #include "WordEntry.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <functional>
 
@@ -246,6 +247,136 @@ void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g, const PathTrac
   ins.Equal(e, r, n, g);
 }
 
+// A node of the path of an in-place insertion: the stored record itself when it can be
+// reached in place, else a copy that goes back through WriteNode. Reads and writes count the
+// traffic ReadNode and WriteNode count; every write is to the node's own number.
+class HeldNode {
+ public:
+  void Read(Engine& e, int32_t n, const char* label) {
+    num_ = n;
+    if (!e.failed()) {
+      if (TreeNode* t = NodeInPlace(e, n)) {
+        CountRead(e.counters, e.tree, n);
+        p_ = t;
+        return;
+      }
+    }
+    ReadNode(e, n, label, &copy_);
+    p_ = &copy_;
+  }
+  // After a node was created: the record may have moved with a grown mapping, or no longer be
+  // reachable in place at all (its contents are then in the record file).
+  void Refresh(Engine& e) {
+    if (p_ == &copy_) return;
+    if (TreeNode* t = NodeInPlace(e, num_)) {
+      p_ = t;
+      return;
+    }
+    ReadNodeUncounted(e, num_, &copy_);
+    p_ = &copy_;
+  }
+  void Write(Engine& e) {
+    if (p_ == &copy_) return WriteNode(e, num_, copy_);
+    if (e.failed()) return;
+    p_->NodeNumber = num_;
+    CountWrite(e.counters, e.tree, num_);
+  }
+  TreeNode* operator->() { return p_; }
+
+ private:
+  int32_t num_ = -1;
+  TreeNode* p_ = nullptr;
+  TreeNode copy_;
+};
+
+// Insert for a word, changing the path's records in place rather than copying each one in and
+// out. The reads, writes and changes are Insert's, one for one.
+void InsertInPlace(Engine& e, int32_t& r, const WordInsertion& ins, bool& g,
+                   const PathTracker* track, PathCounts above) {
+  if (e.failed()) {
+    g = false;
+    return;
+  }
+  ++e.tree.InsertDepth;
+  if (r == -1) {
+    ins.Create(e, r, g);
+    if (track != nullptr) track->Created(r, above);
+    return;
+  }
+  HeldNode n;
+  n.Read(e, r, WordInsertion::kLabel);
+  const int order = CompareWords(n->Word(), ins.key);
+  const PathCounts here = track != nullptr ? track->With(above, r) : above;
+  if (order == 0) {
+    ++n->Frequency;
+    if (ins.slot != 0) ++n->FileCounts(ins.slot);
+    n.Write(e);
+    g = false;
+    return;
+  }
+  const bool left = order > 0;
+  int32_t child = left ? n->Left : n->Right;
+  InsertInPlace(e, child, ins, g, track, here);
+  n.Refresh(e);
+  (left ? n->Left : n->Right) = child;
+  n.Write(e);
+  if (!g) return;
+  // Balance -1 is left-high; the mirrored cases swap the sides and the sign.
+  const int8_t grown = left ? -1 : 1;
+  if (n->Balance == -grown) {
+    n->Balance = 0;
+    g = false;
+    n.Write(e);
+    return;
+  }
+  if (n->Balance == 0) {
+    n->Balance = grown;
+    n.Write(e);
+    return;
+  }
+  const int32_t nNum = r;
+  const int32_t cNum = child;
+  HeldNode c;
+  c.Read(e, cNum, WordInsertion::kLabel);
+  if (c->Balance == grown) {
+    (left ? n->Left : n->Right) = left ? c->Right : c->Left;
+    (left ? c->Right : c->Left) = nNum;
+    n->Balance = 0;
+    n.Write(e);
+    r = cNum;
+    c.Write(e);
+  } else {
+    const int32_t mNum = left ? c->Right : c->Left;
+    HeldNode m;
+    m.Read(e, mNum, WordInsertion::kLabel);
+    if (left) {
+      c->Right = m->Left;
+      m->Left = cNum;
+      n->Left = m->Right;
+      m->Right = nNum;
+      n->Balance = m->Balance == -1 ? 1 : 0;
+      c->Balance = m->Balance == 1 ? -1 : 0;
+    } else {
+      c->Left = m->Right;
+      m->Right = cNum;
+      n->Right = m->Left;
+      m->Left = nNum;
+      n->Balance = m->Balance == 1 ? -1 : 0;
+      c->Balance = m->Balance == -1 ? 1 : 0;
+    }
+    n.Write(e);
+    c.Write(e);
+    r = mNum;
+    m.Write(e);
+  }
+  HeldNode top;
+  top.Read(e, r, WordInsertion::kLabel);
+  top->Balance = 0;
+  top.Write(e);
+  g = false;
+  if (track != nullptr) track->Rotated(r, above);
+}
+
 // The node holding key in the tree at t, read into *out; false when absent (or after a failure
 // of the run).
 bool Find(Engine& e, int32_t t, std::string_view key, TreeNode* out) {
@@ -320,28 +451,34 @@ void EnterAgain(Engine& e, TreeNode& node, PathCounts p, int slot) {
 
 }  // namespace
 
-void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow) {
+namespace {
+
+void AddWord(Engine& e, int32_t& root, std::string_view word, const uint64_t* knownHash,
+             bool& grow) {
   const WordInsertion ins{CutKey(word), OccurrenceSlot(e)};
   WordTree& tree = e.tree;
   if (e.fastPaths && !e.failed() && IsWordRoot(tree, root)) {
     const unsigned char c = ins.key.empty() ? 0 : static_cast<unsigned char>(ins.key[0]);
     if (!ins.key.empty() && &root == &tree.WordRoots[c] && IndexFollows(tree, root, c)) {
       WordIndex& index = tree.index;
-      const uint64_t hash = WordIndex::Hash(ins.key);
-      const int32_t n = index.Find(ins.key, hash, [&e](int32_t node, std::string_view* w) {
-        const TreeNode* t = NodeInPlace(e, node);
+      const uint64_t hash = knownHash != nullptr ? *knownHash : WordIndex::Hash(ins.key);
+      TreeNode* found = nullptr;  // the node last looked at: the word's when Find finds it
+      const int32_t n = index.Find(ins.key, hash, [&](int32_t node, std::string_view* w) {
+        TreeNode* t = CachedNodeInPlace(tree, node);
+        if (t == nullptr && node > tree.MemoryNodeLimit) t = NodeInPlace(e, node);
         if (t == nullptr) return false;
         *w = t->Word();
+        found = t;
         return true;
       });
       if (n > 0) {
-        EnterAgain(e, *NodeInPlace(e, n), index.path(n), ins.slot);
+        EnterAgain(e, *found, index.path(n), ins.slot);
         grow = false;
         return;
       }
       if (index.usable()) {
         const PathTracker track{e, hash};
-        Insert(e, root, ins, grow, &track, PathCounts{});
+        InsertInPlace(e, root, ins, grow, &track, PathCounts{});
         if (index.usable()) index.roots[c] = root;
         return;
       }
@@ -353,7 +490,38 @@ void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow) {
     // Entered into a tree the index does not know; it may be part of one it does.
     tree.index.Break();
   }
+  if (e.fastPaths) return InsertInPlace(e, root, ins, grow, nullptr, PathCounts{});
   Insert(e, root, ins, grow, nullptr, PathCounts{});
+}
+
+}  // namespace
+
+void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow) {
+  AddWord(e, root, word, nullptr, grow);
+}
+
+void addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash, bool& grow) {
+  AddWord(e, root, word, word.size() <= static_cast<size_t>(kMaxWordLength) ? &hash : nullptr,
+          grow);
+}
+
+void PrefetchWordSlot(Engine& e, uint64_t hash) { e.tree.index.Prefetch(hash); }
+
+void PrefetchWordRecord(Engine& e, uint64_t hash) {
+  WordTree& tree = e.tree;
+  const int32_t n = tree.index.Peek(hash);
+  if (n <= 0) return;
+  const TreeNode* node = CachedNodeInPlace(tree, n);
+  if (node == nullptr && n > tree.MemoryNodeLimit) node = NodeInPlace(e, n);
+  if (node == nullptr) return;
+  const char* record = reinterpret_cast<const char*>(node);
+  // The word and Frequency, and the FileCounts slot the occurrence goes to.
+  __builtin_prefetch(record);
+  __builtin_prefetch(record + offsetof(TreeNode, Frequency));
+  const int slot = OccurrenceSlot(e);
+  if (slot != 0) {
+    __builtin_prefetch(record + offsetof(TreeNode, FileCountSlots) + (slot - 1) * sizeof(int32_t));
+  }
 }
 
 void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow) {

@@ -1,6 +1,11 @@
 #include "WordIndex.h"
 
 #include <cstring>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace quarn {
 
@@ -16,28 +21,68 @@ uint64_t Mix(uint64_t h) {
   return h;
 }
 
+constexpr size_t kLargePage = size_t{2} << 20;
+
+uint64_t Load64(const char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+uint32_t Load32(const char* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
 }  // namespace
 
+void* AllocateTable(size_t bytes) {
+  void* p;
+  if (bytes >= kLargePage) {
+    p = std::aligned_alloc(kLargePage, (bytes + kLargePage - 1) / kLargePage * kLargePage);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (p != nullptr) ::madvise(p, bytes, MADV_HUGEPAGE);
+#endif
+  } else {
+    p = std::malloc(bytes == 0 ? 1 : bytes);
+  }
+  if (p == nullptr) throw std::bad_alloc();
+  return p;
+}
+
+// The last, partial chunk is read with whole loads that may overlap bytes already mixed in
+// (a byte-wise copy into a word would stall the load that follows it); with the length mixed
+// in, the loads still determine every byte of the word.
 uint64_t WordIndex::Hash(std::string_view word) {
   const char* p = word.data();
-  size_t n = word.size();
+  const size_t size = word.size();
+  size_t n = size;
   uint64_t h = 0x9e3779b97f4a7c15ULL ^ n;
-  while (n >= 8) {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    h = Mix((h ^ v) * kMul1);
+  while (n > 8) {
+    h = Mix((h ^ Load64(p)) * kMul1);
     p += 8;
     n -= 8;
   }
-  uint64_t v = 0;
-  std::memcpy(&v, p, n);
+  uint64_t v;
+  if (size >= 8) {
+    v = Load64(p + n - 8);
+  } else if (n >= 4) {
+    v = Load32(p) | static_cast<uint64_t>(Load32(p + n - 4)) << 32;
+  } else if (n > 0) {
+    v = static_cast<unsigned char>(p[0]) |
+        static_cast<uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
+        static_cast<uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
+  } else {
+    v = 0;
+  }
   h = Mix((h ^ v) * kMul1);
   return h ^ (h >> 32) * kMul1;
 }
 
 void WordIndex::Reset() {
-  std::vector<Slot>().swap(slots_);
-  std::vector<PathCounts>().swap(paths_);
+  decltype(slots_)().swap(slots_);
+  decltype(paths_)().swap(paths_);
   std::vector<std::pair<int32_t, PathCounts>>().swap(stack);
   roots.assign(256, -1);
   mask_ = 0;
@@ -49,8 +94,8 @@ void WordIndex::Reset() {
 
 void WordIndex::Break() {
   if (!usable_) return;
-  std::vector<Slot>().swap(slots_);
-  std::vector<PathCounts>().swap(paths_);
+  decltype(slots_)().swap(slots_);
+  decltype(paths_)().swap(paths_);
   std::vector<std::pair<int32_t, PathCounts>>().swap(stack);
   roots.clear();
   mask_ = 0;
@@ -69,7 +114,7 @@ void WordIndex::Add(uint64_t hash, int32_t node) {
 }
 
 void WordIndex::Grow() {
-  std::vector<Slot> old;
+  decltype(slots_) old;
   old.swap(slots_);
   const size_t capacity = old.empty() ? 4096 : old.size() * 2;
   slots_.assign(capacity, Slot{0, 0});

@@ -9,12 +9,30 @@
 // WordTree::WordRoots entered through their own root.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace quarn {
+
+// Memory for a table that is visited at random, freed with std::free. A large one is asked to
+// be backed by large pages (where the system has them): with small pages, translating the
+// addresses would cost as much as reading the entries.
+void* AllocateTable(size_t bytes);
+
+template <typename T>
+struct TableAllocator {
+  using value_type = T;
+  TableAllocator() = default;
+  template <typename U>
+  TableAllocator(const TableAllocator<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(AllocateTable(n * sizeof(T))); }
+  void deallocate(T* p, size_t) { std::free(p); }
+  friend bool operator==(const TableAllocator&, const TableAllocator&) { return true; }
+};
 
 // Nodes on the path from a tree's root down to a node, the node included, by where they live.
 struct PathCounts {
@@ -42,6 +60,14 @@ class WordIndex {
   void Add(uint64_t hash, int32_t node);
 
   PathCounts path(int32_t node) const { return paths_[static_cast<size_t>(node)]; }
+
+  // Hints for a word about to be entered, with no effect on what the index holds: Prefetch asks
+  // the processor for the word's first slot; Peek gives the node of the first slot holding the
+  // hash's tag (the word itself unchecked), or 0, and asks for that node's path entry.
+  void Prefetch(uint64_t hash) const {
+    if (count_ != 0) __builtin_prefetch(&slots_[static_cast<uint32_t>(hash >> 32) & mask_]);
+  }
+  int32_t Peek(uint64_t hash) const;
   void SetPath(int32_t node, PathCounts p);
 
   // The roots and the memory limit the index was built under; the insertion checks them.
@@ -59,12 +85,25 @@ class WordIndex {
   };
   void Grow();
 
-  std::vector<Slot> slots_;
+  std::vector<Slot, TableAllocator<Slot>> slots_;
   uint32_t mask_ = 0;
   int32_t count_ = 0;
-  std::vector<PathCounts> paths_;
+  std::vector<PathCounts, TableAllocator<PathCounts>> paths_;
   bool usable_ = true;
 };
+
+inline int32_t WordIndex::Peek(uint64_t hash) const {
+  if (count_ == 0) return 0;
+  const uint32_t tag = static_cast<uint32_t>(hash >> 32);
+  for (uint32_t i = tag & mask_;; i = (i + 1) & mask_) {
+    const Slot& s = slots_[i];
+    if (s.node == 0) return 0;
+    if (s.tag == tag) {
+      if (static_cast<size_t>(s.node) < paths_.size()) __builtin_prefetch(&paths_[s.node]);
+      return s.node;
+    }
+  }
+}
 
 template <typename WordOf>
 int32_t WordIndex::Find(std::string_view word, uint64_t hash, WordOf&& wordOf) {

@@ -3,7 +3,12 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "../Engine.h"
 #include "Messages.h"
@@ -57,6 +62,43 @@ char* MappedRecords(Engine& e, uint64_t offset) {
 }
 
 }  // namespace
+
+constexpr size_t kBlockBytes = sizeof(TreeNode) * kNodeBlockSlots;
+constexpr size_t kLargePage = size_t{2} << 20;
+constexpr size_t kSmallPage = 4096;
+constexpr size_t kAreaBytes =
+    (kBlockBytes * kMaxNodeBlocks + kLargePage - 1) / kLargePage * kLargePage;
+
+void NodeBlockRelease::operator()(TreeNode* block) const {
+  if (owned) return std::free(block);
+#if defined(__linux__)
+  // The whole small pages inside the block; their contents are not needed again.
+  const uintptr_t begin = reinterpret_cast<uintptr_t>(block);
+  const uintptr_t first = (begin + kSmallPage - 1) / kSmallPage * kSmallPage;
+  const uintptr_t last = (begin + kBlockBytes) / kSmallPage * kSmallPage;
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+#else
+  (void)block;
+#endif
+}
+
+NodeBlockArea::~NodeBlockArea() { std::free(base_); }
+
+NodeBlock NodeBlockArea::Block(int k) {
+  if (k < 0 || k >= kMaxNodeBlocks) {
+    void* own = std::malloc(kBlockBytes);
+    if (own == nullptr) throw std::bad_alloc();
+    return NodeBlock(static_cast<TreeNode*>(own), NodeBlockRelease{true});
+  }
+  if (base_ == nullptr) {
+    base_ = static_cast<char*>(std::aligned_alloc(kLargePage, kAreaBytes));
+    if (base_ == nullptr) throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    ::madvise(base_, kAreaBytes, MADV_HUGEPAGE);
+#endif
+  }
+  return NodeBlock(reinterpret_cast<TreeNode*>(base_ + kBlockBytes * static_cast<size_t>(k)));
+}
 
 bool FastPathsWanted() {
   const char* v = std::getenv("QUARN_NO_FAST_PATHS");
@@ -132,6 +174,14 @@ void ReadNode(Engine& e, int32_t n, const char* label, TreeNode* out) {
   AddTraffic(e.counters.DiskNodesRead, 1);
 }
 
+void ReadNodeUncounted(Engine& e, int32_t n, TreeNode* out) {
+  const int32_t cacheReads = e.counters.CacheNodesRead;
+  const int32_t diskReads = e.counters.DiskNodesRead;
+  ReadNode(e, n, "ReadNode", out);
+  e.counters.CacheNodesRead = cacheReads;
+  e.counters.DiskNodesRead = diskReads;
+}
+
 void WriteNode(Engine& e, int32_t n, TreeNode& node) {
   if (e.failed()) return;
   WordTree& tree = e.tree;
@@ -141,13 +191,13 @@ void WriteNode(Engine& e, int32_t n, TreeNode& node) {
     const int k = n / kNodeBlockSize;
     if (k > tree.highestBlock) {
       if (static_cast<size_t>(k) >= tree.NodeBlocks.size()) tree.NodeBlocks.resize(k + 1);
-      tree.NodeBlocks[k] = std::make_unique<TreeNode[]>(kNodeBlockSlots);
+      tree.NodeBlocks[k] = tree.blockArea.Block(k);
       // The contents of a new block are never read before they are written; blank slots keep
       // a stray read from seeing garbage.
       FillBlock(tree.NodeBlocks[k].get(), tree.BlankNode);
       tree.highestBlock = k;
     } else if (tree.NodeBlocks[k] == nullptr) {
-      tree.NodeBlocks[k] = std::make_unique<TreeNode[]>(kNodeBlockSlots);
+      tree.NodeBlocks[k] = tree.blockArea.Block(k);
       FillBlock(tree.NodeBlocks[k].get(), tree.BlankNode);
     }
     node.NodeNumber = n;
@@ -190,7 +240,7 @@ void ResetStore(WordTree& tree) {
   }
   // Block 0 is kept across runs; only its contents start afresh.
   if (tree.NodeBlocks[0] == nullptr) {
-    tree.NodeBlocks[0] = std::make_unique<TreeNode[]>(kNodeBlockSlots);
+    tree.NodeBlocks[0] = tree.blockArea.Block(0);
   }
   FillBlock(tree.NodeBlocks[0].get(), tree.BlankNode);
   for (size_t k = 1; k < tree.NodeBlocks.size(); ++k) tree.NodeBlocks[k].reset();

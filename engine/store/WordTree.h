@@ -17,10 +17,36 @@ namespace quarn {
 
 struct Engine;
 
-constexpr int kNodeBlockSize = 3000;     // records used per NodeBlock
-constexpr int kNodeBlockSlots = 3001;    // records allocated per NodeBlock
+constexpr int kNodeBlockSize = 3000;   // records used per NodeBlock
+constexpr int kNodeBlockSlots = 3001;  // records allocated per NodeBlock
 constexpr int kMaxNodeBlocks = 60;
 constexpr int32_t kDefaultMemoryNodeLimit = 179999;
+
+// Gives a NodeBlock's memory back to the system: a block of the NodeBlockArea stays
+// addressable, a block of its own (owned) is freed.
+struct NodeBlockRelease {
+  bool owned = false;
+  void operator()(TreeNode* block) const;
+};
+using NodeBlock = std::unique_ptr<TreeNode[], NodeBlockRelease>;
+
+// The memory of every NodeBlock, taken as one area on first use so that the system can back it
+// with large pages: nodes are visited in no particular order, and translating the addresses of
+// that many small pages would cost more than reading the nodes. Pages are used only as blocks
+// are filled.
+class NodeBlockArea {
+ public:
+  NodeBlockArea() = default;
+  NodeBlockArea(const NodeBlockArea&) = delete;
+  NodeBlockArea& operator=(const NodeBlockArea&) = delete;
+  ~NodeBlockArea();
+  // The memory of block k, kNodeBlockSlots records, contents undefined. Blocks beyond
+  // kMaxNodeBlocks (a MemoryNodeLimit set higher than the store allows) get memory of their own.
+  NodeBlock Block(int k);
+
+ private:
+  char* base_ = nullptr;
+};
 
 struct WordTree {
   int32_t NodeCount = 0;
@@ -31,9 +57,10 @@ struct WordTree {
   // Nodes numbered up to this live in memory. Tests lower it to reach the record file quickly;
   // it never exceeds kMaxNodeBlocks * kNodeBlockSize - 1.
   int32_t MemoryNodeLimit = kDefaultMemoryNodeLimit;
-  std::vector<std::unique_ptr<TreeNode[]>> NodeBlocks;  // index = block number; null = absent
-  int highestBlock = -1;                                 // -1: no block allocated
-  std::unique_ptr<RecordFile> recordFile;                // tree.dvp while open
+  NodeBlockArea blockArea;                 // before NodeBlocks: outlives them
+  std::vector<NodeBlock> NodeBlocks;       // index = block number; null = absent
+  int highestBlock = -1;                   // -1: no block allocated
+  std::unique_ptr<RecordFile> recordFile;  // tree.dvp while open
   bool recordFileOpen = false;
   int32_t InsertDepth = 0;
   bool wordGrow = false;    // the scanner's grow flag
@@ -52,6 +79,15 @@ bool FastPathsWanted();
 // is not reachable in place (the record file is not mapped). Counts no traffic. The pointer is
 // valid until the next WriteNode that creates a node.
 TreeNode* NodeInPlace(Engine& e, int32_t n);
+
+// NodeInPlace for a node of the NodeCache, inline for the hot paths: nullptr for a number above
+// MemoryNodeLimit too.
+inline TreeNode* CachedNodeInPlace(WordTree& tree, int32_t n) {
+  if (n < 0 || n > tree.MemoryNodeLimit) return nullptr;
+  const int k = n / kNodeBlockSize;
+  if (k > tree.highestBlock || tree.NodeBlocks[k] == nullptr) return nullptr;
+  return &tree.NodeBlocks[k][n % kNodeBlockSize];
+}
 
 // Adds to a traffic counter (the counters wrap around like the 32-bit counts they are).
 inline void AddTraffic(int32_t& counter, uint32_t n) {
@@ -72,6 +108,9 @@ TreeNode MakeBlankNode();
 // ("whereami: " label "list_ptr: " n "depth: " InsertDepth) is given, the run fails, and *out
 // becomes a blank node. After a failure of the run, *out is a blank node and nothing is read.
 void ReadNode(Engine& e, int32_t n, const char* label, TreeNode* out);
+// ReadNode without counting the read: for a fast path that already counted it on a record it
+// was working on in place, when the record cannot be reached in place any more.
+void ReadNodeUncounted(Engine& e, int32_t n, TreeNode* out);
 // Stores node under number n, setting its NodeNumber to n. Ignored after a failure of the run.
 void WriteNode(Engine& e, int32_t n, TreeNode& node);
 

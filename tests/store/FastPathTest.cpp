@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -18,7 +20,9 @@
 #include "TestHost.h"
 #include "run/ProcessRun.h"
 #include "lists/StopList.h"
+#include "sort/ListWriters.h"
 #include "sort/Sort.h"
+#include "store/TextWriter.h"
 #include "store/WordEntry.h"
 #include "store/WordTree.h"
 
@@ -408,6 +412,105 @@ TEST_F(FastPathRunTest, NoListsAndNoNumbers) {
   host.options.sortbyalpha = false;
   host.options.sortbyfreq = true;
   RunBoth(names, 0);
+}
+
+// The batch scanner against the line-at-a-time one on text built to reach every corner: more
+// than 5000 lines (the progress messages flush the waiting words), a line of more words than a
+// batch holds, every line end, blanks and
+// tabs to trim, comment lines behind blanks, words longer than 30 characters, code 0, lower-case
+// letters of the upper half of the code page, lines that are only blanks, and unclosed tags.
+TEST_F(FastPathRunTest, ManyShortLinesWithEveryLineEndAndTrimming) {
+  std::mt19937 rng(21);
+  const std::vector<std::string> pieces = {"\t  lead",
+                                           "trail \t",
+                                           "# not counted",
+                                           "  # nor this",
+                                           "caf\xE9 \xE9t\xE9",
+                                           std::string("\xFFves \x9A") + "ar",
+                                           std::string("nul\0sep", 7),
+                                           std::string(45, 'q') + "tail",
+                                           "x<unclosed tag",
+                                           "a<b>c <d> e",
+                                           "   ",
+                                           "",
+                                           "tea-cat's",
+                                           "1998 -2nd",
+                                           "#"};
+  const std::vector<std::string> ends = {"\r\n", "\n", "\r", "\r\r\n"};
+  std::vector<std::string> names;
+  for (int f = 1; f <= 3; ++f) {
+    std::string text;
+    const int lines = f == 2 ? 11000 : 4000;
+    for (int i = 0; i < lines; ++i) {
+      const int parts = static_cast<int>(rng() % 4);
+      for (int k = 0; k < parts; ++k) {
+        text += rng() % 2 ? pieces[rng() % pieces.size()] : RandomWord(rng, 3000);
+        text += ' ';
+      }
+      text += ends[rng() % ends.size()];
+    }
+    if (f == 1) {  // longer than a batch of waiting words
+      for (int k = 0; k < 1500; ++k) text += RandomWord(rng, 3000) + (k % 50 ? " " : " <a> ");
+      text += "\r\n";
+    }
+    if (f == 3) text += "last line without an end";
+    names.push_back("lines" + std::to_string(f) + ".txt");
+    Put(names.back(), text);
+  }
+  for (bool angle : {false, true}) {
+    host.options.Ignore_Angle = angle;
+    host.options.sortbyalpha = false;
+    host.options.sortbyfreq = true;
+    RunBoth(names, 400);
+  }
+  int counted = 0;
+  for (const std::string& l : Log()) counted += l.find("0010000, ") != std::string::npos;
+  EXPECT_EQ(1, counted);
+}
+
+// The hash of the index reads a word's last chunk with overlapping loads; every byte must still
+// count. Words differing in one byte, for every length and position, hash differently.
+TEST(WordIndexHashTest, EveryByteOfEveryLengthCounts) {
+  for (size_t length = 1; length <= 30; ++length) {
+    const std::string base(length, 'A');
+    const uint64_t h = WordIndex::Hash(base);
+    for (size_t at = 0; at < length; ++at) {
+      std::string other = base;
+      other[at] = 'B';
+      EXPECT_NE(h, WordIndex::Hash(other)) << length << " " << at;
+    }
+    EXPECT_NE(h, WordIndex::Hash(base + 'A')) << length;
+  }
+  EXPECT_NE(WordIndex::Hash(std::string_view("A\0", 2)), WordIndex::Hash("A"));
+}
+
+// The list writers format their number cells without the C library: "%6d" exactly, wider
+// numbers and the lowest 32-bit number in full.
+TEST(NumberCellTest, RowsAsPrintfGivesThem) {
+  TestHost host;
+  TempDir dir;
+  Engine e(host);
+  e.ScratchFolder = dir.path();
+  ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
+  e.tree.recordFileOpen = true;
+  ResetStore(e.tree);
+  e.FileNumber = 3;
+  e.options.sortbyalpha = false;
+  ASSERT_TRUE(TextWriter::Open(e.fs, e.ScratchFilePath(), false, &e.scratchFile).ok());
+  TreeNode n = MakeBlankNode();
+  n.SetWord("WIDE");
+  n.ListCode = 1;
+  n.Frequency = 1234567;
+  n.FileCounts(1) = 7;
+  n.FileCounts(2) = -5;
+  n.FileCounts(3) = INT32_MIN;
+  WriteNode(e, ++e.tree.NodeCount, n);
+  listtypes(e, 1);
+  ASSERT_TRUE(e.scratchFile->Close().ok());
+  const std::string text = ReadFile(e.ScratchFilePath());
+  const std::string row =
+      "WIDE" + std::string(26, ' ') + "\t     1\t1234567\t     7\t    -5\t-2147483648\r\n";
+  EXPECT_NE(std::string::npos, text.find(row)) << text;
 }
 
 }  // namespace
