@@ -1,11 +1,34 @@
 #include "LineReader.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace quarn {
 namespace {
 constexpr size_t kBlockSize = 1 << 18;
+
+// True iff one of the eight bytes of v is zero.
+inline bool HasZeroByte(uint64_t v) {
+  return ((v - 0x0101010101010101ull) & ~v & 0x8080808080808080ull) != 0;
 }
+
+// The first LF or CR of the n bytes at p, or nullptr. Eight bytes at a time: lines are short
+// and many, so this loop is a good part of reading.
+const char* FindLineEnd(const char* p, size_t n) {
+  constexpr uint64_t kLf = 0x0A0A0A0A0A0A0A0Aull;
+  constexpr uint64_t kCr = 0x0D0D0D0D0D0D0D0Dull;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t v;
+    std::memcpy(&v, p + i, 8);
+    if (HasZeroByte(v ^ kLf) || HasZeroByte(v ^ kCr)) break;
+  }
+  for (; i < n; ++i) {
+    if (p[i] == '\n' || p[i] == '\r') return p + i;
+  }
+  return nullptr;
+}
+}  // namespace
 
 LineReader::LineReader(std::unique_ptr<SequentialFile> file, std::string path,
                        FileEncoding encoding)
@@ -79,13 +102,7 @@ bool LineReader::NextRaw(std::string* line) {
     if (!skipLf_) {
       const char* begin = buffer_.data() + scanFrom;
       size_t n = buffer_.size() - scanFrom;
-      const char* end = nullptr;
-      for (size_t i = 0; i < n; ++i) {
-        if (begin[i] == '\n' || begin[i] == '\r') {
-          end = begin + i;
-          break;
-        }
-      }
+      const char* end = FindLineEnd(begin, n);
       if (end != nullptr) {
         size_t at = static_cast<size_t>(end - buffer_.data());
         line->assign(buffer_, pos_, at - pos_);

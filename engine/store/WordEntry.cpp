@@ -79,59 +79,11 @@ struct FamilyInsertion {
   }
 };
 
-// Keeps the word index (WordIndex.h) in step with an insertion into a word tree: the new node's
-// path, and after a rotation the paths of every node of the rotated subtree (only there do
-// paths change; the nodes above keep theirs).
-struct PathTracker {
-  Engine& e;
-  uint64_t hash;
-
-  PathCounts With(PathCounts above, int32_t n) const {
-    if (n <= e.tree.MemoryNodeLimit) {
-      ++above.memory;
-    } else {
-      ++above.disk;
-    }
-    return above;
-  }
-
-  void Created(int32_t n, PathCounts above) const {
-    WordIndex& index = e.tree.index;
-    if (e.failed() || !index.usable()) return;
-    index.SetPath(n, With(above, n));
-    index.Add(hash, n);
-  }
-
-  // top is the subtree's new root, written with its final links; above counts the nodes above
-  // it, the same as above the subtree's old root.
-  void Rotated(int32_t top, PathCounts above) const {
-    WordIndex& index = e.tree.index;
-    if (e.failed() || !index.usable()) return;
-    auto& work = index.stack;
-    work.clear();
-    work.emplace_back(top, above);
-    while (!work.empty()) {
-      const auto [n, a] = work.back();
-      work.pop_back();
-      const TreeNode* node = NodeInPlace(e, n);
-      if (node == nullptr) return index.Break();
-      const PathCounts p = With(a, n);
-      index.SetPath(n, p);
-      ++index.recounted;
-      if (node->Left != -1) work.emplace_back(node->Left, p);
-      if (node->Right != -1) work.emplace_back(node->Right, p);
-    }
-  }
-};
-
 // The AVL insertion shared by words and families. Works on node copies: every node of the
 // path is written back on the way up, and the order of reads and writes is the one the
 // store's traffic counters report.
-//
-// With a tracker, `above` counts the path's nodes above r by where they live.
 template <typename Insertion>
-void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g, const PathTracker* track,
-            PathCounts above) {
+void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g) {
   if (e.failed()) {
     g = false;
     return;
@@ -139,15 +91,13 @@ void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g, const PathTrac
   ++e.tree.InsertDepth;
   if (r == -1) {
     ins.Create(e, r, g);
-    if (track != nullptr) track->Created(r, above);
     return;
   }
   TreeNode n;
   ReadNode(e, r, Insertion::kLabel, &n);
   const int order = CompareWords(n.Word(), ins.key);
-  const PathCounts here = track != nullptr ? track->With(above, r) : above;
   if (order > 0) {
-    Insert(e, n.Left, ins, g, track, here);
+    Insert(e, n.Left, ins, g);
     WriteNode(e, r, n);
     if (!g) return;
     if (n.Balance == 1) {
@@ -192,11 +142,10 @@ void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g, const PathTrac
     top.Balance = 0;
     WriteNode(e, r, top);
     g = false;
-    if (track != nullptr) track->Rotated(r, above);
     return;
   }
   if (order < 0) {
-    Insert(e, n.Right, ins, g, track, here);
+    Insert(e, n.Right, ins, g);
     WriteNode(e, r, n);
     if (!g) return;
     if (n.Balance == -1) {
@@ -241,7 +190,6 @@ void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g, const PathTrac
     top.Balance = 0;
     WriteNode(e, r, top);
     g = false;
-    if (track != nullptr) track->Rotated(r, above);
     return;
   }
   ins.Equal(e, r, n, g);
@@ -291,8 +239,7 @@ class HeldNode {
 
 // Insert for a word, changing the path's records in place rather than copying each one in and
 // out. The reads, writes and changes are Insert's, one for one.
-void InsertInPlace(Engine& e, int32_t& r, const WordInsertion& ins, bool& g,
-                   const PathTracker* track, PathCounts above) {
+void InsertInPlace(Engine& e, int32_t& r, const WordInsertion& ins, bool& g) {
   if (e.failed()) {
     g = false;
     return;
@@ -300,13 +247,11 @@ void InsertInPlace(Engine& e, int32_t& r, const WordInsertion& ins, bool& g,
   ++e.tree.InsertDepth;
   if (r == -1) {
     ins.Create(e, r, g);
-    if (track != nullptr) track->Created(r, above);
     return;
   }
   HeldNode n;
   n.Read(e, r, WordInsertion::kLabel);
   const int order = CompareWords(n->Word(), ins.key);
-  const PathCounts here = track != nullptr ? track->With(above, r) : above;
   if (order == 0) {
     ++n->Frequency;
     if (ins.slot != 0) ++n->FileCounts(ins.slot);
@@ -316,7 +261,7 @@ void InsertInPlace(Engine& e, int32_t& r, const WordInsertion& ins, bool& g,
   }
   const bool left = order > 0;
   int32_t child = left ? n->Left : n->Right;
-  InsertInPlace(e, child, ins, g, track, here);
+  InsertInPlace(e, child, ins, g);
   n.Refresh(e);
   (left ? n->Left : n->Right) = child;
   n.Write(e);
@@ -374,7 +319,6 @@ void InsertInPlace(Engine& e, int32_t& r, const WordInsertion& ins, bool& g,
   top->Balance = 0;
   top.Write(e);
   g = false;
-  if (track != nullptr) track->Rotated(r, above);
 }
 
 // The node holding key in the tree at t, read into *out; false when absent (or after a failure
@@ -449,6 +393,206 @@ void EnterAgain(Engine& e, TreeNode& node, PathCounts p, int slot) {
   if (slot != 0) ++node.FileCounts(slot);
 }
 
+// The path's make-up with node n added at its end.
+PathCounts With(const WordTree& tree, PathCounts above, int32_t n) {
+  if (n <= tree.MemoryNodeLimit) {
+    ++above.memory;
+  } else {
+    ++above.disk;
+  }
+  return above;
+}
+
+// Copies node n's links and balance from the index into its record, in place where the record
+// can be reached so, else through an uncounted copy (the caller counts the traffic).
+void SyncRecord(Engine& e, int32_t n) {
+  if (e.failed()) return;
+  WordIndex& index = e.tree.index;
+  const NodeLinks& l = index.links(n);
+  const int8_t balance = index.meta(n).balance;
+  auto apply = [&](TreeNode& t) {
+    t.Left = l.left;
+    t.Right = l.right;
+    t.Balance = balance;
+  };
+  if (TreeNode* t = NodeInPlace(e, n)) return apply(*t);
+  TreeNode copy;
+  ReadNodeUncounted(e, n, &copy);
+  if (e.failed()) return;
+  apply(copy);
+  WriteNodeUncounted(e, n, copy);
+}
+
+// CompareWords(word of node n, key), from the index where its prefixes decide.
+int CompareNode(Engine& e, int32_t n, const NodeLinks& links, uint64_t keyPrefix,
+                std::string_view key) {
+  if (links.prefix != keyPrefix) return links.prefix > keyPrefix ? 1 : -1;
+  const size_t length = e.tree.index.meta(n).length;
+  if (length <= 8 && key.size() <= 8)
+    return length == key.size() ? 0 : (length > key.size() ? 1 : -1);
+  if (const TreeNode* t = NodeInPlace(e, n)) return CompareWords(t->Word(), key);
+  TreeNode copy;
+  ReadNodeUncounted(e, n, &copy);
+  return CompareWords(copy.Word(), key);
+}
+
+// After a rotation: counts again the paths of the subtree now topped by top (only there do
+// paths change; the nodes above keep theirs). above counts the nodes above top.
+void RecountPaths(WordTree& tree, int32_t top, PathCounts above) {
+  WordIndex& index = tree.index;
+  auto& work = index.stack;
+  work.clear();
+  work.emplace_back(top, above);
+  while (!work.empty()) {
+    const auto [n, a] = work.back();
+    work.pop_back();
+    const PathCounts p = With(tree, a, n);
+    index.meta(n).path = p;
+    ++index.recounted;
+    const NodeLinks& l = index.links(n);
+    if (l.left != -1) work.emplace_back(l.left, p);
+    if (l.right != -1) work.emplace_back(l.right, p);
+  }
+}
+
+// InsertInPlace for the trees the index follows, walking the index's copy of the tree's shape
+// instead of the records. Counts every read and write InsertInPlace counts, in the same
+// order of nodes, and changes a record only where InsertInPlace changes it: its word's own
+// node, and links and balances. Keeps the index in step: the new node, and after a rotation the
+// paths of the rotated subtree.
+void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t hash, bool& g) {
+  WordTree& tree = e.tree;
+  WordIndex& index = tree.index;
+  RunCounters& counters = e.counters;
+  if (e.failed()) {
+    g = false;
+    return;
+  }
+  const uint64_t keyPrefix = WordIndex::Prefix(ins.key);
+  auto& path = index.walk;
+  path.clear();
+  PathCounts above;
+  int32_t n = root;
+  while (n != -1) {
+    ++tree.InsertDepth;
+    CountRead(counters, tree, n);
+    const NodeLinks& links = index.links(n);
+    const int order = CompareNode(e, n, links, keyPrefix, ins.key);
+    if (order == 0) {
+      // The word is there after all: count it, and write back the path unchanged.
+      TreeNode* t = NodeInPlace(e, n);
+      TreeNode copy;
+      if (t == nullptr) {
+        ReadNodeUncounted(e, n, &copy);
+        t = &copy;
+      }
+      ++t->Frequency;
+      if (ins.slot != 0) ++t->FileCounts(ins.slot);
+      if (t == &copy) WriteNodeUncounted(e, n, copy);
+      CountWrite(counters, tree, n);
+      for (const auto& step : path) CountWrite(counters, tree, step.node);
+      g = false;
+      return;
+    }
+    path.push_back({n, order > 0, above});
+    above = With(tree, above, n);
+    n = order > 0 ? links.left : links.right;
+  }
+  ++tree.InsertDepth;
+  int32_t child = -1;
+  ins.Create(e, child, g);
+  if (e.failed()) {
+    g = false;
+    return;
+  }
+  NodeMeta meta;
+  meta.path = With(tree, above, child);
+  meta.length = static_cast<uint8_t>(ins.key.size());
+  index.AddNode(child, NodeLinks{keyPrefix, -1, -1}, meta);
+  index.Add(hash, child);
+
+  // Back up the path: every node is written back once; while the subtree below grew, balances
+  // change, and at most one rotation restores the balance.
+  for (size_t i = path.size(); i-- > 0;) {
+    const WordIndex::Step step = path[i];
+    const int32_t num = step.node;
+    const bool left = step.left;
+    NodeLinks& nl = index.links(num);
+    int32_t& link = left ? nl.left : nl.right;
+    if (link != child) {
+      link = child;
+      SyncRecord(e, num);
+    }
+    CountWrite(counters, tree, num);
+    if (!g) {
+      child = num;
+      continue;
+    }
+    NodeMeta& nm = index.meta(num);
+    // Balance -1 is left-high; the mirrored cases swap the sides and the sign.
+    const int8_t grown = left ? -1 : 1;
+    if (nm.balance == -grown || nm.balance == 0) {
+      nm.balance = nm.balance == 0 ? grown : 0;
+      g = nm.balance != 0;
+      SyncRecord(e, num);
+      CountWrite(counters, tree, num);
+      child = num;
+      continue;
+    }
+    const int32_t cNum = child;
+    CountRead(counters, tree, cNum);
+    NodeLinks& cl = index.links(cNum);
+    NodeMeta& cm = index.meta(cNum);
+    int32_t top;
+    if (cm.balance == grown) {
+      (left ? nl.left : nl.right) = left ? cl.right : cl.left;
+      (left ? cl.right : cl.left) = num;
+      nm.balance = 0;
+      SyncRecord(e, num);
+      CountWrite(counters, tree, num);
+      SyncRecord(e, cNum);
+      CountWrite(counters, tree, cNum);
+      top = cNum;
+    } else {
+      const int32_t mNum = left ? cl.right : cl.left;
+      CountRead(counters, tree, mNum);
+      NodeLinks& ml = index.links(mNum);
+      const int8_t mBalance = index.meta(mNum).balance;
+      if (left) {
+        cl.right = ml.left;
+        ml.left = cNum;
+        nl.left = ml.right;
+        ml.right = num;
+        nm.balance = mBalance == -1 ? 1 : 0;
+        cm.balance = mBalance == 1 ? -1 : 0;
+      } else {
+        cl.left = ml.right;
+        ml.right = cNum;
+        nl.right = ml.left;
+        ml.left = num;
+        nm.balance = mBalance == 1 ? -1 : 0;
+        cm.balance = mBalance == -1 ? 1 : 0;
+      }
+      SyncRecord(e, num);
+      CountWrite(counters, tree, num);
+      SyncRecord(e, cNum);
+      CountWrite(counters, tree, cNum);
+      SyncRecord(e, mNum);
+      CountWrite(counters, tree, mNum);
+      top = mNum;
+    }
+    // The new top of the subtree is read once more and written balanced.
+    CountRead(counters, tree, top);
+    index.meta(top).balance = 0;
+    SyncRecord(e, top);
+    CountWrite(counters, tree, top);
+    g = false;
+    RecountPaths(tree, top, step.above);
+    child = top;
+  }
+  root = child;
+}
+
 }  // namespace
 
 namespace {
@@ -477,8 +621,7 @@ void AddWord(Engine& e, int32_t& root, std::string_view word, const uint64_t* kn
         return;
       }
       if (index.usable()) {
-        const PathTracker track{e, hash};
-        InsertInPlace(e, root, ins, grow, &track, PathCounts{});
+        InsertTracked(e, root, ins, hash, grow);
         if (index.usable()) index.roots[c] = root;
         return;
       }
@@ -490,8 +633,8 @@ void AddWord(Engine& e, int32_t& root, std::string_view word, const uint64_t* kn
     // Entered into a tree the index does not know; it may be part of one it does.
     tree.index.Break();
   }
-  if (e.fastPaths) return InsertInPlace(e, root, ins, grow, nullptr, PathCounts{});
-  Insert(e, root, ins, grow, nullptr, PathCounts{});
+  if (e.fastPaths) return InsertInPlace(e, root, ins, grow);
+  Insert(e, root, ins, grow);
 }
 
 }  // namespace
@@ -526,7 +669,7 @@ void PrefetchWordRecord(Engine& e, uint64_t hash) {
 
 void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow) {
   if (IsWordRoot(e.tree, root)) e.tree.index.Break();
-  Insert(e, root, FamilyInsertion{family.Word(), &family}, grow, nullptr, PathCounts{});
+  Insert(e, root, FamilyInsertion{family.Word(), &family}, grow);
 }
 
 bool checklist(Engine& e, int32_t root, std::string_view word, TreeNode* out) {

@@ -82,11 +82,14 @@ uint64_t WordIndex::Hash(std::string_view word) {
 
 void WordIndex::Reset() {
   decltype(slots_)().swap(slots_);
-  decltype(paths_)().swap(paths_);
+  decltype(links_)().swap(links_);
+  decltype(meta_)().swap(meta_);
   std::vector<std::pair<int32_t, PathCounts>>().swap(stack);
+  std::vector<Step>().swap(walk);
   roots.assign(256, -1);
   mask_ = 0;
   count_ = 0;
+  highestNode_ = 0;
   memoryLimit = -1;
   recounted = 0;
   usable_ = true;
@@ -95,11 +98,14 @@ void WordIndex::Reset() {
 void WordIndex::Break() {
   if (!usable_) return;
   decltype(slots_)().swap(slots_);
-  decltype(paths_)().swap(paths_);
+  decltype(links_)().swap(links_);
+  decltype(meta_)().swap(meta_);
   std::vector<std::pair<int32_t, PathCounts>>().swap(stack);
+  std::vector<Step>().swap(walk);
   roots.clear();
   mask_ = 0;
   count_ = 0;
+  highestNode_ = 0;
   usable_ = false;
 }
 
@@ -127,16 +133,27 @@ void WordIndex::Grow() {
   }
 }
 
-void WordIndex::SetPath(int32_t node, PathCounts p) {
+void WordIndex::AddNode(int32_t node, const NodeLinks& links, const NodeMeta& meta) {
   const size_t n = static_cast<size_t>(node);
-  if (n >= paths_.size()) {
+  if (n >= links_.size()) {
     // Node numbers come in ascending order: grow by half again, not by one.
-    size_t want = paths_.size() + paths_.size() / 2;
+    size_t want = links_.size() + links_.size() / 2;
     if (want < n + 1) want = n + 1;
     if (want < 4096) want = 4096;
-    paths_.resize(want);
+    links_.resize(want);
+    meta_.resize(want);
   }
-  paths_[n] = p;
+  links_[n] = links;
+  meta_[n] = meta;
+  if (node > highestNode_) highestNode_ = node;
+}
+
+uint64_t WordIndex::Prefix(std::string_view word) {
+  unsigned char bytes[8] = {};
+  std::memcpy(bytes, word.data(), word.size() < 8 ? word.size() : 8);
+  uint64_t v;
+  std::memcpy(&v, bytes, 8);
+  return __builtin_bswap64(v);  // the first character the most significant
 }
 
 }  // namespace quarn

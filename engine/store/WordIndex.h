@@ -40,9 +40,27 @@ struct PathCounts {
   uint8_t disk = 0;    // records of the record file
 };
 
+// A copy of the shape of a word tree node, kept beside its 316-byte record so that a walk down
+// the tree reads sixteen bytes per node instead of two distant parts of the record. Links is
+// what every step of a walk needs; NodeMeta the rest.
+struct NodeLinks {
+  uint64_t prefix = 0;  // WordIndex::Prefix of the word
+  int32_t left = -1;
+  int32_t right = -1;
+};
+struct NodeMeta {
+  PathCounts path;
+  int8_t balance = 0;
+  uint8_t length = 0;  // of the word
+};
+
 class WordIndex {
  public:
   static uint64_t Hash(std::string_view word);
+  // The first eight characters of a word as a number (big-endian, zero-filled), so that two
+  // words whose prefixes differ compare as their prefixes do. Two words with equal prefixes
+  // and at most eight characters each compare as their lengths do.
+  static uint64_t Prefix(std::string_view word);
 
   // Forgets everything and frees the memory; the index is usable again.
   void Reset();
@@ -59,7 +77,15 @@ class WordIndex {
   // Adds a word known to be absent.
   void Add(uint64_t hash, int32_t node);
 
-  PathCounts path(int32_t node) const { return paths_[static_cast<size_t>(node)]; }
+  PathCounts path(int32_t node) const { return meta_[static_cast<size_t>(node)].path; }
+  // The copied shape of a node of the indexed trees; valid while usable(). Whoever changes
+  // a node's links or balance changes both the copy and the record.
+  NodeLinks& links(int32_t node) { return links_[static_cast<size_t>(node)]; }
+  NodeMeta& meta(int32_t node) { return meta_[static_cast<size_t>(node)]; }
+  // Makes room for node number node (numbers come in ascending order) and sets its shape.
+  void AddNode(int32_t node, const NodeLinks& links, const NodeMeta& meta);
+  // True iff node is one of the nodes the index holds the shape of.
+  bool Covers(int32_t node) const { return node >= 1 && node <= highestNode_; }
 
   // Hints for a word about to be entered, with no effect on what the index holds: Prefetch asks
   // the processor for the word's first slot; Peek gives the node of the first slot holding the
@@ -68,13 +94,19 @@ class WordIndex {
     if (count_ != 0) __builtin_prefetch(&slots_[static_cast<uint32_t>(hash >> 32) & mask_]);
   }
   int32_t Peek(uint64_t hash) const;
-  void SetPath(int32_t node, PathCounts p);
 
   // The roots and the memory limit the index was built under; the insertion checks them.
   std::vector<int32_t> roots;  // by first character, 256 entries once in use
   int32_t memoryLimit = -1;
   // The work list of a path recount after a rotation, kept to reuse its memory.
   std::vector<std::pair<int32_t, PathCounts>> stack;
+  // The path of an insertion: node, the side taken, the path's make-up above the node.
+  struct Step {
+    int32_t node;
+    bool left;
+    PathCounts above;
+  };
+  std::vector<Step> walk;
   // Nodes whose paths were counted again after rotations (a measure of that cost).
   uint64_t recounted = 0;
 
@@ -88,7 +120,9 @@ class WordIndex {
   std::vector<Slot, TableAllocator<Slot>> slots_;
   uint32_t mask_ = 0;
   int32_t count_ = 0;
-  std::vector<PathCounts, TableAllocator<PathCounts>> paths_;
+  int32_t highestNode_ = 0;
+  std::vector<NodeLinks, TableAllocator<NodeLinks>> links_;
+  std::vector<NodeMeta, TableAllocator<NodeMeta>> meta_;
   bool usable_ = true;
 };
 
@@ -99,7 +133,7 @@ inline int32_t WordIndex::Peek(uint64_t hash) const {
     const Slot& s = slots_[i];
     if (s.node == 0) return 0;
     if (s.tag == tag) {
-      if (static_cast<size_t>(s.node) < paths_.size()) __builtin_prefetch(&paths_[s.node]);
+      if (static_cast<size_t>(s.node) < meta_.size()) __builtin_prefetch(&meta_[s.node]);
       return s.node;
     }
   }

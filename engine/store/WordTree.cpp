@@ -174,6 +174,10 @@ void ReadNode(Engine& e, int32_t n, const char* label, TreeNode* out) {
   AddTraffic(e.counters.DiskNodesRead, 1);
 }
 
+namespace {
+void StoreNode(Engine& e, int32_t n, TreeNode& node);
+}
+
 void ReadNodeUncounted(Engine& e, int32_t n, TreeNode* out) {
   const int32_t cacheReads = e.counters.CacheNodesRead;
   const int32_t diskReads = e.counters.DiskNodesRead;
@@ -182,7 +186,24 @@ void ReadNodeUncounted(Engine& e, int32_t n, TreeNode* out) {
   e.counters.DiskNodesRead = diskReads;
 }
 
+void WriteNodeUncounted(Engine& e, int32_t n, TreeNode& node) {
+  const int32_t cacheWrites = e.counters.CacheNodesWritten;
+  const int32_t diskWrites = e.counters.DiskNodesWritten;
+  StoreNode(e, n, node);
+  e.counters.CacheNodesWritten = cacheWrites;
+  e.counters.DiskNodesWritten = diskWrites;
+}
+
 void WriteNode(Engine& e, int32_t n, TreeNode& node) {
+  // A node the word index knows may change in any way here; its copy of the shape would no
+  // longer be the record's.
+  if (e.tree.index.usable() && e.tree.index.Covers(n)) e.tree.index.Break();
+  StoreNode(e, n, node);
+}
+
+namespace {
+// WriteNode without a word on the index.
+void StoreNode(Engine& e, int32_t n, TreeNode& node) {
   if (e.failed()) return;
   WordTree& tree = e.tree;
   if (n <= tree.MemoryNodeLimit) {
@@ -217,14 +238,15 @@ void WriteNode(Engine& e, int32_t n, TreeNode& node) {
     return;
   }
   if (e.failed()) return;
-  Status s = tree.recordFile->WriteAt(offset, reinterpret_cast<const char*>(&node),
-                                      sizeof(TreeNode));
+  Status s =
+      tree.recordFile->WriteAt(offset, reinterpret_cast<const char*>(&node), sizeof(TreeNode));
   if (!s.ok()) {
     RecordFileFailed(e, s);
     return;
   }
   AddTraffic(e.counters.DiskNodesWritten, 1);
 }
+}  // namespace
 
 void ResetStore(WordTree& tree) {
   tree.WordRoots.fill(-1);

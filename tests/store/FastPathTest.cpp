@@ -18,8 +18,8 @@
 #include "RunFixture.h"
 #include "TempDir.h"
 #include "TestHost.h"
-#include "run/ProcessRun.h"
 #include "lists/StopList.h"
+#include "run/ProcessRun.h"
 #include "sort/ListWriters.h"
 #include "sort/Sort.h"
 #include "store/TextWriter.h"
@@ -155,9 +155,7 @@ TEST(FastPathTest, RandomWordsMostlyInTheRecordFileCountAsTheWalkDoes) {
   EnterBoth(20000, 3000, 100, 2, 3);
 }
 
-TEST(FastPathTest, AllWordsInTheRecordFileCountAsTheWalkDoes) {
-  EnterBoth(8000, 2000, 0, 3, 64);
-}
+TEST(FastPathTest, AllWordsInTheRecordFileCountAsTheWalkDoes) { EnterBoth(8000, 2000, 0, 3, 64); }
 
 TEST(FastPathTest, AscendingWordsRotateHighInTheTreeAndStillCountExactly) {
   Store fast(true), slow(false);
@@ -172,6 +170,28 @@ TEST(FastPathTest, AscendingWordsRotateHighInTheTreeAndStillCountExactly) {
       ASSERT_EQ(slow.e.counters.CacheNodesRead, fast.e.counters.CacheNodesRead) << w;
     }
   }
+  ExpectSameCounters(fast.e.counters, slow.e.counters);
+  ExpectSameRecords(fast, slow);
+}
+
+// The walk decides most steps on the first eight characters; words that share them, or are
+// prefixes of one another, must still take the way the full comparison takes.
+TEST(FastPathTest, WordsSharingTheirFirstEightCharactersWalkAsTheFullComparisonDoes) {
+  Store fast(true), slow(false);
+  fast.e.tree.MemoryNodeLimit = slow.e.tree.MemoryNodeLimit = 40;
+  std::mt19937 rng(7);
+  const std::string stem = "STRAIGHTFORWARD";
+  for (int i = 0; i < 3000; ++i) {
+    // A cut of the stem (1..15 characters) and a tail of 0..3 characters.
+    std::string w = stem.substr(0, 1 + rng() % stem.size());
+    const int tail = static_cast<int>(rng() % 4);
+    for (int k = 0; k < tail; ++k) w += "AEZ\xC9"[rng() % 4];
+    fast.Enter(w);
+    slow.Enter(w);
+    ASSERT_EQ(slow.e.counters.CacheNodesRead, fast.e.counters.CacheNodesRead) << i << " " << w;
+    ASSERT_EQ(slow.e.counters.DiskNodesWritten, fast.e.counters.DiskNodesWritten) << i << " " << w;
+  }
+  EXPECT_TRUE(fast.e.tree.index.usable());
   ExpectSameCounters(fast.e.counters, slow.e.counters);
   ExpectSameRecords(fast, slow);
 }
@@ -291,8 +311,8 @@ class FastPathRunTest : public testing::RunFixture {
   // Random running text: words of a heavy-headed vocabulary, punctuation, digits, comments,
   // blank lines, tags, overlong words and lower case.
   std::string RandomText(std::mt19937& rng, int words, int vocabulary) {
-    static const std::vector<std::string> common = {"the", "a", "is", "cat", "Cats", "sat",
-                                                     "tea", "sea", "debt", "ARTS", "an"};
+    static const std::vector<std::string> common = {"the", "a",   "is",   "cat",  "Cats", "sat",
+                                                    "tea", "sea", "debt", "ARTS", "an"};
     std::string text;
     int onLine = 0;
     for (int i = 0; i < words; ++i) {

@@ -1,8 +1,7 @@
-#include "store/LineReader.h"
-
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
+#include "store/LineReader.h"
 #include "store/TextWriter.h"
 
 namespace quarn::testing {
@@ -27,6 +26,21 @@ TEST(LineReaderTest, LineEnds) {
   EXPECT_EQ(Lines("\n\n"), (V{"", ""}));
   EXPECT_EQ(Lines("a\r\r\nb"), (V{"a", "", "b"}));
   EXPECT_EQ(Lines(std::string("a\0b\n", 4)), V{std::string("a\0b", 3)});
+}
+
+// Line ends are looked for eight bytes at a time: every end at every place of a line counts.
+TEST(LineReaderTest, LineEndsAtEveryPlace) {
+  using V = std::vector<std::string>;
+  for (size_t at = 0; at < 20; ++at) {
+    const std::string a(at, 'a');
+    for (const char* end : {"\n", "\r", "\r\n"}) {
+      EXPECT_EQ(Lines(a + end + "bcdefghijklmnopq" + end), (V{a, "bcdefghijklmnopq"})) << at;
+    }
+    // A lone CR, then an LF further on (at 0 the two are one CR LF).
+    if (at > 0) {
+      EXPECT_EQ(Lines(a + "\r" + a + "\n"), (V{a, a})) << at;
+    }
+  }
 }
 
 TEST(LineReaderTest, LinesAcrossBlocks) {

@@ -1,9 +1,8 @@
-#include "store/TextEncoding.h"
-
 #include <gtest/gtest.h>
 
 #include "FileSystem.h"
 #include "TempDir.h"
+#include "store/TextEncoding.h"
 
 namespace quarn::testing {
 namespace {
@@ -38,7 +37,9 @@ TEST(TextEncodingTest, ForcedSettings) {
 
 TEST(TextEncodingTest, SequenceAcrossValidatorBlocks) {
   Utf8Validator v;
-  const std::string text = "a\xE2\x80\x99" "b";  // a’b
+  const std::string text =
+      "a\xE2\x80\x99"
+      "b";  // a’b
   v.Feed(text.data(), 2);
   EXPECT_FALSE(v.valid());
   EXPECT_FALSE(v.broken());
@@ -47,15 +48,42 @@ TEST(TextEncodingTest, SequenceAcrossValidatorBlocks) {
   EXPECT_TRUE(v.sawMultibyte());
 }
 
+// Runs of ASCII are passed over in chunks: a sequence at any place in or after such a run,
+// well-formed or not, must still be seen.
+TEST(TextEncodingTest, SequencesAtEveryPlaceOfLongAsciiText) {
+  for (size_t at = 0; at < 40; ++at) {
+    const std::string before(at, 'a');
+    const std::string after(40 - at, 'b');
+    Utf8Validator good;
+    const std::string g = before + "\xC3\xA9" + after;
+    good.Feed(g.data(), g.size());
+    EXPECT_TRUE(good.valid()) << at;
+    EXPECT_TRUE(good.sawMultibyte()) << at;
+    Utf8Validator bad;
+    const std::string b = before + "\xE9" + after;
+    bad.Feed(b.data(), b.size());
+    EXPECT_TRUE(bad.broken()) << at;
+    Utf8Validator cut;  // a lead byte whose continuation is ASCII
+    const std::string c = before + "\xC3" + after;
+    cut.Feed(c.data(), c.size());
+    EXPECT_TRUE(cut.broken()) << at;
+  }
+}
+
 TEST(TextEncodingTest, DecodingToWindows1252) {
   std::string out;
   std::vector<uint32_t> offsets;
   // it’s café €5 – Ωmega
-  Utf8ToCp1252("it\xE2\x80\x99s caf\xC3\xA9 \xE2\x82\xAC" "5 \xCE\xA9mega", &out, &offsets);
-  EXPECT_EQ(out, "it\x92s caf\xE9 \x80" "5  mega");
+  Utf8ToCp1252(
+      "it\xE2\x80\x99s caf\xC3\xA9 \xE2\x82\xAC"
+      "5 \xCE\xA9mega",
+      &out, &offsets);
+  EXPECT_EQ(out,
+            "it\x92s caf\xE9 \x80"
+            "5  mega");
   ASSERT_EQ(offsets.size(), out.size() + 1);
-  EXPECT_EQ(offsets[2], 2u);   // ’ starts at byte 2
-  EXPECT_EQ(offsets[3], 5u);   // s after the three bytes of ’
+  EXPECT_EQ(offsets[2], 2u);  // ’ starts at byte 2
+  EXPECT_EQ(offsets[3], 5u);  // s after the three bytes of ’
   EXPECT_EQ(offsets.back(), 24u);
   Utf8ToCp1252("bad \xE9 byte", &out);
   EXPECT_EQ(out, "bad \xE9 byte");
