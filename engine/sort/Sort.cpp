@@ -7,6 +7,7 @@
 #include "../Engine.h"
 #include "../store/WordEntry.h"
 #include "../store/WordTree.h"
+#include "KeySort.h"
 
 namespace quarn {
 
@@ -16,25 +17,12 @@ constexpr const char* kQuicksortLabel = "quicksort";
 constexpr const char* kInsertionOuterLabel = "insertion_sort";
 constexpr const char* kInsertionInnerLabel = "insertion sort";
 
-// Left parts of this many records or fewer are finished by the insertion sort.
-constexpr int32_t kInsertionSortMax = 20;
-
 // The second key of both comparisons.
 int WordOrder(const TreeNode& a, const TreeNode& b) {
   int c = CompareWords(a.Word(), b.Word());
   if (c > 0) return 1;
   if (c < 0) return -1;
   return -99;
-}
-
-// Files of this report holding the word; FileNumber beyond the 64 slots counts them all.
-int FilesHolding(const Engine& e, const TreeNode& r) {
-  int files = e.FileNumber < kMaxInputFiles ? e.FileNumber : kMaxInputFiles;
-  int range = 0;
-  for (int k = 1; k <= files; ++k) {
-    if (r.FileCounts(k) > 0) ++range;
-  }
-  return range;
 }
 
 // The fast paths of the sort look at records where they are stored and move them there, with
@@ -69,6 +57,15 @@ void Store(Engine& e, int32_t n, const TreeNode* node) {
 
 }  // namespace
 
+int FilesHolding(const Engine& e, const TreeNode& r) {
+  int files = e.FileNumber < kMaxInputFiles ? e.FileNumber : kMaxInputFiles;
+  int range = 0;
+  for (int k = 1; k <= files; ++k) {
+    if (r.FileCounts(k) > 0) ++range;
+  }
+  return range;
+}
+
 int freqcompare(const Engine&, const TreeNode& a, const TreeNode& b) {
   if (a.Frequency < b.Frequency) return 1;
   if (a.Frequency > b.Frequency) return -1;
@@ -86,6 +83,7 @@ int rangecompare(const Engine& e, const TreeNode& a, const TreeNode& b) {
 void sortnodes(Engine& e, int32_t first, int32_t last, NodeCompare compare) {
   // The records move: the word index no longer describes any tree.
   e.tree.index.Break();
+  if (SortByKeys(e, first, last, compare)) return;
   quicksort(e, first, last, compare);
 }
 

@@ -10,8 +10,15 @@ namespace quarn {
 
 struct Engine;
 
+// Left parts of this many records or fewer are finished by the insertion sort.
+constexpr int32_t kInsertionSortMax = 20;
+
 // 1 when a must come after b, -1 when before, -99 when neither key tells them apart.
 using NodeCompare = int (*)(const Engine& e, const TreeNode& a, const TreeNode& b);
+
+// Files of this report holding the word (FileCounts[1..FileNumber] above 0); FileNumber beyond
+// the 64 slots counts them all.
+int FilesHolding(const Engine& e, const TreeNode& r);
 
 // Frequency, larger first; then word ascending.
 int freqcompare(const Engine& e, const TreeNode& a, const TreeNode& b);

@@ -1,0 +1,189 @@
+#include "KeySort.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "../Engine.h"
+#include "../store/WordEntry.h"
+#include "../store/WordIndex.h"
+#include "../store/WordTree.h"
+
+namespace quarn {
+
+namespace {
+
+// What the comparisons look at of a record, and where the record was before the sort.
+struct SortKey {
+  uint64_t prefix;  // WordIndex::Prefix of the word
+  int32_t rank;     // Frequency or range: larger first
+  int32_t node;
+  uint8_t length;
+};
+
+// The keys of the records first..last, and the comparison freqcompare or rangecompare makes of
+// the records they stand for, with its -99 for records neither key tells apart.
+class KeyedRecords {
+ public:
+  KeyedRecords(Engine& e, int32_t first) : e_(e), first_(first) {}
+
+  // Takes the keys; false when a record cannot be reached in place.
+  bool Load(int32_t last, bool byRange) {
+    keys_.resize(static_cast<size_t>(last - first_ + 1));
+    records_.resize(keys_.size());
+    for (int32_t n = first_; n <= last; ++n) {
+      const TreeNode* t = NodeInPlace(e_, n);
+      if (t == nullptr) return false;
+      records_[n - first_] = t;
+      keys_[n - first_] = SortKey{WordIndex::Prefix(t->Word()),
+                                  byRange ? FilesHolding(e_, *t) : t->Frequency, n, t->WordLength};
+    }
+    return true;
+  }
+
+  SortKey& at(int32_t n) { return keys_[static_cast<size_t>(n - first_)]; }
+
+  int Compare(const SortKey& a, const SortKey& b) const {
+    if (a.rank < b.rank) return 1;
+    if (a.rank > b.rank) return -1;
+    int c;
+    if (a.prefix != b.prefix) {
+      c = a.prefix > b.prefix ? 1 : -1;
+    } else if (a.length <= 8 && b.length <= 8) {
+      c = a.length == b.length ? 0 : (a.length > b.length ? 1 : -1);
+    } else {
+      c = CompareWords(Original(a.node)->Word(), Original(b.node)->Word());
+    }
+    return c > 0 ? 1 : (c < 0 ? -1 : -99);
+  }
+
+  // Moves every record to the place its key was sorted to, numbering it there.
+  void MoveRecords() {
+    std::vector<int32_t> cycle;
+    std::vector<bool> placed(keys_.size(), false);
+    TreeNode held;
+    for (size_t start = 0; start < keys_.size(); ++start) {
+      if (placed[start]) continue;
+      // The places of a cycle of the permutation: each takes the record of the next.
+      cycle.clear();
+      for (size_t p = start; !placed[p]; p = static_cast<size_t>(keys_[p].node - first_)) {
+        placed[p] = true;
+        cycle.push_back(static_cast<int32_t>(p));
+      }
+      if (cycle.size() == 1) continue;  // already in place
+      TreeNode* firstRecord = Record(cycle[0]);
+      std::memcpy(&held, firstRecord, sizeof held);
+      for (size_t k = 0; k + 1 < cycle.size(); ++k) {
+        if (k + 8 < cycle.size()) __builtin_prefetch(Record(cycle[k + 8]));
+        std::memcpy(Record(cycle[k]), Record(cycle[k + 1]), sizeof(TreeNode));
+        Record(cycle[k])->NodeNumber = cycle[k] + first_;
+      }
+      TreeNode* last = Record(cycle.back());
+      std::memcpy(last, &held, sizeof held);
+      last->NodeNumber = cycle.back() + first_;
+    }
+  }
+
+ private:
+  const TreeNode* Original(int32_t n) const { return records_[static_cast<size_t>(n - first_)]; }
+  TreeNode* Record(int32_t place) {
+    return const_cast<TreeNode*>(records_[static_cast<size_t>(place)]);
+  }
+
+  Engine& e_;
+  const int32_t first_;
+  std::vector<SortKey> keys_;
+  std::vector<const TreeNode*> records_;  // by node number - first, as before the sort
+};
+
+// The quicksort and insertion sort of Sort.cpp on the keys: the same steps, each read and write
+// counted against the node number it would have read or written.
+class KeySorter {
+ public:
+  KeySorter(Engine& e, KeyedRecords& records) : e_(e), r_(records) {}
+
+  SortKey Read(int32_t n) {
+    CountRead(e_.counters, e_.tree, n);
+    return r_.at(n);
+  }
+  void Write(int32_t n, const SortKey& k) {
+    CountWrite(e_.counters, e_.tree, n);
+    r_.at(n) = k;
+  }
+  int Compare(const SortKey& a, const SortKey& b) const { return r_.Compare(a, b); }
+
+  void Quicksort(int32_t lo, int32_t hi) {
+    std::vector<std::pair<int32_t, int32_t>> waiting;
+    for (;;) {
+      while (lo < hi) {
+        const SortKey pivot = Read(lo);
+        int32_t i = lo;
+        int32_t j = hi;
+        while (i < j) {
+          SortKey t = Read(j);
+          while (Compare(t, pivot) == 1 && j > lo) {
+            --j;
+            t = Read(j);
+          }
+          Write(i, Read(j));
+          t = Read(i);
+          while (i < j && Compare(t, pivot) < 1) {
+            ++i;
+            t = Read(i);
+          }
+          Write(j, Read(i));
+        }
+        Write(i, pivot);
+        if (i - lo - 1 < kInsertionSortMax) {
+          InsertionSort(lo, i - 1);
+          lo = i + 1;
+        } else {
+          waiting.emplace_back(i + 1, hi);
+          hi = i - 1;
+        }
+      }
+      if (waiting.empty()) return;
+      lo = waiting.back().first;
+      hi = waiting.back().second;
+      waiting.pop_back();
+    }
+  }
+
+  void InsertionSort(int32_t lo, int32_t hi) {
+    for (int32_t k = hi - 1; k >= lo; --k) {
+      const SortKey t = Read(k);
+      int32_t p = k + 1;
+      bool stop = false;
+      while (p <= hi && !stop) {
+        const SortKey u = Read(p);
+        if (Compare(t, u) == 1) {
+          Write(p - 1, u);
+          ++p;
+        } else {
+          stop = true;
+        }
+        Write(p - 1, t);
+      }
+    }
+  }
+
+ private:
+  Engine& e_;
+  KeyedRecords& r_;
+};
+
+}  // namespace
+
+bool SortByKeys(Engine& e, int32_t first, int32_t last, NodeCompare compare) {
+  if (!e.fastPaths || e.failed()) return false;
+  if (compare != freqcompare && compare != rangecompare) return false;
+  if (first > last) return false;
+  KeyedRecords records(e, first);
+  if (!records.Load(last, compare == rangecompare)) return false;
+  KeySorter sorter(e, records);
+  sorter.Quicksort(first, last);
+  records.MoveRecords();
+  return true;
+}
+
+}  // namespace quarn
