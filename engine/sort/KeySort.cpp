@@ -59,22 +59,24 @@ class KeyedRecords {
 
   // Moves every record to the place its key was sorted to, numbering it there.
   void MoveRecords() {
+    // The place each record comes from, compact for following the permutation's cycles.
+    std::vector<int32_t> from(keys_.size());
+    for (size_t p = 0; p < keys_.size(); ++p) from[p] = keys_[p].node - first_;
     std::vector<int32_t> cycle;
-    std::vector<bool> placed(keys_.size(), false);
     TreeNode held;
-    for (size_t start = 0; start < keys_.size(); ++start) {
-      if (placed[start]) continue;
-      // The places of a cycle of the permutation: each takes the record of the next.
+    for (size_t start = 0; start < from.size(); ++start) {
+      if (from[start] < 0 || from[start] == static_cast<int32_t>(start)) continue;
+      // The places of a cycle: each takes the record of the next, the last the first's.
       cycle.clear();
-      for (size_t p = start; !placed[p]; p = static_cast<size_t>(keys_[p].node - first_)) {
-        placed[p] = true;
-        cycle.push_back(static_cast<int32_t>(p));
+      for (int32_t p = static_cast<int32_t>(start); from[p] >= 0;) {
+        cycle.push_back(p);
+        const int32_t next = from[p];
+        from[p] = -1;  // done
+        p = next;
       }
-      if (cycle.size() == 1) continue;  // already in place
-      TreeNode* firstRecord = Record(cycle[0]);
-      std::memcpy(&held, firstRecord, sizeof held);
+      std::memcpy(&held, Record(cycle[0]), sizeof held);
       for (size_t k = 0; k + 1 < cycle.size(); ++k) {
-        if (k + 8 < cycle.size()) __builtin_prefetch(Record(cycle[k + 8]));
+        if (k + 8 < cycle.size()) Prefetch(Record(cycle[k + 8]));
         std::memcpy(Record(cycle[k]), Record(cycle[k + 1]), sizeof(TreeNode));
         Record(cycle[k])->NodeNumber = cycle[k] + first_;
       }
@@ -85,6 +87,11 @@ class KeyedRecords {
   }
 
  private:
+  static void Prefetch(const TreeNode* t) {
+    const char* p = reinterpret_cast<const char*>(t);
+    for (size_t at = 0; at < sizeof(TreeNode); at += 64) __builtin_prefetch(p + at);
+    __builtin_prefetch(p + sizeof(TreeNode) - 1);
+  }
   const TreeNode* Original(int32_t n) const { return records_[static_cast<size_t>(n - first_)]; }
   TreeNode* Record(int32_t place) {
     return const_cast<TreeNode*>(records_[static_cast<size_t>(place)]);

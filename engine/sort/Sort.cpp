@@ -82,7 +82,7 @@ int rangecompare(const Engine& e, const TreeNode& a, const TreeNode& b) {
 
 void sortnodes(Engine& e, int32_t first, int32_t last, NodeCompare compare) {
   // The records move: the word index no longer describes any tree.
-  e.tree.index.Break();
+  BreakIndex(e);
   if (SortByKeys(e, first, last, compare)) return;
   quicksort(e, first, last, compare);
 }

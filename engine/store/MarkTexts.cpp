@@ -67,7 +67,8 @@ class SourceLine {
   // True iff character i is a blank or control character of the file itself (a character
   // outside Windows-1252 also reads as a blank, but is text to keep).
   bool Trimmable(size_t i) const {
-    return static_cast<unsigned char>(line_[i]) <= 32 && (!utf8_ || offsets_[i + 1] - offsets_[i] == 1);
+    return static_cast<unsigned char>(line_[i]) <= 32 &&
+           (!utf8_ || offsets_[i + 1] - offsets_[i] == 1);
   }
   // Copies characters [from, to) as they stand in the file.
   void Copy(TextWriter& out, size_t from, size_t to) const {

@@ -1,5 +1,6 @@
 #include "TextScan.h"
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "Messages.h"
 #include "WordEntry.h"
 #include "WordIndex.h"
+#include "WordTree.h"
 
 namespace quarn {
 
@@ -52,8 +54,9 @@ class WordBatch {
       upper_[c] = static_cast<char>(u);
       classes_.classes[c] = e.classes.Class(u);
     }
-    // A batch is entered when it holds kMaxWords words, of at most kMaxCut characters each.
-    chars_.resize(kMaxWords * kMaxCut);
+    // A batch is entered when it holds kMaxWords words, of at most kMaxCut characters each,
+    // each kept in whole chunks of eight.
+    chars_.resize(kMaxWords * kKeptCut);
     words_.reserve(kMaxWords);
   }
 
@@ -73,23 +76,55 @@ class WordBatch {
         Keep(word.size());
       }
     } else {
-      // NextWord without tags, copying and upper-casing the word as it goes.
-      const unsigned char* line = reinterpret_cast<const unsigned char*>(trimmed.data());
-      const size_t length = trimmed.size();
-      size_t pos = 0;
-      for (;;) {
-        while (pos < length && classes_.classes[line[pos]] != 2) ++pos;
-        if (pos >= length) break;
-        const size_t limit = length - pos < kMaxCut ? length : pos + kMaxCut;
-        char* out = chars_.data() + used_;
-        size_t k = 0;
-        do {
-          out[k++] = upper_[line[pos++]];
-        } while (pos < limit && classes_.classes[line[pos]] != 0);
-        Keep(k);
-      }
+      CutWords(trimmed);
     }
     if (lineWords_ != 0) words_.back().lineEnd = true;
+  }
+
+  // NextWord without tags, on 64 characters at a time: each character is upper-cased once into
+  // a window of two such blocks, with bit masks of its letters and separators; words are then
+  // found with bit scans instead of a branch per character, whose outcome running text makes
+  // hard to guess. A word starting in the first block ends within the window (30 characters
+  // at most).
+  void CutWords(std::string_view line) {
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(line.data());
+    const size_t length = line.size();
+    size_t base = 0;  // the line offset of the window
+    Block first = FillBlock(text, length, 0, window_);
+    Block second = FillBlock(text, length, kBlock, window_ + kBlock);
+    size_t pos = 0;  // in the window, below kBlock
+    for (;;) {
+      // The next letter in the first block.
+      const uint64_t letters = first.letters & (~uint64_t{0} << pos);
+      if (letters == 0) {
+        if (base + kBlock >= length) break;
+        // Slide the window on by one block.
+        base += kBlock;
+        std::memcpy(window_, window_ + kBlock, kBlock);
+        first = second;
+        second = FillBlock(text, length, base + kBlock, window_ + kBlock);
+        pos = 0;
+        continue;
+      }
+      const size_t start = static_cast<size_t>(__builtin_ctzll(letters));
+      // Its end: the next separator (beyond the line all are), or the cut.
+      const uint64_t seps1 = first.separators & (~uint64_t{0} << start);
+      const size_t end1 = seps1 != 0
+                              ? static_cast<size_t>(__builtin_ctzll(seps1))
+                              : kBlock + static_cast<size_t>(__builtin_ctzll(second.separators));
+      const size_t end = end1 - start > kMaxCut ? start + kMaxCut : end1;
+      KeepFrom(window_ + start, end - start);
+      if (end >= kBlock) {
+        // The word ran into the second block: go on from there.
+        base += kBlock;
+        std::memcpy(window_, window_ + kBlock, kBlock);
+        first = second;
+        second = FillBlock(text, length, base + kBlock, window_ + kBlock);
+        pos = end - kBlock;
+      } else {
+        pos = end;
+      }
+    }
   }
 
   // Enters the waiting words in order. Like the line-at-a-time loop, stops for good at the end
@@ -101,7 +136,9 @@ class WordBatch {
     for (size_t i = 0; i < n; ++i) {
       if (hints) {
         if (i + kSlotAhead < n) PrefetchWordSlot(e_, words_[i + kSlotAhead].hash);
-        if (i + kRecordAhead < n) PrefetchWordRecord(e_, words_[i + kRecordAhead].hash);
+        if (i + kRecordAhead < n) {
+          PrefetchWordRecord(e_, words_[i + kRecordAhead].hash, words_[i + kRecordAhead].length);
+        }
       }
       const Word& w = words_[i];
       const std::string_view word(chars_.data() + w.at, w.length);
@@ -109,7 +146,7 @@ class WordBatch {
       ++wordCount_;
       e_.tree.InsertDepth = 0;
       addtowrdlist(e_, e_.tree.WordRoots[static_cast<unsigned char>(word[0])], word, w.hash,
-                   e_.tree.wordGrow);
+                   w.prefix, e_.tree.wordGrow);
       if (w.lineEnd && e_.failed()) {
         stopped_ = true;
         break;
@@ -124,20 +161,68 @@ class WordBatch {
  private:
   static constexpr size_t kMaxWords = 512;
   static constexpr size_t kMaxCut = kMaxWordLength;
-  static constexpr size_t kSlotAhead = 16;
-  static constexpr size_t kRecordAhead = 8;
+  static constexpr size_t kKeptCut = (kMaxCut + 7) / 8 * 8;
+  static constexpr size_t kSlotAhead = 32;
+  static constexpr size_t kRecordAhead = 16;
   struct Word {
     uint32_t at;
     uint32_t length;
     bool lineEnd;  // the last word of its line
     uint64_t hash;
+    uint64_t prefix;  // WordIndex::Prefix
   };
+
+  // Masks of one block of the window: bit i for character i of the block.
+  struct Block {
+    uint64_t letters;
+    uint64_t separators;  // characters beyond the line count as separators
+  };
+  static constexpr size_t kBlock = 64;
+
+  // Upper-cases the line's characters at [from, from + kBlock) into out (zeros beyond the line)
+  // and gives their masks.
+  Block FillBlock(const unsigned char* text, size_t length, size_t from, char* out) const {
+    Block b{0, 0};
+    const size_t n = from >= length ? 0 : (length - from < kBlock ? length - from : kBlock);
+    for (size_t i = 0; i < n; ++i) {
+      const unsigned char c = text[from + i];
+      out[i] = upper_[c];
+      const uint8_t cls = classes_.classes[c];
+      b.letters |= static_cast<uint64_t>(cls == 2) << i;
+      b.separators |= static_cast<uint64_t>(cls == 0) << i;
+    }
+    if (n < kBlock) {
+      std::memset(out + n, 0, kBlock - n);
+      b.separators |= ~uint64_t{0} << n;
+    }
+    return b;
+  }
+
+  // Keeps the length (1..30) upper-cased characters at from as the next word, zero-filled to a
+  // multiple of eight characters for the hash.
+  void KeepFrom(const char* from, size_t length) {
+    char* out = chars_.data() + used_;
+    const size_t chunks = (length + 7) / 8;
+    for (size_t k = 0; k < chunks; ++k) std::memcpy(out + 8 * k, from + 8 * k, 8);
+    const size_t tail = length - 8 * (chunks - 1);  // 1..8 characters in the last chunk
+    uint64_t last;
+    std::memcpy(&last, out + 8 * (chunks - 1), 8);
+    if (tail < 8) last &= (uint64_t{1} << (8 * tail)) - 1;
+    std::memcpy(out + 8 * (chunks - 1), &last, 8);
+    uint64_t head;
+    std::memcpy(&head, out, 8);
+    words_.push_back(Word{static_cast<uint32_t>(used_), static_cast<uint32_t>(length), false,
+                          WordIndex::HashPadded(out, length), __builtin_bswap64(head)});
+    used_ += 8 * chunks;
+    ++lineWords_;
+    if (words_.size() >= kMaxWords) Flush();
+  }
 
   // Keeps the length characters just written at the end of chars_ as the next word.
   void Keep(size_t length) {
     const std::string_view stored(chars_.data() + used_, length);
     words_.push_back(Word{static_cast<uint32_t>(used_), static_cast<uint32_t>(length), false,
-                          WordIndex::Hash(stored)});
+                          WordIndex::Hash(stored), WordIndex::Prefix(stored)});
     used_ += length;
     ++lineWords_;
     if (words_.size() >= kMaxWords) Flush();
@@ -149,7 +234,8 @@ class WordBatch {
   size_t lineWords_ = 0;  // words of the current line waiting in the batch
   char upper_[256];
   CharClassTable classes_;
-  std::string chars_;  // the words waiting, upper-cased, in chars_[0, used_)
+  std::string chars_;        // the words waiting, upper-cased, in chars_[0, used_)
+  char window_[2 * kBlock];  // CutWords: two blocks of the line, upper-cased
   size_t used_ = 0;
   std::vector<Word> words_;
 };
@@ -162,6 +248,11 @@ bool IsWordPerfectLine(const std::string& line) {
 }  // namespace
 
 void ScanInputFile(Engine& e, const std::string& path) {
+  // However the scan ends, the occurrences waiting in the word index go into the records.
+  struct SettleAtEnd {
+    Engine& e;
+    ~SettleAtEnd() { SettleAllWaiting(e); }
+  } settle{e};
   std::unique_ptr<LineReader> reader;
   Status s = LineReader::OpenDetected(e.fs, path, e.encoding, &reader);
   if (!s.ok()) {

@@ -14,8 +14,8 @@ struct CharClassTable;
 // with a class-2 character and goes on while characters are not of class 0, at most 30 of
 // them. With ignoreAngle, a "<" met between words skips to the next ">" (or the line's end).
 // Returns false when no word is left. *word views into line.
-bool NextWord(const CharClassTable& classes, bool ignoreAngle, std::string_view line,
-              size_t& pos, std::string_view* word);
+bool NextWord(const CharClassTable& classes, bool ignoreAngle, std::string_view line, size_t& pos,
+              std::string_view* word);
 
 // Scans one input file into the store under the current FileNumber, with its progress
 // messages. A failure to open or read the file fails the run (Engine::Fail).

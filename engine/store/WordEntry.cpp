@@ -352,22 +352,23 @@ namespace {
 // True iff the index describes the tree at root (the WordRoots entry of the key's first
 // character c). Anything it cannot have followed breaks it until the store is reset: a changed
 // root, a changed memory limit.
-bool IndexFollows(WordTree& tree, int32_t root, unsigned char c) {
+bool IndexFollows(Engine& e, int32_t root, unsigned char c) {
+  WordTree& tree = e.tree;
   WordIndex& index = tree.index;
   if (!index.usable()) return false;
   if (index.roots.size() != tree.WordRoots.size()) {
-    index.Break();
+    BreakIndex(e);
     return false;
   }
   if (index.memoryLimit != tree.MemoryNodeLimit) {
     if (index.size() != 0) {
-      index.Break();
+      BreakIndex(e);
       return false;
     }
     index.memoryLimit = tree.MemoryNodeLimit;
   }
   if (root != index.roots[c]) {
-    index.Break();
+    BreakIndex(e);
     return false;
   }
   return true;
@@ -380,17 +381,22 @@ bool IsWordRoot(const WordTree& tree, const int32_t& root) {
          before(&root, tree.WordRoots.data() + tree.WordRoots.size());
 }
 
-// Another occurrence of the word of node n, whose path has the make-up p: what the insertion
-// would do, without the walk. It would read each node of the path once and write each back
-// once, unchanged except for the word's own node.
-void EnterAgain(Engine& e, TreeNode& node, PathCounts p, int slot) {
+// Another occurrence of the word of node n: what the insertion would do, without the walk. It
+// would read each node of the path once and write each back once, unchanged except for the
+// word's own node, whose counts wait in the index (WordIndex.h).
+void EnterAgain(Engine& e, int32_t n, int slot) {
+  WordIndex& index = e.tree.index;
+  if (index.anyWaiting && index.waitingSlot != slot) SettleAllWaiting(e);
+  index.anyWaiting = true;
+  index.waitingSlot = slot;
+  NodeMeta& meta = index.meta(n);
+  ++meta.waiting;
+  const PathCounts p = meta.path;
   e.tree.InsertDepth += p.memory + p.disk;
   AddTraffic(e.counters.CacheNodesRead, p.memory);
   AddTraffic(e.counters.CacheNodesWritten, p.memory);
   AddTraffic(e.counters.DiskNodesRead, p.disk);
   AddTraffic(e.counters.DiskNodesWritten, p.disk);
-  ++node.Frequency;
-  if (slot != 0) ++node.FileCounts(slot);
 }
 
 // The path's make-up with node n added at its end.
@@ -415,7 +421,7 @@ void SyncRecord(Engine& e, int32_t n) {
     t.Right = l.right;
     t.Balance = balance;
   };
-  if (TreeNode* t = NodeInPlace(e, n)) return apply(*t);
+  if (TreeNode* t = RecordInPlace(e, n)) return apply(*t);
   TreeNode copy;
   ReadNodeUncounted(e, n, &copy);
   if (e.failed()) return;
@@ -430,7 +436,7 @@ int CompareNode(Engine& e, int32_t n, const NodeLinks& links, uint64_t keyPrefix
   const size_t length = e.tree.index.meta(n).length;
   if (length <= 8 && key.size() <= 8)
     return length == key.size() ? 0 : (length > key.size() ? 1 : -1);
-  if (const TreeNode* t = NodeInPlace(e, n)) return CompareWords(t->Word(), key);
+  if (const TreeNode* t = RecordInPlace(e, n)) return CompareWords(t->Word(), key);
   TreeNode copy;
   ReadNodeUncounted(e, n, &copy);
   return CompareWords(copy.Word(), key);
@@ -460,7 +466,8 @@ void RecountPaths(WordTree& tree, int32_t top, PathCounts above) {
 // order of nodes, and changes a record only where InsertInPlace changes it: its word's own
 // node, and links and balances. Keeps the index in step: the new node, and after a rotation the
 // paths of the rotated subtree.
-void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t hash, bool& g) {
+void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t hash,
+                   uint64_t keyPrefix, bool& g) {
   WordTree& tree = e.tree;
   WordIndex& index = tree.index;
   RunCounters& counters = e.counters;
@@ -468,7 +475,6 @@ void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t 
     g = false;
     return;
   }
-  const uint64_t keyPrefix = WordIndex::Prefix(ins.key);
   auto& path = index.walk;
   path.clear();
   PathCounts above;
@@ -597,41 +603,42 @@ void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t 
 
 namespace {
 
+// knownHash and knownPrefix: the key's WordIndex::Hash and Prefix, or nullptr.
 void AddWord(Engine& e, int32_t& root, std::string_view word, const uint64_t* knownHash,
-             bool& grow) {
+             const uint64_t* knownPrefix, bool& grow) {
   const WordInsertion ins{CutKey(word), OccurrenceSlot(e)};
   WordTree& tree = e.tree;
   if (e.fastPaths && !e.failed() && IsWordRoot(tree, root)) {
     const unsigned char c = ins.key.empty() ? 0 : static_cast<unsigned char>(ins.key[0]);
-    if (!ins.key.empty() && &root == &tree.WordRoots[c] && IndexFollows(tree, root, c)) {
+    if (!ins.key.empty() && &root == &tree.WordRoots[c] && IndexFollows(e, root, c)) {
       WordIndex& index = tree.index;
       const uint64_t hash = knownHash != nullptr ? *knownHash : WordIndex::Hash(ins.key);
-      TreeNode* found = nullptr;  // the node last looked at: the word's when Find finds it
-      const int32_t n = index.Find(ins.key, hash, [&](int32_t node, std::string_view* w) {
+      const uint64_t prefix = knownPrefix != nullptr ? *knownPrefix : WordIndex::Prefix(ins.key);
+      const int32_t n = index.Find(ins.key, hash, prefix, [&](int32_t node, std::string_view* w) {
         TreeNode* t = CachedNodeInPlace(tree, node);
-        if (t == nullptr && node > tree.MemoryNodeLimit) t = NodeInPlace(e, node);
+        if (t == nullptr && node > tree.MemoryNodeLimit) t = RecordInPlace(e, node);
         if (t == nullptr) return false;
         *w = t->Word();
-        found = t;
         return true;
       });
       if (n > 0) {
-        EnterAgain(e, *found, index.path(n), ins.slot);
+        EnterAgain(e, n, ins.slot);
         grow = false;
         return;
       }
-      if (index.usable()) {
-        InsertTracked(e, root, ins, hash, grow);
+      if (n == -1) {
+        InsertTracked(e, root, ins, hash, prefix, grow);
         if (index.usable()) index.roots[c] = root;
         return;
       }
+      BreakIndex(e);  // a record that cannot be looked at in place
     } else {
       // A word entered under another letter's root changes that tree behind the index's back.
-      tree.index.Break();
+      BreakIndex(e);
     }
   } else if (e.fastPaths) {
     // Entered into a tree the index does not know; it may be part of one it does.
-    tree.index.Break();
+    BreakIndex(e);
   }
   if (e.fastPaths) return InsertInPlace(e, root, ins, grow);
   Insert(e, root, ins, grow);
@@ -640,35 +647,30 @@ void AddWord(Engine& e, int32_t& root, std::string_view word, const uint64_t* kn
 }  // namespace
 
 void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow) {
-  AddWord(e, root, word, nullptr, grow);
+  AddWord(e, root, word, nullptr, nullptr, grow);
 }
 
-void addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash, bool& grow) {
-  AddWord(e, root, word, word.size() <= static_cast<size_t>(kMaxWordLength) ? &hash : nullptr,
-          grow);
+void addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash, uint64_t prefix,
+                  bool& grow) {
+  const bool known = word.size() <= static_cast<size_t>(kMaxWordLength);
+  AddWord(e, root, word, known ? &hash : nullptr, known ? &prefix : nullptr, grow);
 }
 
 void PrefetchWordSlot(Engine& e, uint64_t hash) { e.tree.index.Prefetch(hash); }
 
-void PrefetchWordRecord(Engine& e, uint64_t hash) {
+void PrefetchWordRecord(Engine& e, uint64_t hash, size_t length) {
   WordTree& tree = e.tree;
   const int32_t n = tree.index.Peek(hash);
-  if (n <= 0) return;
+  // Up to eight characters the index alone tells the word; a longer one is compared with the
+  // word of the record.
+  if (n <= 0 || length <= 8) return;
   const TreeNode* node = CachedNodeInPlace(tree, n);
-  if (node == nullptr && n > tree.MemoryNodeLimit) node = NodeInPlace(e, n);
-  if (node == nullptr) return;
-  const char* record = reinterpret_cast<const char*>(node);
-  // The word and Frequency, and the FileCounts slot the occurrence goes to.
-  __builtin_prefetch(record);
-  __builtin_prefetch(record + offsetof(TreeNode, Frequency));
-  const int slot = OccurrenceSlot(e);
-  if (slot != 0) {
-    __builtin_prefetch(record + offsetof(TreeNode, FileCountSlots) + (slot - 1) * sizeof(int32_t));
-  }
+  if (node == nullptr && n > tree.MemoryNodeLimit) node = RecordInPlace(e, n);
+  if (node != nullptr) __builtin_prefetch(node);
 }
 
 void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow) {
-  if (IsWordRoot(e.tree, root)) e.tree.index.Break();
+  if (IsWordRoot(e.tree, root)) BreakIndex(e);
   Insert(e, root, FamilyInsertion{family.Word(), &family}, grow);
 }
 

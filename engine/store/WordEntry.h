@@ -3,6 +3,7 @@
 // of the report depend on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -18,12 +19,14 @@ int CompareWords(std::string_view a, std::string_view b);
 // Enters one occurrence of word (at most 30 characters) into the tree rooted at root, counting
 // it in FileCounts slot FileNumber (slot 1 with BatchFiles). root and grow may change.
 void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow);
-// The same for a word of at most 30 characters whose WordIndex::Hash is known.
-void addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash, bool& grow);
-// Hints for a word of at most 30 characters with this WordIndex::Hash that is about to be
-// entered: fetch its index slot, then (some words later) its record. They change nothing.
+// The same for a word of at most 30 characters whose WordIndex::Hash and Prefix are known.
+void addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash, uint64_t prefix,
+                  bool& grow);
+// Hints for a word of at most 30 characters with this WordIndex::Hash and length that is about
+// to be entered: fetch its index slot, then (some words later) what the index holds of its node
+// and, for a long word, its record. They change nothing.
 void PrefetchWordSlot(Engine& e, uint64_t hash);
-void PrefetchWordRecord(Engine& e, uint64_t hash);
+void PrefetchWordRecord(Engine& e, uint64_t hash, size_t length);
 
 // Enters a copy of the family record, keyed by its Word. A second record for the same
 // headword is refused with "Serious Error in Add to Fam List!" and grow becomes false.

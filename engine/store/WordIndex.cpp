@@ -11,29 +11,7 @@ namespace quarn {
 
 namespace {
 
-constexpr uint64_t kMul1 = 0xbf58476d1ce4e5b9ULL;
-constexpr uint64_t kMul2 = 0x94d049bb133111ebULL;
-
-uint64_t Mix(uint64_t h) {
-  h ^= h >> 31;
-  h *= kMul2;
-  h ^= h >> 29;
-  return h;
-}
-
 constexpr size_t kLargePage = size_t{2} << 20;
-
-uint64_t Load64(const char* p) {
-  uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-
-uint32_t Load32(const char* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
 
 }  // namespace
 
@@ -51,33 +29,28 @@ void* AllocateTable(size_t bytes) {
   return p;
 }
 
-// The last, partial chunk is read with whole loads that may overlap bytes already mixed in
-// (a byte-wise copy into a word would stall the load that follows it); with the length mixed
-// in, the loads still determine every byte of the word.
+// Whole chunks are hashed where they stand; the last, partial one from a zero-filled copy.
 uint64_t WordIndex::Hash(std::string_view word) {
-  const char* p = word.data();
-  const size_t size = word.size();
-  size_t n = size;
-  uint64_t h = 0x9e3779b97f4a7c15ULL ^ n;
-  while (n > 8) {
-    h = Mix((h ^ Load64(p)) * kMul1);
-    p += 8;
-    n -= 8;
+  const size_t whole = word.size() / 8 * 8;
+  const size_t rest = word.size() - whole;
+  if (word.size() <= 40) {
+    char padded[48] = {};
+    std::memcpy(padded, word.data(), word.size());
+    return HashPadded(padded, word.size());
   }
-  uint64_t v;
-  if (size >= 8) {
-    v = Load64(p + n - 8);
-  } else if (n >= 4) {
-    v = Load32(p) | static_cast<uint64_t>(Load32(p + n - 4)) << 32;
-  } else if (n > 0) {
-    v = static_cast<unsigned char>(p[0]) |
-        static_cast<uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
-        static_cast<uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
-  } else {
-    v = 0;
+  // Long words (not in the store, which keeps 30 characters): the same chunks, mixed in turn.
+  uint64_t h = 0x9e3779b97f4a7c15ULL ^ word.size();
+  for (size_t i = 0; i < whole; i += 8) {
+    uint64_t chunk;
+    std::memcpy(&chunk, word.data() + i, 8);
+    h = Mix((h ^ chunk) * kHashMul1);
   }
-  h = Mix((h ^ v) * kMul1);
-  return h ^ (h >> 32) * kMul1;
+  if (rest != 0) {
+    uint64_t chunk = 0;
+    std::memcpy(&chunk, word.data() + whole, rest);
+    h = Mix((h ^ chunk) * kHashMul1);
+  }
+  return h ^ (h >> 32) * kHashMul1;
 }
 
 void WordIndex::Reset() {
@@ -90,12 +63,15 @@ void WordIndex::Reset() {
   mask_ = 0;
   count_ = 0;
   highestNode_ = 0;
+  anyWaiting = false;
+  waitingSlot = 0;
   memoryLimit = -1;
   recounted = 0;
   usable_ = true;
 }
 
 void WordIndex::Break() {
+  anyWaiting = false;
   if (!usable_) return;
   decltype(slots_)().swap(slots_);
   decltype(links_)().swap(links_);
@@ -106,6 +82,8 @@ void WordIndex::Break() {
   mask_ = 0;
   count_ = 0;
   highestNode_ = 0;
+  anyWaiting = false;
+  waitingSlot = 0;
   usable_ = false;
 }
 
@@ -115,7 +93,7 @@ void WordIndex::Add(uint64_t hash, int32_t node) {
   const uint32_t tag = static_cast<uint32_t>(hash >> 32);
   uint32_t i = tag & mask_;
   while (slots_[i].node != 0) i = (i + 1) & mask_;
-  slots_[i] = Slot{node, tag};
+  slots_[i] = Slot{node, tag, links_[static_cast<size_t>(node)].prefix};
   ++count_;
 }
 
@@ -123,7 +101,7 @@ void WordIndex::Grow() {
   decltype(slots_) old;
   old.swap(slots_);
   const size_t capacity = old.empty() ? 4096 : old.size() * 2;
-  slots_.assign(capacity, Slot{0, 0});
+  slots_.assign(capacity, Slot{0, 0, 0});
   mask_ = static_cast<uint32_t>(capacity - 1);
   for (const Slot& s : old) {
     if (s.node == 0) continue;
@@ -146,14 +124,6 @@ void WordIndex::AddNode(int32_t node, const NodeLinks& links, const NodeMeta& me
   links_[n] = links;
   meta_[n] = meta;
   if (node > highestNode_) highestNode_ = node;
-}
-
-uint64_t WordIndex::Prefix(std::string_view word) {
-  unsigned char bytes[8] = {};
-  std::memcpy(bytes, word.data(), word.size() < 8 ? word.size() : 8);
-  uint64_t v;
-  std::memcpy(&v, bytes, 8);
-  return __builtin_bswap64(v);  // the first character the most significant
 }
 
 }  // namespace quarn

@@ -7,11 +7,16 @@
 // walk. The index holds both: word -> node number, and per node number the path's make-up.
 // It is kept by the insertion itself (WordEntry.cpp), and only for the trees of
 // WordTree::WordRoots entered through their own root.
+//
+// The occurrences of a word already in the store wait in the index (NodeMeta::waiting) until
+// its record is next looked at or the file's scan ends: ReadNode, WriteNode and NodeInPlace
+// move them into the record first (WordTree.cpp), so nobody sees a record without them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -51,16 +56,46 @@ struct NodeLinks {
 struct NodeMeta {
   PathCounts path;
   int8_t balance = 0;
-  uint8_t length = 0;  // of the word
+  uint8_t length = 0;    // of the word
+  uint32_t waiting = 0;  // occurrences not yet counted in the record
 };
 
 class WordIndex {
+ private:
+  static constexpr uint64_t kHashMul1 = 0xbf58476d1ce4e5b9ULL;
+  static constexpr uint64_t kHashMul2 = 0x94d049bb133111ebULL;
+  static uint64_t Mix(uint64_t h) {
+    h ^= h >> 31;
+    h *= kHashMul2;
+    h ^= h >> 29;
+    return h;
+  }
+
  public:
   static uint64_t Hash(std::string_view word);
+  // Hash of the length characters at p, which are followed by zeros up to the next multiple of
+  // eight characters (at least one chunk of eight is read).
+  static uint64_t HashPadded(const char* p, size_t length) {
+    uint64_t h = 0x9e3779b97f4a7c15ULL ^ length;
+    size_t i = 0;
+    do {
+      uint64_t chunk;
+      std::memcpy(&chunk, p + i, 8);
+      h = Mix((h ^ chunk) * kHashMul1);
+      i += 8;
+    } while (i < length);
+    return h ^ (h >> 32) * kHashMul1;
+  }
   // The first eight characters of a word as a number (big-endian, zero-filled), so that two
   // words whose prefixes differ compare as their prefixes do. Two words with equal prefixes
   // and at most eight characters each compare as their lengths do.
-  static uint64_t Prefix(std::string_view word);
+  static uint64_t Prefix(std::string_view word) {
+    unsigned char bytes[8] = {};
+    std::memcpy(bytes, word.data(), word.size() < 8 ? word.size() : 8);
+    uint64_t v;
+    std::memcpy(&v, bytes, 8);
+    return __builtin_bswap64(v);  // the first character the most significant
+  }
 
   // Forgets everything and frees the memory; the index is usable again.
   void Reset();
@@ -69,13 +104,21 @@ class WordIndex {
   bool usable() const { return usable_; }
   int32_t size() const { return count_; }
 
-  // The node number of the word with this hash, or -1. wordOf(n, &w) sets w to the word stored
-  // in node n and returns true, or returns false when the node cannot be looked at in place;
-  // the index then breaks.
+  // Find's answer when the word's record could not be looked at in place.
+  static constexpr int32_t kUnreachable = -2;
+  // The node number of the word with this hash and Prefix, or -1. Words of up to eight
+  // characters are matched on the index alone; for a longer one wordOf(n, &w) sets w to the
+  // word stored in node n and returns true, or returns false when the node cannot be looked at
+  // in place, and Find answers kUnreachable.
   template <typename WordOf>
-  int32_t Find(std::string_view word, uint64_t hash, WordOf&& wordOf);
-  // Adds a word known to be absent.
+  int32_t Find(std::string_view word, uint64_t hash, uint64_t prefix, WordOf&& wordOf);
+  // Adds a word known to be absent, whose node's shape is already set (AddNode).
   void Add(uint64_t hash, int32_t node);
+
+  // Occurrences waiting: counted in NodeMeta::waiting of some nodes, all for FileCounts slot
+  // waitingSlot (0: Frequency only).
+  bool anyWaiting = false;
+  int waitingSlot = 0;
 
   PathCounts path(int32_t node) const { return meta_[static_cast<size_t>(node)].path; }
   // The copied shape of a node of the indexed trees; valid while usable(). Whoever changes
@@ -112,8 +155,9 @@ class WordIndex {
 
  private:
   struct Slot {
-    int32_t node;  // 0: empty (node numbers start at 1)
-    uint32_t tag;  // the upper half of the word's hash
+    int32_t node;     // 0: empty (node numbers start at 1)
+    uint32_t tag;     // the upper half of the word's hash
+    uint64_t prefix;  // Prefix of the word
   };
   void Grow();
 
@@ -140,18 +184,17 @@ inline int32_t WordIndex::Peek(uint64_t hash) const {
 }
 
 template <typename WordOf>
-int32_t WordIndex::Find(std::string_view word, uint64_t hash, WordOf&& wordOf) {
+int32_t WordIndex::Find(std::string_view word, uint64_t hash, uint64_t prefix, WordOf&& wordOf) {
   if (count_ == 0) return -1;
   const uint32_t tag = static_cast<uint32_t>(hash >> 32);
   for (uint32_t i = tag & mask_;; i = (i + 1) & mask_) {
     const Slot& s = slots_[i];
     if (s.node == 0) return -1;
-    if (s.tag != tag) continue;
+    if (s.tag != tag || s.prefix != prefix) continue;
+    if (meta_[static_cast<size_t>(s.node)].length != word.size()) continue;
+    if (word.size() <= 8) return s.node;  // the prefix and the length are the word
     std::string_view stored;
-    if (!wordOf(s.node, &stored)) {
-      Break();
-      return -1;
-    }
+    if (!wordOf(s.node, &stored)) return kUnreachable;
     if (stored == word) return s.node;
   }
 }

@@ -40,10 +40,12 @@ void FillBlock(TreeNode* block, const TreeNode& blank) {
   for (int i = 0; i < kNodeBlockSlots; ++i) block[i] = blank;
 }
 
-// Byte offset of node n in tree.dvp (n above the limit): record n - MemoryNodeLimit.
+// Byte offset of node n in tree.dvp (n above the limit): record n - limit.
+uint64_t RecordOffset(int32_t limit, int32_t n) {
+  return static_cast<uint64_t>(static_cast<int64_t>(n) - limit) * static_cast<uint64_t>(kNodeSize);
+}
 uint64_t RecordOffset(const WordTree& tree, int32_t n) {
-  return static_cast<uint64_t>(static_cast<int64_t>(n) - tree.MemoryNodeLimit) *
-         static_cast<uint64_t>(kNodeSize);
+  return RecordOffset(tree.MemoryNodeLimit, n);
 }
 
 void RecordFileFailed(Engine& e, const Status& s) {
@@ -105,20 +107,116 @@ bool FastPathsWanted() {
   return v == nullptr || v[0] == '\0' || (v[0] == '0' && v[1] == '\0');
 }
 
-TreeNode* NodeInPlace(Engine& e, int32_t n) {
+namespace {
+
+// NodeInPlace without settling the occurrences waiting in the index, for the store's nodes
+// placed under the memory limit given.
+TreeNode* RecordInPlace(Engine& e, int32_t n, int32_t limit) {
   WordTree& tree = e.tree;
-  if (n <= tree.MemoryNodeLimit) {
+  if (n <= limit) {
     if (n < 0) return nullptr;
     const int k = n / kNodeBlockSize;
     if (k > tree.highestBlock || tree.NodeBlocks[k] == nullptr) return nullptr;
     return &tree.NodeBlocks[k][n % kNodeBlockSize];
   }
   if (n > tree.NodeCount || !tree.recordFileOpen || tree.recordFile == nullptr) return nullptr;
-  const uint64_t offset = RecordOffset(tree, n);
+  const uint64_t offset = RecordOffset(limit, n);
   Status s;
   char* base = tree.recordFile->MapRecords(offset + sizeof(TreeNode), &s);
   if (base == nullptr) return nullptr;
   return reinterpret_cast<TreeNode*>(base + offset);
+}
+
+// Adds to a stored count as that many increments would (wrapping like the 32-bit count it is).
+void AddCount(int32_t& count, uint32_t n) {
+  count = static_cast<int32_t>(static_cast<uint32_t>(count) + n);
+}
+
+// Moves the occurrences waiting in the index for node n into its record.
+void SettleWaiting(Engine& e, int32_t n) {
+  WordTree& tree = e.tree;
+  NodeMeta& meta = tree.index.meta(n);
+  const uint32_t waiting = meta.waiting;
+  if (waiting == 0) return;
+  meta.waiting = 0;
+  const int slot = tree.index.waitingSlot;
+  auto settle = [&](TreeNode& t) {
+    AddCount(t.Frequency, waiting);
+    if (slot != 0) AddCount(t.FileCounts(slot), waiting);
+  };
+  // The records were placed under the limit the index was built under.
+  const int32_t limit = tree.index.memoryLimit;
+  if (TreeNode* t = RecordInPlace(e, n, limit)) return settle(*t);
+  // A record of a record file that is not mapped.
+  if (!tree.recordFileOpen || tree.recordFile == nullptr || e.failed()) return;
+  const uint64_t offset = RecordOffset(limit, n);
+  TreeNode copy;
+  Status s = tree.recordFile->ReadAt(offset, sizeof copy, reinterpret_cast<char*>(&copy));
+  if (s.ok()) {
+    settle(copy);
+    s = tree.recordFile->WriteAt(offset, reinterpret_cast<const char*>(&copy), sizeof copy);
+  }
+  if (!s.ok()) RecordFileFailed(e, s);
+}
+
+// Settles node n first when occurrences of it may be waiting.
+inline void SettleBeforeUse(Engine& e, int32_t n) {
+  const WordIndex& index = e.tree.index;
+  if (index.anyWaiting && index.Covers(n)) SettleWaiting(e, n);
+}
+
+}  // namespace
+
+TreeNode* NodeInPlace(Engine& e, int32_t n) {
+  SettleBeforeUse(e, n);
+  return RecordInPlace(e, n, e.tree.MemoryNodeLimit);
+}
+
+TreeNode* RecordInPlace(Engine& e, int32_t n) {
+  return RecordInPlace(e, n, e.tree.MemoryNodeLimit);
+}
+
+void SettleAllWaiting(Engine& e) {
+  WordIndex& index = e.tree.index;
+  if (!index.anyWaiting) return;
+  const int slot = index.waitingSlot;
+  const int32_t limit = index.memoryLimit;
+  // In node order, a group at a time: the records of a group are asked for together, so that
+  // the processor fetches them side by side rather than one after the other.
+  constexpr int kGroup = 32;
+  int32_t nodes[kGroup];
+  TreeNode* records[kGroup];
+  for (int32_t n = 1; index.Covers(n);) {
+    int k = 0;
+    for (; k < kGroup && index.Covers(n); ++n) {
+      if (index.meta(n).waiting == 0) continue;
+      TreeNode* t = RecordInPlace(e, n, limit);
+      if (t != nullptr) {
+        __builtin_prefetch(&t->Frequency, 1);
+        if (slot != 0) __builtin_prefetch(&t->FileCounts(slot), 1);
+      }
+      nodes[k] = n;
+      records[k] = t;
+      ++k;
+    }
+    for (int i = 0; i < k; ++i) {
+      if (records[i] == nullptr) {
+        SettleWaiting(e, nodes[i]);  // through reads and writes of the record file
+        continue;
+      }
+      NodeMeta& meta = index.meta(nodes[i]);
+      AddCount(records[i]->Frequency, meta.waiting);
+      if (slot != 0) AddCount(records[i]->FileCounts(slot), meta.waiting);
+      meta.waiting = 0;
+    }
+  }
+  index.anyWaiting = false;
+}
+
+void BreakIndex(Engine& e) {
+  if (!e.tree.index.usable()) return;
+  SettleAllWaiting(e);
+  e.tree.index.Break();
 }
 
 TreeNode MakeBlankNode() {
@@ -136,6 +234,7 @@ void ReadNode(Engine& e, int32_t n, const char* label, TreeNode* out) {
     *out = MakeBlankNode();
     return;
   }
+  SettleBeforeUse(e, n);
   WordTree& tree = e.tree;
   if (n <= tree.MemoryNodeLimit) {
     if (n < 0) return FatalNodeError(e, n, label, out);
@@ -197,7 +296,7 @@ void WriteNodeUncounted(Engine& e, int32_t n, TreeNode& node) {
 void WriteNode(Engine& e, int32_t n, TreeNode& node) {
   // A node the word index knows may change in any way here; its copy of the shape would no
   // longer be the record's.
-  if (e.tree.index.usable() && e.tree.index.Covers(n)) e.tree.index.Break();
+  if (e.tree.index.usable() && e.tree.index.Covers(n)) BreakIndex(e);
   StoreNode(e, n, node);
 }
 
@@ -270,7 +369,7 @@ void ResetStore(WordTree& tree) {
 }
 
 void ReleaseNodeBlocks(WordTree& tree) {
-  tree.index.Break();
+  tree.index.Break();  // the records go, and with them what waited for them
   for (auto& block : tree.NodeBlocks) block.reset();
   tree.highestBlock = -1;
 }

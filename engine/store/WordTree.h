@@ -80,8 +80,18 @@ bool FastPathsWanted();
 // valid until the next WriteNode that creates a node.
 TreeNode* NodeInPlace(Engine& e, int32_t n);
 
+// NodeInPlace that leaves occurrences waiting in the word index where they are: for the fast
+// paths of the insertion, which look at the word or change links and balances only.
+TreeNode* RecordInPlace(Engine& e, int32_t n);
+
+// Moves every occurrence waiting in the word index into its record (WordIndex.h).
+void SettleAllWaiting(Engine& e);
+// Settles what waits in the word index, then breaks it.
+void BreakIndex(Engine& e);
+
 // NodeInPlace for a node of the NodeCache, inline for the hot paths: nullptr for a number above
-// MemoryNodeLimit too.
+// MemoryNodeLimit too. Occurrences waiting in the index are not moved into the record: only
+// for looking at the word.
 inline TreeNode* CachedNodeInPlace(WordTree& tree, int32_t n) {
   if (n < 0 || n > tree.MemoryNodeLimit) return nullptr;
   const int k = n / kNodeBlockSize;

@@ -297,6 +297,39 @@ TEST(FastPathTest, ARecordFileThatCannotBeMappedIsUsedThroughReadsAndWrites) {
   EXPECT_EQ("No space left on device", e.runError.reason());
 }
 
+// Occurrences counted in the index reach records of an unmapped record file by reads and
+// writes of their own, and every record ends as the straightforward way leaves it.
+TEST(FastPathTest, CountsWaitingForAnUnmappedRecordFileReachIt) {
+  testing::FaultFileSystem faults;  // offers no mapping
+  TestHost host;
+  TempDir dir;
+  Engine e(host, faults);
+  e.ScratchFolder = dir.path();
+  ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
+  e.tree.recordFileOpen = true;
+  ResetStore(e.tree);
+  Store slow(false);
+  e.tree.MemoryNodeLimit = slow.e.tree.MemoryNodeLimit = 10;
+  std::mt19937 rng(9);
+  for (int i = 0; i < 3000; ++i) {
+    const std::string w = RandomWord(rng, 400);
+    e.FileNumber = slow.e.FileNumber = 1 + i / 1000;
+    e.tree.InsertDepth = 0;
+    addtowrdlist(e, e.tree.WordRoots[static_cast<unsigned char>(w[0])], w, e.tree.wordGrow);
+    slow.Enter(w);
+  }
+  SettleAllWaiting(e);
+  ASSERT_FALSE(e.failed());
+  ExpectSameCounters(e.counters, slow.e.counters);
+  ASSERT_EQ(slow.e.tree.NodeCount, e.tree.NodeCount);
+  for (int32_t n = 1; n <= e.tree.NodeCount; ++n) {
+    TreeNode x;
+    ReadNodeUncounted(e, n, &x);
+    TreeNode y = slow.Node(n);
+    ASSERT_EQ(0, std::memcmp(&x, &y, sizeof x)) << "node " << n << " " << y.Word();
+  }
+}
+
 // Whole runs: the results files and progress logs with and without fast paths are the same
 // byte for byte (the fixture's clock and memory figure are fixed).
 class FastPathRunTest : public testing::RunFixture {
