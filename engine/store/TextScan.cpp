@@ -133,11 +133,24 @@ class WordBatch {
   bool Flush() {
     const size_t n = stopped_ ? 0 : words_.size();
     const bool hints = e_.fastPaths;
+    activeWalks_ = 0;
     for (size_t i = 0; i < n; ++i) {
       if (hints) {
         if (i + kSlotAhead < n) PrefetchWordSlot(e_, words_[i + kSlotAhead].hash);
         if (i + kRecordAhead < n) {
-          PrefetchWordRecord(e_, words_[i + kRecordAhead].hash, words_[i + kRecordAhead].length);
+          const Word& ahead = words_[i + kRecordAhead];
+          if (PrefetchWordRecord(e_, ahead.hash, ahead.length) && activeWalks_ < kMaxWalks &&
+              StartWordWalk(e_, static_cast<unsigned char>(chars_[ahead.at]), ahead.prefix,
+                            &walks_[activeWalks_])) {
+            ++activeWalks_;
+          }
+        }
+        for (size_t k = 0; k < activeWalks_;) {
+          if (StepWordWalk(e_, walks_[k])) {
+            ++k;
+          } else {
+            walks_[k] = walks_[--activeWalks_];
+          }
         }
       }
       const Word& w = words_[i];
@@ -236,6 +249,10 @@ class WordBatch {
   CharClassTable classes_;
   std::string chars_;        // the words waiting, upper-cased, in chars_[0, used_)
   char window_[2 * kBlock];  // CutWords: two blocks of the line, upper-cased
+  // Walks ahead of words that will probably be new, a step per word entered.
+  static constexpr size_t kMaxWalks = 8;
+  WordWalk walks_[kMaxWalks];
+  size_t activeWalks_ = 0;
   size_t used_ = 0;
   std::vector<Word> words_;
 };

@@ -658,15 +658,40 @@ void addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash
 
 void PrefetchWordSlot(Engine& e, uint64_t hash) { e.tree.index.Prefetch(hash); }
 
-void PrefetchWordRecord(Engine& e, uint64_t hash, size_t length) {
+bool PrefetchWordRecord(Engine& e, uint64_t hash, size_t length) {
   WordTree& tree = e.tree;
   const int32_t n = tree.index.Peek(hash);
+  if (n == 0) return tree.index.usable() && tree.index.size() != 0;
   // Up to eight characters the index alone tells the word; a longer one is compared with the
   // word of the record.
-  if (n <= 0 || length <= 8) return;
+  if (n < 0 || length <= 8) return false;
   const TreeNode* node = CachedNodeInPlace(tree, n);
   if (node == nullptr && n > tree.MemoryNodeLimit) node = RecordInPlace(e, n);
   if (node != nullptr) __builtin_prefetch(node);
+  return false;
+}
+
+bool StartWordWalk(Engine& e, unsigned char first, uint64_t prefix, WordWalk* walk) {
+  WordTree& tree = e.tree;
+  const WordIndex& index = tree.index;
+  if (!index.usable() || index.roots.size() != tree.WordRoots.size()) return false;
+  const int32_t root = tree.WordRoots[first];
+  if (root == -1 || root != index.roots[first]) return false;
+  __builtin_prefetch(&tree.index.links(root));
+  *walk = WordWalk{root, prefix};
+  return true;
+}
+
+bool StepWordWalk(Engine& e, WordWalk& walk) {
+  WordIndex& index = e.tree.index;
+  if (!index.usable() || !index.Covers(walk.node)) return false;
+  const NodeLinks& links = index.links(walk.node);
+  if (links.prefix == walk.prefix) return false;  // the rest needs the records' words
+  const int32_t next = links.prefix > walk.prefix ? links.left : links.right;
+  if (next == -1 || !index.Covers(next)) return false;
+  __builtin_prefetch(&index.links(next));
+  walk.node = next;
+  return true;
 }
 
 void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow) {

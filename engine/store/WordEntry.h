@@ -25,8 +25,23 @@ void addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash
 // Hints for a word of at most 30 characters with this WordIndex::Hash and length that is about
 // to be entered: fetch its index slot, then (some words later) what the index holds of its node
 // and, for a long word, its record. They change nothing.
+// PrefetchWordRecord returns true iff the index holds no word with the hash: the word will
+// probably be new.
 void PrefetchWordSlot(Engine& e, uint64_t hash);
-void PrefetchWordRecord(Engine& e, uint64_t hash, size_t length);
+bool PrefetchWordRecord(Engine& e, uint64_t hash, size_t length);
+
+// A walk down the index's copy of a word tree's shape ahead of a new word's insertion, one node
+// per step, so that the nodes its insertion will visit are on their way meanwhile. Like the
+// hints above it changes nothing; the tree may change under it, which only makes it less
+// useful.
+struct WordWalk {
+  int32_t node;
+  uint64_t prefix;  // WordIndex::Prefix of the word
+};
+// Starts a walk in the tree of the word's first character; false when there is none to take.
+bool StartWordWalk(Engine& e, unsigned char first, uint64_t prefix, WordWalk* walk);
+// Takes one step; false when the walk has ended.
+bool StepWordWalk(Engine& e, WordWalk& walk);
 
 // Enters a copy of the family record, keyed by its Word. A second record for the same
 // headword is refused with "Serious Error in Add to Fam List!" and grow becomes false.
