@@ -109,9 +109,12 @@ class WordBatch {
       const size_t start = static_cast<size_t>(__builtin_ctzll(letters));
       // Its end: the next separator (beyond the line all are), or the cut.
       const uint64_t seps1 = first.separators & (~uint64_t{0} << start);
-      const size_t end1 = seps1 != 0
-                              ? static_cast<size_t>(__builtin_ctzll(seps1))
-                              : kBlock + static_cast<size_t>(__builtin_ctzll(second.separators));
+      size_t end1 = 2 * kBlock;  // no separator in the window: the cut ends the word
+      if (seps1 != 0) {
+        end1 = static_cast<size_t>(__builtin_ctzll(seps1));
+      } else if (second.separators != 0) {
+        end1 = kBlock + static_cast<size_t>(__builtin_ctzll(second.separators));
+      }
       const size_t end = end1 - start > kMaxCut ? start + kMaxCut : end1;
       KeepFrom(window_ + start, end - start);
       if (end >= kBlock) {

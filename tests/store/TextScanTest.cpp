@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -149,6 +150,31 @@ TEST_F(TextScanFileTest, WordsAreEnteredAndCounted) {
   ASSERT_EQ(e.progress.lines.size(), 5u);
   EXPECT_EQ(e.progress.lines[2], "  Number of lines: 2");
   EXPECT_EQ(e.progress.lines[3], "  Number of words: 7");
+}
+
+// Runs of letters longer than a word, starting anywhere in the scanner's 64-character blocks
+// and running past one or two of them, are cut every 30 characters.
+TEST_F(TextScanFileTest, LongRunsOfLettersAreCutEveryThirtyWherever) {
+  std::string text;
+  std::map<size_t, int32_t> pieces;  // length of a piece -> expected count
+  int32_t tokens = 0;
+  int32_t lines = 0;
+  for (size_t offset = 0; offset < 70; ++offset) {
+    for (size_t length : {29, 30, 31, 63, 64, 65, 94, 127, 128, 129, 200}) {
+      text += std::string(offset, ' ') + std::string(length, 'a') + " z\n";
+      pieces[30] += static_cast<int32_t>(length / 30);
+      if (length % 30 != 0) ++pieces[length % 30];
+      tokens += static_cast<int32_t>((length + 29) / 30) + 1;
+      ++lines;
+    }
+  }
+  ScanInputFile(e, Write("runs.txt", text));
+  ASSERT_FALSE(e.failed());
+  EXPECT_EQ(e.counters.TotalTokens, tokens);
+  EXPECT_EQ(Frequency("Z"), lines);
+  for (const auto& [length, count] : pieces) {
+    EXPECT_EQ(Frequency(std::string(length, 'A')), count) << length;
+  }
 }
 
 TEST_F(TextScanFileTest, TokensAddUpOverFiles) {
