@@ -454,7 +454,6 @@ void RecountPaths(WordTree& tree, int32_t top, PathCounts above) {
     work.pop_back();
     const PathCounts p = With(tree, a, n);
     index.meta(n).path = p;
-    ++index.recounted;
     const NodeLinks& l = index.links(n);
     if (l.left != -1) work.emplace_back(l.left, p);
     if (l.right != -1) work.emplace_back(l.right, p);

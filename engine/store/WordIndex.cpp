@@ -66,7 +66,6 @@ void WordIndex::Reset() {
   anyWaiting = false;
   waitingSlot = 0;
   memoryLimit = -1;
-  recounted = 0;
   usable_ = true;
 }
 

@@ -120,7 +120,6 @@ class WordIndex {
   bool anyWaiting = false;
   int waitingSlot = 0;
 
-  PathCounts path(int32_t node) const { return meta_[static_cast<size_t>(node)].path; }
   // The copied shape of a node of the indexed trees; valid while usable(). Whoever changes
   // a node's links or balance changes both the copy and the record.
   NodeLinks& links(int32_t node) { return links_[static_cast<size_t>(node)]; }
@@ -150,8 +149,6 @@ class WordIndex {
     PathCounts above;
   };
   std::vector<Step> walk;
-  // Nodes whose paths were counted again after rotations (a measure of that cost).
-  uint64_t recounted = 0;
 
  private:
   struct Slot {

@@ -132,6 +132,12 @@ void AddCount(int32_t& count, uint32_t n) {
   count = static_cast<int32_t>(static_cast<uint32_t>(count) + n);
 }
 
+// Counts waiting occurrences in the record: Frequency, and the FileCounts slot (0: none).
+void AddWaiting(TreeNode& t, uint32_t waiting, int slot) {
+  AddCount(t.Frequency, waiting);
+  if (slot != 0) AddCount(t.FileCounts(slot), waiting);
+}
+
 // Moves the occurrences waiting in the index for node n into its record.
 void SettleWaiting(Engine& e, int32_t n) {
   WordTree& tree = e.tree;
@@ -140,10 +146,7 @@ void SettleWaiting(Engine& e, int32_t n) {
   if (waiting == 0) return;
   meta.waiting = 0;
   const int slot = tree.index.waitingSlot;
-  auto settle = [&](TreeNode& t) {
-    AddCount(t.Frequency, waiting);
-    if (slot != 0) AddCount(t.FileCounts(slot), waiting);
-  };
+  auto settle = [&](TreeNode& t) { AddWaiting(t, waiting, slot); };
   // The records were placed under the limit the index was built under.
   const int32_t limit = tree.index.memoryLimit;
   if (TreeNode* t = RecordInPlace(e, n, limit)) return settle(*t);
@@ -205,8 +208,7 @@ void SettleAllWaiting(Engine& e) {
         continue;
       }
       NodeMeta& meta = index.meta(nodes[i]);
-      AddCount(records[i]->Frequency, meta.waiting);
-      if (slot != 0) AddCount(records[i]->FileCounts(slot), meta.waiting);
+      AddWaiting(*records[i], meta.waiting, slot);
       meta.waiting = 0;
     }
   }
