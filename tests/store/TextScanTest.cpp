@@ -287,6 +287,30 @@ TEST_F(TextScanFileTest, MissingFileFailsTheRun) {
   EXPECT_EQ(e.counters.TotalTokens, 0);
 }
 
+// Words are entered in chunks of a few thousand, cut while earlier ones are entered; lines far
+// longer than a chunk and chunks ending at a line's end lose and repeat nothing.
+TEST_F(TextScanFileTest, LinesLongerThanAChunkAreEnteredWhole) {
+  std::string text;
+  std::map<std::string, int32_t> expected;
+  int32_t tokens = 0;
+  for (int words : {4095, 4096, 4097, 1, 9000, 8192}) {
+    for (int i = 0; i < words; ++i) {
+      const std::string w = "w" + std::to_string(i % 700);
+      text += w + (i + 1 < words ? " " : "\n");
+      ++expected["W" + std::to_string(i % 700)];
+      ++tokens;
+    }
+    text += "# a comment between\n\n";
+  }
+  ScanInputFile(e, Write("long-lines.txt", text));
+  ASSERT_FALSE(e.failed());
+  EXPECT_EQ(e.counters.TotalTokens, tokens);
+  for (const auto& [word, count] : expected) EXPECT_EQ(Frequency(word), count) << word;
+  EXPECT_EQ(e.progress.lines[e.progress.lines.size() - 3], "  Number of lines: 18");
+  EXPECT_EQ(e.progress.lines[e.progress.lines.size() - 2],
+            "  Number of words: " + std::to_string(tokens));
+}
+
 TEST(TextScanStoreFailureTest, AFailedStoreEndsTheScanAtTheNextLine) {
   TempDir dir;
   FaultFileSystem fs;
@@ -305,6 +329,37 @@ TEST(TextScanStoreFailureTest, AFailedStoreEndsTheScanAtTheNextLine) {
   EXPECT_TRUE(e.failed());
   EXPECT_EQ(e.counters.TotalTokens, 4);    // the first line is finished, the second not begun
   EXPECT_EQ(e.progress.lines.size(), 2u);  // no line or word counts
+}
+
+// A store failing at its third new word while a line of the given number of words is scanned,
+// followed by a line that must not be read: the failing line is still finished (however it
+// falls into the scanner's chunks), nothing after it.
+int32_t TokensWhenTheStoreFailsDuringALineOf(int words) {
+  TempDir dir;
+  FaultFileSystem fs;
+  TestHost host;
+  Engine e(host, fs);
+  e.ScratchFolder = dir.path();
+  fs.FailWritesAfter("tree.dvp", 0);
+  EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
+  e.tree.recordFileOpen = true;
+  ResetStore(e.tree);
+  e.tree.MemoryNodeLimit = 2;
+  e.classes = DefaultCharClassTable();
+  e.FileNumber = 1;
+  std::string text;
+  for (int i = 0; i < words; ++i) text += "w" + std::to_string(i) + " ";
+  WriteFile(dir.File("in.txt"), text + "\nnever read\n");
+  ScanInputFile(e, dir.File("in.txt"));
+  EXPECT_TRUE(e.failed());
+  EXPECT_EQ(e.progress.lines.size(), 2u);
+  return static_cast<int32_t>(e.counters.TotalTokens);
+}
+
+TEST(TextScanStoreFailureTest, TheFailingLineIsFinishedAcrossChunks) {
+  for (int words : {4095, 4096, 4097, 8192, 10000}) {
+    EXPECT_EQ(TokensWhenTheStoreFailsDuringALineOf(words), words) << words;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,53 @@
+#include "ChunkPipe.h"
+
+namespace quarn {
+
+ChunkPipe::ChunkPipe(size_t chunks) {
+  for (size_t i = 0; i < chunks; ++i) {
+    chunks_.push_back(std::make_unique<WordChunk>());
+    empty_.push_back(chunks_.back().get());
+  }
+}
+
+WordChunk* ChunkPipe::FirstEmpty() {
+  std::lock_guard<std::mutex> lock(mu_);
+  WordChunk* c = empty_.back();
+  empty_.pop_back();
+  return c;
+}
+
+WordChunk* ChunkPipe::Hand(WordChunk* filled) {
+  std::unique_lock<std::mutex> lock(mu_);
+  const bool last = filled->last;
+  filled_.push_back(filled);
+  filledReady_.notify_one();
+  if (last) return nullptr;
+  emptyReady_.wait(lock, [&] { return stopped_ || !empty_.empty(); });
+  if (stopped_) return nullptr;
+  WordChunk* c = empty_.back();
+  empty_.pop_back();
+  return c;
+}
+
+WordChunk* ChunkPipe::Take() {
+  std::unique_lock<std::mutex> lock(mu_);
+  filledReady_.wait(lock, [&] { return !filled_.empty(); });
+  WordChunk* c = filled_.front();
+  filled_.pop_front();
+  return c;
+}
+
+void ChunkPipe::Give(WordChunk* done) {
+  done->Clear();
+  std::lock_guard<std::mutex> lock(mu_);
+  empty_.push_back(done);
+  emptyReady_.notify_one();
+}
+
+void ChunkPipe::Stop() {
+  std::lock_guard<std::mutex> lock(mu_);
+  stopped_ = true;
+  emptyReady_.notify_all();
+}
+
+}  // namespace quarn

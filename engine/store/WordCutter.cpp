@@ -1,0 +1,162 @@
+#include "WordCutter.h"
+
+#include <cstring>
+
+#include "CharCase.h"
+#include "LineReader.h"
+#include "TextScan.h"
+#include "WordIndex.h"
+
+namespace quarn {
+
+WordCutter::WordCutter(const CharClassTable& classes, bool ignoreAngle)
+    : ignoreAngle_(ignoreAngle) {
+  for (int c = 0; c < 256; ++c) {
+    const unsigned char u = UpperChar(static_cast<unsigned char>(c));
+    upper_[c] = static_cast<char>(u);
+    classes_.classes[c] = classes.Class(u);
+  }
+}
+
+void WordCutter::CutFile(LineReader& reader, std::string& raw, WordChunk* chunk, Sink& sink) {
+  chunk_ = chunk;
+  sink_ = &sink;
+  int32_t lineCount = 0;
+  do {
+    const std::string_view trimmed = Trim(raw);
+    ++lineCount;
+    if (lineCount % 1000 == 0) {
+      // The words of the lines before are entered before the progress is shown.
+      chunk_->progressLines = lineCount;
+      chunk_ = sink.Hand(chunk_);
+      if (chunk_ == nullptr) return;
+    }
+    if (!trimmed.empty() && trimmed[0] != '#') {
+      AddLine(trimmed);
+      if (chunk_ == nullptr) return;
+    }
+  } while (reader.Next(&raw));
+  chunk_->last = true;
+  chunk_->lines = lineCount;
+  sink.Hand(chunk_);
+  chunk_ = nullptr;
+}
+
+void WordCutter::AddLine(std::string_view trimmed) {
+  lineStart_ = true;
+  if (!ignoreAngle_) return CutWords(trimmed);
+  size_t pos = 0;
+  std::string_view word;
+  while (NextWord(classes_, true, trimmed, pos, &word)) {
+    char* out = chunk_->chars.data() + chunk_->used;
+    for (size_t i = 0; i < word.size(); ++i) out[i] = upper_[static_cast<unsigned char>(word[i])];
+    Keep(word.size());
+    if (chunk_ == nullptr) return;
+  }
+}
+
+// NextWord without tags, on 64 characters at a time: each character is upper-cased once into a
+// window of two such blocks, with bit masks of its letters and separators; words are then found
+// with bit scans instead of a branch per character, whose outcome running text makes hard to
+// guess. A word starting in the first block ends within the window (30 characters at most).
+void WordCutter::CutWords(std::string_view line) {
+  const unsigned char* text = reinterpret_cast<const unsigned char*>(line.data());
+  const size_t length = line.size();
+  size_t base = 0;  // the line offset of the window
+  Block first = FillBlock(text, length, 0, window_);
+  Block second = FillBlock(text, length, kBlock, window_ + kBlock);
+  size_t pos = 0;  // in the window, below kBlock
+  for (;;) {
+    // The next letter in the first block.
+    const uint64_t letters = first.letters & (~uint64_t{0} << pos);
+    if (letters == 0) {
+      if (base + kBlock >= length) break;
+      // Slide the window on by one block.
+      base += kBlock;
+      std::memcpy(window_, window_ + kBlock, kBlock);
+      first = second;
+      second = FillBlock(text, length, base + kBlock, window_ + kBlock);
+      pos = 0;
+      continue;
+    }
+    const size_t start = static_cast<size_t>(__builtin_ctzll(letters));
+    // Its end: the next separator (beyond the line all are), or the cut.
+    const uint64_t seps1 = first.separators & (~uint64_t{0} << start);
+    size_t end1 = 2 * kBlock;  // no separator in the window: the cut ends the word
+    if (seps1 != 0) {
+      end1 = static_cast<size_t>(__builtin_ctzll(seps1));
+    } else if (second.separators != 0) {
+      end1 = kBlock + static_cast<size_t>(__builtin_ctzll(second.separators));
+    }
+    const size_t end = end1 - start > kMaxWordLength ? start + kMaxWordLength : end1;
+    KeepFrom(window_ + start, end - start);
+    if (chunk_ == nullptr) return;
+    if (end >= kBlock) {
+      // The word ran into the second block: go on from there.
+      base += kBlock;
+      std::memcpy(window_, window_ + kBlock, kBlock);
+      first = second;
+      second = FillBlock(text, length, base + kBlock, window_ + kBlock);
+      pos = end - kBlock;
+    } else {
+      pos = end;
+    }
+  }
+}
+
+// Upper-cases the line's characters at [from, from + kBlock) into out (zeros beyond the line)
+// and gives their masks.
+WordCutter::Block WordCutter::FillBlock(const unsigned char* text, size_t length, size_t from,
+                                        char* out) const {
+  Block b{0, 0};
+  const size_t n = from >= length ? 0 : (length - from < kBlock ? length - from : kBlock);
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char c = text[from + i];
+    out[i] = upper_[c];
+    const uint8_t cls = classes_.classes[c];
+    b.letters |= static_cast<uint64_t>(cls == 2) << i;
+    b.separators |= static_cast<uint64_t>(cls == 0) << i;
+  }
+  if (n < kBlock) {
+    std::memset(out + n, 0, kBlock - n);
+    b.separators |= ~uint64_t{0} << n;
+  }
+  return b;
+}
+
+// Keeps the length (1..30) upper-cased characters at from as the next word, zero-filled to a
+// multiple of eight characters for the hash.
+void WordCutter::KeepFrom(const char* from, size_t length) {
+  char* out = chunk_->chars.data() + chunk_->used;
+  const size_t chunks = (length + 7) / 8;
+  for (size_t k = 0; k < chunks; ++k) std::memcpy(out + 8 * k, from + 8 * k, 8);
+  const size_t tail = length - 8 * (chunks - 1);  // 1..8 characters in the last chunk
+  uint64_t lastChunk;
+  std::memcpy(&lastChunk, out + 8 * (chunks - 1), 8);
+  if (tail < 8) lastChunk &= (uint64_t{1} << (8 * tail)) - 1;
+  std::memcpy(out + 8 * (chunks - 1), &lastChunk, 8);
+  uint64_t head;
+  std::memcpy(&head, out, 8);
+  chunk_->words.push_back(CutWord{static_cast<uint32_t>(chunk_->used),
+                                  static_cast<uint32_t>(length), lineStart_,
+                                  WordIndex::HashPadded(out, length), __builtin_bswap64(head)});
+  chunk_->used += 8 * chunks;
+  lineStart_ = false;
+  if (chunk_->words.size() >= WordChunk::kMaxWords) Next();
+}
+
+// Keeps the length characters just written at the end of the chunk's characters as the next
+// word.
+void WordCutter::Keep(size_t length) {
+  const std::string_view stored(chunk_->chars.data() + chunk_->used, length);
+  chunk_->words.push_back(CutWord{static_cast<uint32_t>(chunk_->used),
+                                  static_cast<uint32_t>(length), lineStart_,
+                                  WordIndex::Hash(stored), WordIndex::Prefix(stored)});
+  chunk_->used += length;
+  lineStart_ = false;
+  if (chunk_->words.size() >= WordChunk::kMaxWords) Next();
+}
+
+void WordCutter::Next() { chunk_ = sink_->Hand(chunk_); }
+
+}  // namespace quarn

@@ -1,0 +1,93 @@
+// Cutting the lines of an input file into the words the store enters, in chunks.
+//
+// A WordCutter reads nothing of the engine once built (it keeps its own copy of the character
+// classes), so it can cut on a thread of its own while the words it cut before are entered.
+// The words come out exactly as NextWord cuts the upper-cased trimmed lines, in their order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "../QuarnHeader.h"
+#include "../lists/CharClassTable.h"
+
+namespace quarn {
+
+class LineReader;
+
+// A word cut from a line: upper-cased, at chars[at, at + length) of its chunk and followed by
+// zeros up to the next multiple of eight characters.
+struct CutWord {
+  uint32_t at;
+  uint32_t length;
+  bool lineStart;   // the first word of its line
+  uint64_t hash;    // WordIndex::Hash
+  uint64_t prefix;  // WordIndex::Prefix
+};
+
+struct WordChunk {
+  static constexpr size_t kMaxWords = 4096;
+  static constexpr size_t kKeptCut = (kMaxWordLength + 7) / 8 * 8;
+  WordChunk() : chars(kMaxWords * kKeptCut) { words.reserve(kMaxWords); }
+  void Clear() {
+    used = 0;
+    words.clear();
+    progressLines = 0;
+    last = false;
+    lines = 0;
+  }
+  std::vector<char> chars;
+  size_t used = 0;  // chars in use
+  std::vector<CutWord> words;
+  // Non-zero when the chunk ends where the line count reached this multiple of 1000: the
+  // progress for that count is shown after the chunk's words.
+  int32_t progressLines = 0;
+  // The file's last chunk, and the number of lines the file had.
+  bool last = false;
+  int32_t lines = 0;
+};
+
+class WordCutter {
+ public:
+  // Takes a chunk that is full, ends at a progress point or is the last, and gives an empty one
+  // to fill next, or nullptr when no more words are wanted.
+  class Sink {
+   public:
+    virtual ~Sink() = default;
+    virtual WordChunk* Hand(WordChunk* chunk) = 0;
+  };
+
+  WordCutter(const CharClassTable& classes, bool ignoreAngle);
+
+  // Cuts firstLine and every line the reader gives after it into chunks, starting with chunk,
+  // and hands each to sink, the last one marked so. Stops early when the sink wants no more. A
+  // failure of the reader ends the file like its end (the caller looks at reader.status()).
+  void CutFile(LineReader& reader, std::string& firstLine, WordChunk* chunk, Sink& sink);
+
+ private:
+  void AddLine(std::string_view trimmed);
+  void CutWords(std::string_view line);
+  void KeepFrom(const char* from, size_t length);
+  void Keep(size_t length);
+  void Next();  // a full chunk is handed on
+
+  struct Block {  // masks of one block of the window: bit i for character i of the block
+    uint64_t letters;
+    uint64_t separators;  // characters beyond the line count as separators
+  };
+  static constexpr size_t kBlock = 64;
+  Block FillBlock(const unsigned char* text, size_t length, size_t from, char* out) const;
+
+  bool ignoreAngle_;
+  char upper_[256];
+  CharClassTable classes_;  // of the upper-cased characters
+  char window_[2 * kBlock];  // CutWords: two blocks of the line, upper-cased
+  WordChunk* chunk_ = nullptr;
+  Sink* sink_ = nullptr;
+  bool lineStart_ = false;  // the next word kept starts its line
+};
+
+}  // namespace quarn
