@@ -433,9 +433,13 @@ void SyncRecord(Engine& e, int32_t n) {
 int CompareNode(Engine& e, int32_t n, const NodeLinks& links, uint64_t keyPrefix,
                 std::string_view key) {
   if (links.prefix != keyPrefix) return links.prefix > keyPrefix ? 1 : -1;
-  const size_t length = e.tree.index.meta(n).length;
-  if (length <= 8 && key.size() <= 8)
+  const NodeMeta& meta = e.tree.index.meta(n);
+  const size_t length = meta.length;
+  if (length <= 16 && key.size() <= 16) {
+    const uint64_t keySuffix = WordIndex::Suffix(key);
+    if (meta.suffix != keySuffix) return meta.suffix > keySuffix ? 1 : -1;
     return length == key.size() ? 0 : (length > key.size() ? 1 : -1);
+  }
   if (const TreeNode* t = RecordInPlace(e, n)) return CompareWords(t->Word(), key);
   TreeNode copy;
   ReadNodeUncounted(e, n, &copy);
@@ -513,6 +517,7 @@ void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t 
   NodeMeta meta;
   meta.path = With(tree, above, child);
   meta.length = static_cast<uint8_t>(ins.key.size());
+  meta.suffix = WordIndex::Suffix(ins.key);
   index.AddNode(child, NodeLinks{keyPrefix, -1, -1}, meta);
   index.Add(hash, child);
 
@@ -661,9 +666,9 @@ bool PrefetchWordRecord(Engine& e, uint64_t hash, size_t length) {
   WordTree& tree = e.tree;
   const int32_t n = tree.index.Peek(hash);
   if (n == 0) return tree.index.usable() && tree.index.size() != 0;
-  // Up to eight characters the index alone tells the word; a longer one is compared with the
-  // word of the record.
-  if (n < 0 || length <= 8) return false;
+  // Up to sixteen characters the index alone tells the word; a longer one is compared with
+  // the word of the record.
+  if (n < 0 || length <= 16) return false;
   const TreeNode* node = CachedNodeInPlace(tree, n);
   if (node == nullptr && n > tree.MemoryNodeLimit) node = RecordInPlace(e, n);
   if (node != nullptr) __builtin_prefetch(node);

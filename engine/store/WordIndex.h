@@ -54,6 +54,7 @@ struct NodeLinks {
   int32_t right = -1;
 };
 struct NodeMeta {
+  uint64_t suffix = 0;  // WordIndex::Suffix of the word
   PathCounts path;
   int8_t balance = 0;
   uint8_t length = 0;    // of the word
@@ -97,6 +98,13 @@ class WordIndex {
     return __builtin_bswap64(v);  // the first character the most significant
   }
 
+  // The ninth to sixteenth characters of a word as a number, like Prefix (0 up to eight
+  // characters). Words of up to sixteen characters compare as (Prefix, Suffix) do, and equal
+  // ones as their lengths do.
+  static uint64_t Suffix(std::string_view word) {
+    return word.size() <= 8 ? 0 : Prefix(word.substr(8));
+  }
+
   // Forgets everything and frees the memory; the index is usable again.
   void Reset();
   // Forgets everything until the next Reset: the trees changed in a way the index cannot follow.
@@ -106,7 +114,7 @@ class WordIndex {
 
   // Find's answer when the word's record could not be looked at in place.
   static constexpr int32_t kUnreachable = -2;
-  // The node number of the word with this hash and Prefix, or -1. Words of up to eight
+  // The node number of the word with this hash and Prefix, or -1. Words of up to sixteen
   // characters are matched on the index alone; for a longer one wordOf(n, &w) sets w to the
   // word stored in node n and returns true, or returns false when the node cannot be looked at
   // in place, and Find answers kUnreachable.
@@ -184,12 +192,14 @@ template <typename WordOf>
 int32_t WordIndex::Find(std::string_view word, uint64_t hash, uint64_t prefix, WordOf&& wordOf) {
   if (count_ == 0) return -1;
   const uint32_t tag = static_cast<uint32_t>(hash >> 32);
+  const uint64_t suffix = Suffix(word);
   for (uint32_t i = tag & mask_;; i = (i + 1) & mask_) {
     const Slot& s = slots_[i];
     if (s.node == 0) return -1;
     if (s.tag != tag || s.prefix != prefix) continue;
-    if (meta_[static_cast<size_t>(s.node)].length != word.size()) continue;
-    if (word.size() <= 8) return s.node;  // the prefix and the length are the word
+    const NodeMeta& m = meta_[static_cast<size_t>(s.node)];
+    if (m.length != word.size() || m.suffix != suffix) continue;
+    if (word.size() <= 16) return s.node;  // the prefix, suffix and length are the word
     std::string_view stored;
     if (!wordOf(s.node, &stored)) return kUnreachable;
     if (stored == word) return s.node;

@@ -174,23 +174,41 @@ TEST(FastPathTest, AscendingWordsRotateHighInTheTreeAndStillCountExactly) {
   ExpectSameRecords(fast, slow);
 }
 
-// The walk decides most steps on the first eight characters; words that share them, or are
-// prefixes of one another, must still take the way the full comparison takes.
-TEST(FastPathTest, WordsSharingTheirFirstEightCharactersWalkAsTheFullComparisonDoes) {
+// The index decides most steps and matches on the first sixteen characters; words that share
+// eight or sixteen of them, or are prefixes of one another, must still take the way the full
+// comparison takes and be found as it finds them.
+TEST(FastPathTest, WordsSharingTheirFirstCharactersWalkAsTheFullComparisonDoes) {
+  for (const std::string stem : {"STRAIGHTFORWARD", "COUNTERREVOLUTIONARIES"}) {
+    Store fast(true), slow(false);
+    fast.e.tree.MemoryNodeLimit = slow.e.tree.MemoryNodeLimit = 40;
+    std::mt19937 rng(7);
+    for (int i = 0; i < 3000; ++i) {
+      // A cut of the stem and a tail of 0..3 characters.
+      std::string w = stem.substr(0, 1 + rng() % stem.size());
+      const int tail = static_cast<int>(rng() % 4);
+      for (int k = 0; k < tail; ++k) w += "AEZ\xC9"[rng() % 4];
+      fast.Enter(w);
+      slow.Enter(w);
+      ASSERT_EQ(slow.e.counters.CacheNodesRead, fast.e.counters.CacheNodesRead) << i << " " << w;
+      ASSERT_EQ(slow.e.counters.DiskNodesWritten, fast.e.counters.DiskNodesWritten) << i << w;
+    }
+    EXPECT_TRUE(fast.e.tree.index.usable());
+    ExpectSameCounters(fast.e.counters, slow.e.counters);
+    ExpectSameRecords(fast, slow);
+  }
+}
+
+// The index matches words of up to sixteen characters on its own, and first on 32 bits of their
+// hash; these two share those bits, their length and their first eight characters.
+TEST(FastPathTest, WordsWhoseHashesClashAreStillTwoWords) {
+  const std::string a = "TAGCLASHUIXAAAAA", b = "TAGCLASHYKBDAAAA";
+  ASSERT_EQ(WordIndex::Hash(a) >> 32, WordIndex::Hash(b) >> 32);
   Store fast(true), slow(false);
-  fast.e.tree.MemoryNodeLimit = slow.e.tree.MemoryNodeLimit = 40;
-  std::mt19937 rng(7);
-  const std::string stem = "STRAIGHTFORWARD";
-  for (int i = 0; i < 3000; ++i) {
-    // A cut of the stem (1..15 characters) and a tail of 0..3 characters.
-    std::string w = stem.substr(0, 1 + rng() % stem.size());
-    const int tail = static_cast<int>(rng() % 4);
-    for (int k = 0; k < tail; ++k) w += "AEZ\xC9"[rng() % 4];
+  for (const std::string& w : {a, b, b, a, b}) {
     fast.Enter(w);
     slow.Enter(w);
-    ASSERT_EQ(slow.e.counters.CacheNodesRead, fast.e.counters.CacheNodesRead) << i << " " << w;
-    ASSERT_EQ(slow.e.counters.DiskNodesWritten, fast.e.counters.DiskNodesWritten) << i << " " << w;
   }
+  EXPECT_EQ(2, fast.e.tree.NodeCount);
   EXPECT_TRUE(fast.e.tree.index.usable());
   ExpectSameCounters(fast.e.counters, slow.e.counters);
   ExpectSameRecords(fast, slow);
