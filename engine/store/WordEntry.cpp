@@ -409,24 +409,16 @@ PathCounts With(const WordTree& tree, PathCounts above, int32_t n) {
   return above;
 }
 
-// Copies node n's links and balance from the index into its record, in place where the record
-// can be reached so, else through an uncounted copy (the caller counts the traffic).
-void SyncRecord(Engine& e, int32_t n) {
+// Node n's links or balance changed in the index: its record gets them when it is next looked
+// at or the file's scan ends (SettleWaiting). slot is the entering word's FileCounts slot.
+void SyncRecord(Engine& e, int32_t n, int slot) {
   if (e.failed()) return;
   WordIndex& index = e.tree.index;
-  const NodeLinks& l = index.links(n);
-  const int8_t balance = index.meta(n).balance;
-  auto apply = [&](TreeNode& t) {
-    t.Left = l.left;
-    t.Right = l.right;
-    t.Balance = balance;
-  };
-  if (TreeNode* t = RecordInPlace(e, n)) return apply(*t);
-  TreeNode copy;
-  ReadNodeUncounted(e, n, &copy);
-  if (e.failed()) return;
-  apply(copy);
-  WriteNodeUncounted(e, n, copy);
+  index.meta(n).shapeWaiting = 1;
+  if (!index.anyWaiting) {
+    index.anyWaiting = true;
+    index.waitingSlot = slot;
+  }
 }
 
 // CompareWords(word of node n, key), from the index where its prefixes decide.
@@ -531,7 +523,7 @@ void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t 
     int32_t& link = left ? nl.left : nl.right;
     if (link != child) {
       link = child;
-      SyncRecord(e, num);
+      SyncRecord(e, num, ins.slot);
     }
     CountWrite(counters, tree, num);
     if (!g) {
@@ -544,7 +536,7 @@ void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t 
     if (nm.balance == -grown || nm.balance == 0) {
       nm.balance = nm.balance == 0 ? grown : 0;
       g = nm.balance != 0;
-      SyncRecord(e, num);
+      SyncRecord(e, num, ins.slot);
       CountWrite(counters, tree, num);
       child = num;
       continue;
@@ -558,9 +550,9 @@ void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t 
       (left ? nl.left : nl.right) = left ? cl.right : cl.left;
       (left ? cl.right : cl.left) = num;
       nm.balance = 0;
-      SyncRecord(e, num);
+      SyncRecord(e, num, ins.slot);
       CountWrite(counters, tree, num);
-      SyncRecord(e, cNum);
+      SyncRecord(e, cNum, ins.slot);
       CountWrite(counters, tree, cNum);
       top = cNum;
     } else {
@@ -583,18 +575,18 @@ void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t 
         nm.balance = mBalance == 1 ? -1 : 0;
         cm.balance = mBalance == -1 ? 1 : 0;
       }
-      SyncRecord(e, num);
+      SyncRecord(e, num, ins.slot);
       CountWrite(counters, tree, num);
-      SyncRecord(e, cNum);
+      SyncRecord(e, cNum, ins.slot);
       CountWrite(counters, tree, cNum);
-      SyncRecord(e, mNum);
+      SyncRecord(e, mNum, ins.slot);
       CountWrite(counters, tree, mNum);
       top = mNum;
     }
     // The new top of the subtree is read once more and written balanced.
     CountRead(counters, tree, top);
     index.meta(top).balance = 0;
-    SyncRecord(e, top);
+    SyncRecord(e, top, ins.slot);
     CountWrite(counters, tree, top);
     g = false;
     RecountPaths(tree, top, step.above);

@@ -17,7 +17,9 @@ struct Engine;
 int CompareWords(std::string_view a, std::string_view b);
 
 // Enters one occurrence of word (at most 30 characters) into the tree rooted at root, counting
-// it in FileCounts slot FileNumber (slot 1 with BatchFiles). root and grow may change.
+// it in FileCounts slot FileNumber (slot 1 with BatchFiles). root and grow may change. Counts,
+// links and balances may wait in the word index (WordIndex.h): ReadNode, WriteNode and
+// NodeInPlace see them, the record file's bytes only after SettleAllWaiting.
 void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow);
 // The same for a word of at most 30 characters whose WordIndex::Hash and Prefix are known.
 void addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash, uint64_t prefix,

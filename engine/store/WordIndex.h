@@ -10,7 +10,9 @@
 //
 // The occurrences of a word already in the store wait in the index (NodeMeta::waiting) until
 // its record is next looked at or the file's scan ends: ReadNode, WriteNode and NodeInPlace
-// move them into the record first (WordTree.cpp), so nobody sees a record without them.
+// move them into the record first (WordTree.cpp), so nobody sees a record without them. So do
+// the links and balances an insertion changes (NodeMeta::shapeWaiting): the records get them
+// in node order rather than scattered over the insertions.
 #pragma once
 
 #include <cstddef>
@@ -57,8 +59,9 @@ struct NodeMeta {
   uint64_t suffix = 0;  // WordIndex::Suffix of the word
   PathCounts path;
   int8_t balance = 0;
-  uint8_t length = 0;    // of the word
-  uint32_t waiting = 0;  // occurrences not yet counted in the record
+  uint8_t length : 7 = 0;        // of the word
+  uint8_t shapeWaiting : 1 = 0;  // the record's links and balance are not yet the copy's
+  uint32_t waiting = 0;          // occurrences not yet counted in the record
 };
 
 class WordIndex {
@@ -123,14 +126,15 @@ class WordIndex {
   // Adds a word known to be absent, whose node's shape is already set (AddNode).
   void Add(uint64_t hash, int32_t node);
 
-  // Occurrences waiting: counted in NodeMeta::waiting of some nodes, all for FileCounts slot
-  // waitingSlot (0: Frequency only).
+  // Occurrences or shapes waiting: counted in NodeMeta::waiting of some nodes, all for
+  // FileCounts slot waitingSlot (0: Frequency only), or marked by NodeMeta::shapeWaiting.
   bool anyWaiting = false;
   int waitingSlot = 0;
 
   // The copied shape of a node of the indexed trees; valid while usable(). Whoever changes
   // a node's links or balance changes both the copy and the record.
   NodeLinks& links(int32_t node) { return links_[static_cast<size_t>(node)]; }
+  const NodeLinks& links(int32_t node) const { return links_[static_cast<size_t>(node)]; }
   NodeMeta& meta(int32_t node) { return meta_[static_cast<size_t>(node)]; }
   // Makes room for node number node (numbers come in ascending order) and sets its shape.
   void AddNode(int32_t node, const NodeLinks& links, const NodeMeta& meta);

@@ -138,25 +138,35 @@ void AddWaiting(TreeNode& t, uint32_t waiting, int slot) {
   if (slot != 0) AddCount(t.FileCounts(slot), waiting);
 }
 
-// Moves the occurrences waiting in the index for node n into its record.
+// Moves what waits in the index for node n (meta) into its record t.
+void Settle(const WordIndex& index, int32_t n, const NodeMeta& meta, TreeNode& t) {
+  if (meta.waiting != 0) AddWaiting(t, meta.waiting, index.waitingSlot);
+  if (meta.shapeWaiting) {
+    const NodeLinks& l = index.links(n);
+    t.Left = l.left;
+    t.Right = l.right;
+    t.Balance = meta.balance;
+  }
+}
+
+// Moves the occurrences, links and balance waiting in the index for node n into its record.
 void SettleWaiting(Engine& e, int32_t n) {
   WordTree& tree = e.tree;
   NodeMeta& meta = tree.index.meta(n);
-  const uint32_t waiting = meta.waiting;
-  if (waiting == 0) return;
+  if (meta.waiting == 0 && !meta.shapeWaiting) return;
+  const NodeMeta waiting = meta;
   meta.waiting = 0;
-  const int slot = tree.index.waitingSlot;
-  auto settle = [&](TreeNode& t) { AddWaiting(t, waiting, slot); };
+  meta.shapeWaiting = 0;
   // The records were placed under the limit the index was built under.
   const int32_t limit = tree.index.memoryLimit;
-  if (TreeNode* t = RecordInPlace(e, n, limit)) return settle(*t);
+  if (TreeNode* t = RecordInPlace(e, n, limit)) return Settle(tree.index, n, waiting, *t);
   // A record of a record file that is not mapped.
   if (!tree.recordFileOpen || tree.recordFile == nullptr || e.failed()) return;
   const uint64_t offset = RecordOffset(limit, n);
   TreeNode copy;
   Status s = tree.recordFile->ReadAt(offset, sizeof copy, reinterpret_cast<char*>(&copy));
   if (s.ok()) {
-    settle(copy);
+    Settle(tree.index, n, waiting, copy);
     s = tree.recordFile->WriteAt(offset, reinterpret_cast<const char*>(&copy), sizeof copy);
   }
   if (!s.ok()) RecordFileFailed(e, s);
@@ -192,11 +202,13 @@ void SettleAllWaiting(Engine& e) {
   for (int32_t n = 1; index.Covers(n);) {
     int k = 0;
     for (; k < kGroup && index.Covers(n); ++n) {
-      if (index.meta(n).waiting == 0) continue;
+      const NodeMeta& meta = index.meta(n);
+      if (meta.waiting == 0 && !meta.shapeWaiting) continue;
       TreeNode* t = RecordInPlace(e, n, limit);
       if (t != nullptr) {
         __builtin_prefetch(&t->Frequency, 1);
         if (slot != 0) __builtin_prefetch(&t->FileCounts(slot), 1);
+        if (meta.shapeWaiting) __builtin_prefetch(&t->Left, 1);
       }
       nodes[k] = n;
       records[k] = t;
@@ -208,8 +220,9 @@ void SettleAllWaiting(Engine& e) {
         continue;
       }
       NodeMeta& meta = index.meta(nodes[i]);
-      AddWaiting(*records[i], meta.waiting, slot);
+      Settle(index, nodes[i], meta, *records[i]);
       meta.waiting = 0;
+      meta.shapeWaiting = 0;
     }
   }
   index.anyWaiting = false;

@@ -322,6 +322,7 @@ TEST_F(WordEntryTest, TheStoreCrossesIntoTheRecordFile) {
   // Node 1 (BAT) in memory; BED and BOX are records 1 and 2.
   ExpectTraffic(2, 5, 3, 6);
   EXPECT_EQ(2, e.tree.WordRoots['B']);
+  SettleAllWaiting(e);  // as the scan of a file does at its end
   ASSERT_TRUE(e.tree.recordFile->Close().ok());
   e.tree.recordFileOpen = false;
   const std::string bytes = testing::ReadFile(e.TreeFilePath());
