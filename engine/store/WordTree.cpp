@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <system_error>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -84,7 +85,29 @@ void NodeBlockRelease::operator()(TreeNode* block) const {
 #endif
 }
 
-NodeBlockArea::~NodeBlockArea() { std::free(base_); }
+NodeBlockArea::~NodeBlockArea() {
+  if (warming_.joinable()) warming_.join();
+  std::free(base_);
+}
+
+void NodeBlockArea::WarmAhead(int k) {
+  if (warming_.joinable()) warming_.join();
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  if (k < 0 || k >= kMaxNodeBlocks || base_ == nullptr) return;
+  const uintptr_t begin = reinterpret_cast<uintptr_t>(base_ + kBlockBytes * static_cast<size_t>(k));
+  const uintptr_t first = begin / kSmallPage * kSmallPage;
+  const uintptr_t last = (begin + kBlockBytes + kSmallPage - 1) / kSmallPage * kSmallPage;
+  try {
+    warming_ = std::thread([first, last] {
+      ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+    });
+  } catch (const std::system_error&) {
+    // No thread to spare: the pages are backed when the block is filled, as without the hint.
+  }
+#else
+  (void)k;
+#endif
+}
 
 NodeBlock NodeBlockArea::Block(int k) {
   if (k < 0 || k >= kMaxNodeBlocks) {
@@ -99,6 +122,7 @@ NodeBlock NodeBlockArea::Block(int k) {
     ::madvise(base_, kAreaBytes, MADV_HUGEPAGE);
 #endif
   }
+  WarmAhead(k + 1);
   return NodeBlock(reinterpret_cast<TreeNode*>(base_ + kBlockBytes * static_cast<size_t>(k)));
 }
 

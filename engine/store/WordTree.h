@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "../FileSystem.h"
@@ -42,10 +43,16 @@ class NodeBlockArea {
   ~NodeBlockArea();
   // The memory of block k, kNodeBlockSlots records, contents undefined. Blocks beyond
   // kMaxNodeBlocks (a MemoryNodeLimit set higher than the store allows) get memory of their own.
+  // Meanwhile the pages of block k + 1 are made ready on another thread.
   NodeBlock Block(int k);
 
  private:
+  // Has the system back block k's pages on a thread of its own (where it can), so that filling
+  // the block later does not wait while they are cleared. Only a hint: the contents do not
+  // change.
+  void WarmAhead(int k);
   char* base_ = nullptr;
+  std::thread warming_;
 };
 
 struct WordTree {
