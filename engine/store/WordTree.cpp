@@ -86,33 +86,37 @@ void NodeBlockRelease::operator()(TreeNode* block) const {
 }
 
 NodeBlockArea::~NodeBlockArea() {
-  if (warming_.joinable()) warming_.join();
+  if (preparing_.joinable()) preparing_.join();
   std::free(base_);
 }
 
-void NodeBlockArea::WarmAhead(int k) {
-  if (warming_.joinable()) warming_.join();
-#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+void NodeBlockArea::PrepareAhead(int k, const TreeNode& blank) {
+  prepared_ = -1;
   if (k < 0 || k >= kMaxNodeBlocks || base_ == nullptr) return;
-  const uintptr_t begin = reinterpret_cast<uintptr_t>(base_ + kBlockBytes * static_cast<size_t>(k));
-  const uintptr_t first = begin / kSmallPage * kSmallPage;
-  const uintptr_t last = (begin + kBlockBytes + kSmallPage - 1) / kSmallPage * kSmallPage;
+  TreeNode* block = reinterpret_cast<TreeNode*>(BlockMemory(k));
   try {
-    warming_ = std::thread([first, last] {
+    preparing_ = std::thread([block, blank] {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+      // The whole small pages of the block at once, rather than a fault per page.
+      const uintptr_t begin = reinterpret_cast<uintptr_t>(block);
+      const uintptr_t first = begin / kSmallPage * kSmallPage;
+      const uintptr_t last = (begin + kBlockBytes + kSmallPage - 1) / kSmallPage * kSmallPage;
       ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-    });
-  } catch (const std::system_error&) {
-    // No thread to spare: the pages are backed when the block is filled, as without the hint.
-  }
-#else
-  (void)k;
 #endif
+      FillBlock(block, blank);
+    });
+    prepared_ = k;
+    preparedBlank_ = blank;
+  } catch (const std::system_error&) {
+    // No thread to spare: the block is filled when it is asked for.
+  }
 }
 
-NodeBlock NodeBlockArea::Block(int k) {
+NodeBlock NodeBlockArea::Block(int k, const TreeNode& blank) {
   if (k < 0 || k >= kMaxNodeBlocks) {
     void* own = std::malloc(kBlockBytes);
     if (own == nullptr) throw std::bad_alloc();
+    FillBlock(static_cast<TreeNode*>(own), blank);
     return NodeBlock(static_cast<TreeNode*>(own), NodeBlockRelease{true});
   }
   if (base_ == nullptr) {
@@ -122,8 +126,13 @@ NodeBlock NodeBlockArea::Block(int k) {
     ::madvise(base_, kAreaBytes, MADV_HUGEPAGE);
 #endif
   }
-  WarmAhead(k + 1);
-  return NodeBlock(reinterpret_cast<TreeNode*>(base_ + kBlockBytes * static_cast<size_t>(k)));
+  if (preparing_.joinable()) preparing_.join();
+  TreeNode* block = reinterpret_cast<TreeNode*>(BlockMemory(k));
+  if (prepared_ != k || std::memcmp(&preparedBlank_, &blank, sizeof blank) != 0) {
+    FillBlock(block, blank);
+  }
+  PrepareAhead(k + 1, blank);
+  return NodeBlock(block);
 }
 
 bool FastPathsWanted() {
@@ -350,14 +359,12 @@ void StoreNode(Engine& e, int32_t n, TreeNode& node) {
     const int k = n / kNodeBlockSize;
     if (k > tree.highestBlock) {
       if (static_cast<size_t>(k) >= tree.NodeBlocks.size()) tree.NodeBlocks.resize(k + 1);
-      tree.NodeBlocks[k] = tree.blockArea.Block(k);
       // The contents of a new block are never read before they are written; blank slots keep
       // a stray read from seeing garbage.
-      FillBlock(tree.NodeBlocks[k].get(), tree.BlankNode);
+      tree.NodeBlocks[k] = tree.blockArea.Block(k, tree.BlankNode);
       tree.highestBlock = k;
     } else if (tree.NodeBlocks[k] == nullptr) {
-      tree.NodeBlocks[k] = tree.blockArea.Block(k);
-      FillBlock(tree.NodeBlocks[k].get(), tree.BlankNode);
+      tree.NodeBlocks[k] = tree.blockArea.Block(k, tree.BlankNode);
     }
     node.NodeNumber = n;
     tree.NodeBlocks[k][n % kNodeBlockSize] = node;
@@ -400,9 +407,10 @@ void ResetStore(WordTree& tree) {
   }
   // Block 0 is kept across runs; only its contents start afresh.
   if (tree.NodeBlocks[0] == nullptr) {
-    tree.NodeBlocks[0] = tree.blockArea.Block(0);
+    tree.NodeBlocks[0] = tree.blockArea.Block(0, tree.BlankNode);
+  } else {
+    FillBlock(tree.NodeBlocks[0].get(), tree.BlankNode);
   }
-  FillBlock(tree.NodeBlocks[0].get(), tree.BlankNode);
   for (size_t k = 1; k < tree.NodeBlocks.size(); ++k) tree.NodeBlocks[k].reset();
   tree.highestBlock = 0;
 }

@@ -41,18 +41,22 @@ class NodeBlockArea {
   NodeBlockArea(const NodeBlockArea&) = delete;
   NodeBlockArea& operator=(const NodeBlockArea&) = delete;
   ~NodeBlockArea();
-  // The memory of block k, kNodeBlockSlots records, contents undefined. Blocks beyond
+  // The memory of block k, kNodeBlockSlots records, each a copy of blank. Blocks beyond
   // kMaxNodeBlocks (a MemoryNodeLimit set higher than the store allows) get memory of their own.
-  // Meanwhile the pages of block k + 1 are made ready on another thread.
-  NodeBlock Block(int k);
+  // Meanwhile block k + 1 is made ready on another thread, the next block a store fills.
+  NodeBlock Block(int k, const TreeNode& blank);
 
  private:
-  // Has the system back block k's pages on a thread of its own (where it can), so that filling
-  // the block later does not wait while they are cleared. Only a hint: the contents do not
-  // change.
-  void WarmAhead(int k);
+  // Has block k backed by the system and filled with blank on a thread of its own (where it
+  // can), so that the thread filling the store does not wait while the pages are cleared and
+  // written. Nothing else touches block k until the next Block call has joined that thread.
+  void PrepareAhead(int k, const TreeNode& blank);
+  char* BlockMemory(int k) const { return base_ + kBlockBytes * static_cast<size_t>(k); }
+  static constexpr size_t kBlockBytes = sizeof(TreeNode) * kNodeBlockSlots;
   char* base_ = nullptr;
-  std::thread warming_;
+  std::thread preparing_;
+  int prepared_ = -1;    // the block preparing_ fills, with preparedBlank_
+  TreeNode preparedBlank_{};
 };
 
 struct WordTree {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Engine.h"
 #include "TempDir.h"
@@ -58,6 +60,28 @@ class BrokenRecordFile : public RecordFile {
   }
   Status Close() override { return Status::OK(); }
 };
+
+// Every record of a block handed out is the blank asked for, whether the block was made ready
+// ahead on another thread (the next one in order) or not, and whatever blank that was with.
+TEST(NodeBlockAreaTest, BlocksComeFilledWithTheBlankAskedFor) {
+  TreeNode blankA = MakeBlankNode();
+  TreeNode blankB = MakeBlankNode();
+  blankB.Frequency = 7;
+  std::strcpy(blankB.WordChars, "ZZ");
+  NodeBlockArea area;
+  std::vector<NodeBlock> blocks;
+  const std::pair<int, const TreeNode*> asked[] = {
+      {0, &blankA}, {1, &blankA}, {2, &blankB}, {3, &blankB}, {7, &blankA}, {8, &blankB},
+      {kMaxNodeBlocks - 1, &blankA}, {kMaxNodeBlocks, &blankB}};
+  for (const auto& [k, blank] : asked) {
+    blocks.push_back(area.Block(k, *blank));
+    for (int i = 0; i < kNodeBlockSlots; ++i) {
+      ASSERT_EQ(0, std::memcmp(&blocks.back()[i], blank, sizeof(TreeNode))) << k << " " << i;
+    }
+    // Writing the block must not disturb the next one being made ready.
+    std::memset(blocks.back().get(), 0xAB, sizeof(TreeNode) * kNodeBlockSlots);
+  }
+}
 
 TEST_F(WordTreeTest, BlankNodeHasTheSetUpContents) {
   TreeNode b = MakeBlankNode();
