@@ -163,8 +163,16 @@ void dumpsort(Engine& e, int list) {
   if (!ScratchReady(e)) return;
   TreeNode record;
   for (int32_t n = 1; n <= e.tree.NodeCount && !e.failed(); ++n) {
-    ReadNode(e, n, "dump sort", &record);
-    if (record.ListCode != list) continue;
+    // Most records belong to another list: where it can, look at the code in place and copy
+    // only the rows written, counting the read as ReadNode does.
+    if (const TreeNode* t = e.fastPaths ? NodeInPlace(e, n) : nullptr) {
+      CountRead(e.counters, e.tree, n);
+      if (t->ListCode != list) continue;
+      record = *t;
+    } else {
+      ReadNode(e, n, "dump sort", &record);
+      if (record.ListCode != list) continue;
+    }
     if (list < kFirstFamilyCode) {
       if (inlist(record, list) && record.Frequency > 0) WriteRow(e, record, false);
     } else {
