@@ -57,7 +57,7 @@ class WordEnterer {
   bool Enter(const WordChunk& chunk) {
     const size_t n = chunk.words.size();
     const CutWord* words = chunk.words.data();
-    const char* chars = chunk.chars.data();
+    const char* chars = chunk.chars.get();
     const bool hints = e_.fastPaths;
     activeWalks_ = 0;
     for (size_t i = 0; i < n; ++i) {
@@ -111,6 +111,12 @@ int32_t CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int32
   // Three chunks: one being cut, one being entered, one waiting, so neither side waits while
   // the other is as fast.
   ChunkPipe pipe(3);
+  // The store grows while the words go in: its next block of nodes is made ready meanwhile.
+  struct PrepareBlocks {
+    NodeBlockArea& area;
+    explicit PrepareBlocks(NodeBlockArea& a) : area(a) { area.PrepareAhead(true); }
+    ~PrepareBlocks() { area.PrepareAhead(false); }
+  } prepareBlocks(e.tree.blockArea);
   WordCutter cutter(e.classes, e.options.Ignore_Angle);
   std::thread cutting([&] { cutter.CutFile(reader, firstLine, pipe.FirstEmpty(), pipe); });
   WordEnterer enterer(e);

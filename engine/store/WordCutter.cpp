@@ -48,7 +48,7 @@ void WordCutter::AddLine(std::string_view trimmed) {
   size_t pos = 0;
   std::string_view word;
   while (NextWord(classes_, true, trimmed, pos, &word)) {
-    char* out = chunk_->chars.data() + chunk_->used;
+    char* out = chunk_->chars.get() + chunk_->used;
     for (size_t i = 0; i < word.size(); ++i) out[i] = upper_[static_cast<unsigned char>(word[i])];
     Keep(word.size());
     if (chunk_ == nullptr) return;
@@ -127,7 +127,7 @@ WordCutter::Block WordCutter::FillBlock(const unsigned char* text, size_t length
 // Keeps the length (1..30) upper-cased characters at from as the next word, zero-filled to a
 // multiple of eight characters for the hash.
 void WordCutter::KeepFrom(const char* from, size_t length) {
-  char* out = chunk_->chars.data() + chunk_->used;
+  char* out = chunk_->chars.get() + chunk_->used;
   const size_t chunks = (length + 7) / 8;
   for (size_t k = 0; k < chunks; ++k) std::memcpy(out + 8 * k, from + 8 * k, 8);
   const size_t tail = length - 8 * (chunks - 1);  // 1..8 characters in the last chunk
@@ -148,7 +148,7 @@ void WordCutter::KeepFrom(const char* from, size_t length) {
 // Keeps the length characters just written at the end of the chunk's characters as the next
 // word.
 void WordCutter::Keep(size_t length) {
-  const std::string_view stored(chunk_->chars.data() + chunk_->used, length);
+  const std::string_view stored(chunk_->chars.get() + chunk_->used, length);
   chunk_->words.push_back(CutWord{static_cast<uint32_t>(chunk_->used),
                                   static_cast<uint32_t>(length), lineStart_,
                                   WordIndex::Hash(stored), WordIndex::Prefix(stored)});

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,9 @@ struct CutWord {
 struct WordChunk {
   static constexpr size_t kMaxWords = 4096;
   static constexpr size_t kKeptCut = (kMaxWordLength + 7) / 8 * 8;
-  WordChunk() : chars(kMaxWords * kKeptCut) { words.reserve(kMaxWords); }
+  // The characters are left unset (a small file touches few of their pages); every word's are
+  // written before anyone reads them.
+  WordChunk() : chars(new char[kMaxWords * kKeptCut]) { words.reserve(kMaxWords); }
   void Clear() {
     used = 0;
     words.clear();
@@ -39,7 +42,7 @@ struct WordChunk {
     last = false;
     lines = 0;
   }
-  std::vector<char> chars;
+  std::unique_ptr<char[]> chars;
   size_t used = 0;  // chars in use
   std::vector<CutWord> words;
   // Non-zero when the chunk ends where the line count reached this multiple of 1000: the

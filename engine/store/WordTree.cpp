@@ -90,7 +90,7 @@ NodeBlockArea::~NodeBlockArea() {
   std::free(base_);
 }
 
-void NodeBlockArea::PrepareAhead(int k, const TreeNode& blank) {
+void NodeBlockArea::PrepareBlock(int k, const TreeNode& blank) {
   prepared_ = -1;
   if (k < 0 || k >= kMaxNodeBlocks || base_ == nullptr) return;
   TreeNode* block = reinterpret_cast<TreeNode*>(BlockMemory(k));
@@ -131,7 +131,11 @@ NodeBlock NodeBlockArea::Block(int k, const TreeNode& blank) {
   if (prepared_ != k || std::memcmp(&preparedBlank_, &blank, sizeof blank) != 0) {
     FillBlock(block, blank);
   }
-  PrepareAhead(k + 1, blank);
+  if (prepareAhead_) {
+    PrepareBlock(k + 1, blank);
+  } else {
+    prepared_ = -1;
+  }
   return NodeBlock(block);
 }
 

@@ -43,17 +43,23 @@ class NodeBlockArea {
   ~NodeBlockArea();
   // The memory of block k, kNodeBlockSlots records, each a copy of blank. Blocks beyond
   // kMaxNodeBlocks (a MemoryNodeLimit set higher than the store allows) get memory of their own.
-  // Meanwhile block k + 1 is made ready on another thread, the next block a store fills.
+  // While preparing ahead, block k + 1 is made ready meanwhile on another thread, the next
+  // block a growing store fills.
   NodeBlock Block(int k, const TreeNode& blank);
+  // Whether to prepare ahead: worth it while a scan keeps adding words, not for a store that
+  // stops growing after a block or two (the lists), where the next block would be made ready
+  // for nothing.
+  void PrepareAhead(bool on) { prepareAhead_ = on; }
 
  private:
   // Has block k backed by the system and filled with blank on a thread of its own (where it
   // can), so that the thread filling the store does not wait while the pages are cleared and
   // written. Nothing else touches block k until the next Block call has joined that thread.
-  void PrepareAhead(int k, const TreeNode& blank);
+  void PrepareBlock(int k, const TreeNode& blank);
   char* BlockMemory(int k) const { return base_ + kBlockBytes * static_cast<size_t>(k); }
   static constexpr size_t kBlockBytes = sizeof(TreeNode) * kNodeBlockSlots;
   char* base_ = nullptr;
+  bool prepareAhead_ = false;
   std::thread preparing_;
   int prepared_ = -1;    // the block preparing_ fills, with preparedBlank_
   TreeNode preparedBlank_{};

@@ -68,18 +68,35 @@ TEST(NodeBlockAreaTest, BlocksComeFilledWithTheBlankAskedFor) {
   TreeNode blankB = MakeBlankNode();
   blankB.Frequency = 7;
   std::strcpy(blankB.WordChars, "ZZ");
-  NodeBlockArea area;
-  std::vector<NodeBlock> blocks;
   const std::pair<int, const TreeNode*> asked[] = {
       {0, &blankA}, {1, &blankA}, {2, &blankB}, {3, &blankB}, {7, &blankA}, {8, &blankB},
       {kMaxNodeBlocks - 1, &blankA}, {kMaxNodeBlocks, &blankB}};
-  for (const auto& [k, blank] : asked) {
-    blocks.push_back(area.Block(k, *blank));
-    for (int i = 0; i < kNodeBlockSlots; ++i) {
-      ASSERT_EQ(0, std::memcmp(&blocks.back()[i], blank, sizeof(TreeNode))) << k << " " << i;
+  for (bool ahead : {true, false}) {
+    NodeBlockArea area;
+    area.PrepareAhead(ahead);
+    std::vector<NodeBlock> blocks;
+    for (const auto& [k, blank] : asked) {
+      if (k == 3) area.PrepareAhead(!ahead);  // block 3 was made ready, or block 4 will be
+      blocks.push_back(area.Block(k, *blank));
+      for (int i = 0; i < kNodeBlockSlots; ++i) {
+        ASSERT_EQ(0, std::memcmp(&blocks.back()[i], blank, sizeof(TreeNode))) << k << " " << i;
+      }
+      // Writing the block must not disturb the next one being made ready.
+      std::memset(blocks.back().get(), 0xAB, sizeof(TreeNode) * kNodeBlockSlots);
     }
-    // Writing the block must not disturb the next one being made ready.
-    std::memset(blocks.back().get(), 0xAB, sizeof(TreeNode) * kNodeBlockSlots);
+  }
+  // A block made ready once, handed out, written and given back is filled again when it is
+  // asked for again.
+  NodeBlockArea area;
+  area.PrepareAhead(true);
+  NodeBlock first = area.Block(0, blankA);
+  area.PrepareAhead(false);
+  for (int round = 0; round < 2; ++round) {
+    NodeBlock again = area.Block(1, blankA);
+    for (int i = 0; i < kNodeBlockSlots; ++i) {
+      ASSERT_EQ(0, std::memcmp(&again[i], &blankA, sizeof(TreeNode))) << round << " " << i;
+    }
+    std::memset(again.get(), 0xAB, sizeof(TreeNode) * kNodeBlockSlots);
   }
 }
 
