@@ -1,6 +1,9 @@
 #include "KeySort.h"
 
+#include <algorithm>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -57,36 +60,93 @@ class KeyedRecords {
     return c > 0 ? 1 : (c < 0 ? -1 : -99);
   }
 
-  // Moves every record to the place its key was sorted to, numbering it there.
+  // Moves every record to the place its key was sorted to, numbering it there. The moves are
+  // shared between this thread and another: records are large and scattered, so two threads
+  // asking for them keep twice as many on their way.
   void MoveRecords() {
-    // The place each record comes from, compact for following the permutation's cycles.
+    // The permutation's cycles one after another: each place takes the record of the next
+    // place of its cycle, the last place of a cycle the record its first place had.
     std::vector<int32_t> from(keys_.size());
     for (size_t p = 0; p < keys_.size(); ++p) from[p] = keys_[p].node - first_;
-    std::vector<int32_t> cycle;
-    TreeNode held;
+    places_.clear();
+    cycleEnds_.clear();
     for (size_t start = 0; start < from.size(); ++start) {
       if (from[start] < 0 || from[start] == static_cast<int32_t>(start)) continue;
-      // The places of a cycle: each takes the record of the next, the last the first's.
-      cycle.clear();
       for (int32_t p = static_cast<int32_t>(start); from[p] >= 0;) {
-        cycle.push_back(p);
+        places_.push_back(p);
         const int32_t next = from[p];
-        from[p] = -1;  // done
+        from[p] = -1;  // taken
         p = next;
       }
-      std::memcpy(&held, Record(cycle[0]), sizeof held);
-      for (size_t k = 0; k + 1 < cycle.size(); ++k) {
-        if (k + 8 < cycle.size()) Prefetch(Record(cycle[k + 8]));
-        std::memcpy(Record(cycle[k]), Record(cycle[k + 1]), sizeof(TreeNode));
-        Record(cycle[k])->NodeNumber = cycle[k] + first_;
-      }
-      TreeNode* last = Record(cycle.back());
-      std::memcpy(last, &held, sizeof held);
-      last->NodeNumber = cycle.back() + first_;
+      cycleEnds_.push_back(places_.size());
+    }
+    const size_t half = places_.size() / 2;
+    if (half < kShareFrom) return Move(0, places_.size(), nullptr, nullptr);
+    // The second half overwrites the record the first half's last place takes, and, when a
+    // cycle runs across the middle, the first place's record its last place takes: both are
+    // kept aside before either half begins.
+    TreeNode atHalf;
+    std::memcpy(&atHalf, Record(places_[half]), sizeof atHalf);
+    TreeNode crossingFirst;
+    const TreeNode* crossing = nullptr;
+    const size_t cycle = CycleAt(half);
+    const size_t cycleStart = cycle == 0 ? 0 : cycleEnds_[cycle - 1];
+    if (cycleStart < half) {
+      std::memcpy(&crossingFirst, Record(places_[cycleStart]), sizeof crossingFirst);
+      crossing = &crossingFirst;
+    }
+    try {
+      std::thread other([&] { Move(half, places_.size(), nullptr, crossing); });
+      Move(0, half, &atHalf, nullptr);
+      other.join();
+    } catch (const std::system_error&) {
+      // No thread to spare: the second half here as well, after the first.
+      Move(half, places_.size(), nullptr, crossing);
     }
   }
 
  private:
+  // Halves of fewer places are moved by this thread alone.
+  static constexpr size_t kShareFrom = 4096;
+
+  // The index of the cycle holding the place at position i of places_.
+  size_t CycleAt(size_t i) const {
+    return static_cast<size_t>(std::upper_bound(cycleEnds_.begin(), cycleEnds_.end(), i) -
+                               cycleEnds_.begin());
+  }
+
+  // Moves the records for places_[begin, end). end == places_.size() or end's record is given
+  // as next (its place is moved by someone else); a cycle that began before begin gets its first
+  // place's record as crossingFirst.
+  void Move(size_t begin, size_t end, const TreeNode* next, const TreeNode* crossingFirst) {
+    if (begin >= end) return;
+    size_t cycle = CycleAt(begin);
+    const size_t firstStart = cycle == 0 ? 0 : cycleEnds_[cycle - 1];
+    TreeNode held;  // the record of the current cycle's first place
+    const TreeNode* first = crossingFirst;
+    if (firstStart == begin) {
+      std::memcpy(&held, Record(places_[begin]), sizeof held);
+      first = &held;
+    }
+    for (size_t i = begin; i < end; ++i) {
+      if (i + 8 < end) Prefetch(Record(places_[i + 8]));
+      TreeNode* to = Record(places_[i]);
+      if (i + 1 == cycleEnds_[cycle]) {
+        std::memcpy(to, first, sizeof(TreeNode));  // the cycle's last place
+        ++cycle;
+        if (i + 1 < end) {
+          std::memcpy(&held, Record(places_[i + 1]), sizeof held);
+          first = &held;
+        }
+      } else if (i + 1 == end && next != nullptr) {
+        std::memcpy(to, next, sizeof(TreeNode));
+      } else {
+        std::memcpy(to, Record(places_[i + 1]), sizeof(TreeNode));
+      }
+      to->NodeNumber = places_[i] + first_;
+    }
+  }
+
   static void Prefetch(const TreeNode* t) {
     const char* p = reinterpret_cast<const char*>(t);
     for (size_t at = 0; at < sizeof(TreeNode); at += 64) __builtin_prefetch(p + at);
@@ -100,6 +160,8 @@ class KeyedRecords {
   Engine& e_;
   const int32_t first_;
   std::vector<SortKey> keys_;
+  std::vector<int32_t> places_;     // MoveRecords: the cycles' places, one cycle after another
+  std::vector<size_t> cycleEnds_;   // where each cycle ends in places_
   std::vector<const TreeNode*> records_;  // by node number - first, as before the sort
 };
 

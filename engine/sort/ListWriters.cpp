@@ -83,7 +83,9 @@ void WriteRow(Engine& e, TreeNode& record, bool family) {
   if (e.failed()) return;
   record.FileRange = RowRange(e, record);
   CountRange(family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable, record.FileRange);
-  std::string line(record.Word());
+  // Reused from row to row: a list has a row for every word.
+  thread_local std::string line;
+  line.assign(record.Word());
   if (e.options.Writenumbers) {
     line.append(line.size() < kWordColumns ? kWordColumns - line.size() : 1, ' ');
     line += '\t';

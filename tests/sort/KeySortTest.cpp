@@ -88,6 +88,13 @@ TEST(KeySortTest, ByRangeOverSomeOfTheFiles) {
   SortBoth(2000, 50, rangecompare, 70, 4);  // a FileNumber beyond the slots counts them all
 }
 
+// Enough records for the moves to be shared between two threads, with cycles running across
+// the middle, in memory and mostly in the record file.
+TEST(KeySortTest, ManyRecordsMovedByTwoThreads) {
+  SortBoth(20000, kDefaultMemoryNodeLimit, freqcompare, 1, 5);
+  SortBoth(20000, 3000, rangecompare, 6, 6);
+}
+
 TEST(KeySortTest, SmallRangesAroundTheInsertionSortBoundary) {
   for (int n = 1; n <= 45; ++n) SortBoth(n, 10, freqcompare, 1, 100 + static_cast<uint32_t>(n));
 }
