@@ -11,9 +11,9 @@
 #include "../lists/StopList.h"
 #include "../sort/ListWriters.h"
 #include "../sort/Sort.h"
-#include "../store/LineReader.h"
 #include "../store/MarkTexts.h"
 #include "../store/Messages.h"
+#include "../store/TextCopy.h"
 #include "ResultsName.h"
 
 namespace quarn {
@@ -166,12 +166,11 @@ void WriteRangeTables(Engine& e) {
 void CopySections(Engine& e) {
   Status s = e.scratchFile->Close();
   if (!s.ok()) return e.Fail(s);
-  std::unique_ptr<LineReader> reader;
-  s = LineReader::Open(e.fs, e.ScratchFilePath(), &reader);
+  std::unique_ptr<SequentialFile> scratch;
+  s = e.fs.NewSequentialFile(e.ScratchFilePath(), &scratch);
   if (!s.ok()) return e.Fail(s);
-  std::string line;
-  while (reader->Next(&line)) e.resultsFile->WriteLine(line);
-  if (!reader->status().ok()) e.Fail(reader->status());
+  s = CopyLines(std::move(scratch), e.ScratchFilePath(), *e.resultsFile);
+  if (!s.ok()) e.Fail(s);
 }
 
 void WriteStatistics(Engine& e) {
