@@ -54,6 +54,9 @@ class RecordFile {
   }
 };
 
+// The scanner reads an input file on a thread of its own, which may open that file a second
+// time (NewSequentialFile) while the engine's thread works on other files: a FileSystem must
+// allow that.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;

@@ -28,6 +28,19 @@ const char* FindLineEnd(const char* p, size_t n) {
   }
   return nullptr;
 }
+// True iff a byte of text is not ASCII.
+bool HasHighByte(std::string_view text) {
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t v;
+    std::memcpy(&v, text.data() + i, 8);
+    if ((v & 0x8080808080808080ull) != 0) return true;
+  }
+  for (; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 0x80) return true;
+  }
+  return false;
+}
 }  // namespace
 
 LineReader::LineReader(std::unique_ptr<SequentialFile> file, std::string path,
@@ -51,13 +64,72 @@ Status LineReader::OpenDetected(FileSystem& fs, const std::string& path, TextEnc
   return Open(fs, path, result, encoding);
 }
 
+Status LineReader::OpenDeciding(FileSystem& fs, const std::string& path, TextEncoding setting,
+                                std::unique_ptr<LineReader>* result) {
+  if (setting != TextEncoding::kAuto) return OpenDetected(fs, path, setting, result);
+  Status s = Open(fs, path, result);
+  if (s.ok()) (*result)->decideFs_ = &fs;
+  return s;
+}
+
+bool LineReader::Decide(uint64_t offset, std::string_view line) {
+  FileSystem& fs = *decideFs_;
+  decideFs_ = nullptr;
+  encoding_ = FileEncoding();
+  if (offset == 0 && line.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+    encoding_ = FileEncoding{TextEncoding::kUtf8, true};
+    return true;
+  }
+  // The bytes before offset are ASCII, which is well-formed UTF-8 without a multi-byte
+  // sequence: the rest of the file decides, read through a file of its own.
+  std::unique_ptr<SequentialFile> file;
+  status_ = fs.NewSequentialFile(path_, &file);
+  if (!status_.ok()) return false;
+  std::unique_ptr<char[]> block(new char[kBlockSize]);
+  Utf8Validator validator;
+  uint64_t skip = offset;
+  for (;;) {
+    size_t got = 0;
+    status_ = file->Read(kBlockSize, block.get(), &got);
+    if (!status_.ok()) return false;
+    if (got == 0) break;
+    const size_t from = skip < got ? static_cast<size_t>(skip) : got;
+    skip -= from;
+    validator.Feed(block.get() + from, got - from);
+    if (validator.broken()) break;  // not UTF-8: the rest cannot change that
+  }
+  if (validator.valid() && validator.sawMultibyte()) encoding_.encoding = TextEncoding::kUtf8;
+  return true;
+}
+
 bool LineReader::Next(std::string* line) {
+  if (decideFs_ != nullptr) {
+    const uint64_t lineStart = consumed_ + pos_;
+    if (!NextRaw(line)) return false;
+    if (!HasHighByte(*line)) {
+      atStart_ = false;
+      if (keepRaw_) raw_ = *line;
+      return true;
+    }
+    if (!Decide(lineStart, *line)) return false;
+    if (!encoding_.utf8()) {
+      atStart_ = false;
+      if (keepRaw_) raw_ = *line;
+      return true;
+    }
+    raw_.swap(*line);
+    return ConvertRaw(line);
+  }
   if (!encoding_.utf8()) {
     if (!NextRaw(line)) return false;
     if (keepRaw_) raw_ = *line;
     return true;
   }
   if (!NextRaw(&raw_)) return false;
+  return ConvertRaw(line);
+}
+
+bool LineReader::ConvertRaw(std::string* line) {
   std::string_view text = raw_;
   if (atStart_) {
     atStart_ = false;
@@ -76,6 +148,7 @@ bool LineReader::Fill() {
   if (eof_ || !status_.ok()) return false;
   if (pos_ > 0) {
     buffer_.erase(0, pos_);
+    consumed_ += pos_;
     pos_ = 0;
   }
   size_t old = buffer_.size();

@@ -3,8 +3,10 @@
 // empty file has no lines. Memory is bounded by the longest line.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "../FileSystem.h"
@@ -21,6 +23,12 @@ class LineReader {
                      FileEncoding encoding = {});
   // Opens path in the encoding the setting gives it (see DetectFileEncoding).
   static Status OpenDetected(FileSystem& fs, const std::string& path, TextEncoding setting,
+                             std::unique_ptr<LineReader>* result);
+  // OpenDetected that decides on Automatic only when it must: lines of plain ASCII read the same
+  // either way, so the file is looked at as a whole only from its first line holding another
+  // byte on (and a file of ASCII alone is read once). The lines are those OpenDetected gives;
+  // encoding() is only final once such a line has been read. fs must outlive the reader.
+  static Status OpenDeciding(FileSystem& fs, const std::string& path, TextEncoding setting,
                              std::unique_ptr<LineReader>* result);
 
   // Reads the next line into *line, in Windows-1252 whatever the file's encoding. Returns false
@@ -39,6 +47,11 @@ class LineReader {
  private:
   bool NextRaw(std::string* line);
   bool Fill();
+  // Decides the encoding for a file whose bytes before offset are ASCII, from the rest of it;
+  // line is the line read from offset. False on a failure (status()).
+  bool Decide(uint64_t offset, std::string_view line);
+  // Converts the UTF-8 line in raw_ into *line (dropping the byte order mark of the first).
+  bool ConvertRaw(std::string* line);
   std::unique_ptr<SequentialFile> file_;
   std::string path_;
   std::string buffer_;
@@ -46,6 +59,8 @@ class LineReader {
   bool eof_ = false;
   bool skipLf_ = false;  // the previous line ended with CR: a following LF belongs to it
   bool atStart_ = true;
+  uint64_t consumed_ = 0;             // bytes of the file before buffer_
+  FileSystem* decideFs_ = nullptr;    // OpenDeciding: the encoding is still to be decided
   FileEncoding encoding_;
   bool keepRaw_ = false;
   std::string raw_;

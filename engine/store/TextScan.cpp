@@ -155,7 +155,7 @@ void ScanInputFile(Engine& e, const std::string& path) {
     ~SettleAtEnd() { SettleAllWaiting(e); }
   } settle{e};
   std::unique_ptr<LineReader> reader;
-  Status s = LineReader::OpenDetected(e.fs, path, e.encoding, &reader);
+  Status s = LineReader::OpenDeciding(e.fs, path, e.encoding, &reader);
   if (!s.ok()) {
     e.Fail(s.path().empty() ? Status::IOError(path, s.reason()) : s);
     return;

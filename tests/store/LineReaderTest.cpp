@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "TempDir.h"
 #include "store/LineReader.h"
 #include "store/TextWriter.h"
@@ -80,6 +86,65 @@ TEST(TextWriterTest, CrLfAndAppend) {
 TEST(TextWriterTest, OpenInMissingFolderFails) {
   std::unique_ptr<TextWriter> w;
   EXPECT_FALSE(TextWriter::Open(*FileSystem::Default(), "/nonexistent/quarn/t", false, &w).ok());
+}
+
+// The lines and final encoding of a file read with OpenDeciding and with OpenDetected.
+struct ReadBack {
+  std::vector<std::string> lines;
+  FileEncoding encoding;
+};
+ReadBack ReadWith(bool deciding, const std::string& path) {
+  ReadBack r;
+  std::unique_ptr<LineReader> reader;
+  Status s = deciding
+                 ? LineReader::OpenDeciding(*FileSystem::Default(), path, TextEncoding::kAuto, &reader)
+                 : LineReader::OpenDetected(*FileSystem::Default(), path, TextEncoding::kAuto, &reader);
+  EXPECT_TRUE(s.ok());
+  std::string line;
+  while (reader->Next(&line)) r.lines.push_back(line);
+  EXPECT_TRUE(reader->status().ok());
+  r.encoding = reader->encoding();
+  return r;
+}
+
+// Deciding on the first line that is not ASCII gives the lines (and, once such a line was read,
+// the encoding) that looking at the whole file first gives.
+TEST(LineReaderTest, DecidingLateReadsAsDecidingFirst) {
+  const std::string longAscii = [] {
+    std::string a;
+    while (a.size() < 300000) a += "plain words on a line\r\n";
+    return a;
+  }();
+  const std::string bom(kUtf8ByteOrderMark);
+  const std::pair<const char*, std::string> files[] = {
+      {"empty", ""},
+      {"ascii", "one\r\ntwo\rthree\nfour"},
+      {"mark and ascii", bom + "one\r\ntwo\r\n"},
+      {"mark and UTF-8", bom + "caf\xC3\xA9\r\n"},
+      {"mark and not UTF-8", bom + "caf\xE9\r\n"},
+      {"UTF-8 after ascii", "one\r\ntwo\r\ncaf\xC3\xA9\r\nna\xC3\xAFve"},
+      {"Windows-1252 after ascii", "one\r\ncaf\xE9\r\n"},
+      {"UTF-8 then a stray byte", "caf\xC3\xA9\r\nx\r\n\x80\r\n"},
+      {"a cut sequence at the end", "one\r\ncaf\xC3"},
+      {"Word Perfect", "\xFFWPC\r\nwords\r\n"},
+      {"UTF-8 after a long ascii run", longAscii + "caf\xC3\xA9\r\n" + longAscii},
+      {"1252 after a long ascii run", longAscii + "caf\xE9\r\n"},
+      {"UTF-8 after CR then LF", "one\r\ncaf\xC3\xA9\n"},
+      {"a mark later is only characters", "one\r\n" + bom + "two\r\n"},
+  };
+  TempDir dir;
+  for (const auto& [what, bytes] : files) {
+    WriteFile(dir.File("f"), bytes);
+    const ReadBack first = ReadWith(false, dir.File("f"));
+    const ReadBack late = ReadWith(true, dir.File("f"));
+    EXPECT_EQ(first.lines, late.lines) << what;
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii) {
+      EXPECT_EQ(first.encoding.encoding, late.encoding.encoding) << what;
+      EXPECT_EQ(first.encoding.byteOrderMark, late.encoding.byteOrderMark) << what;
+    }
+  }
 }
 
 }  // namespace
