@@ -26,7 +26,7 @@ void addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash
                   bool& grow);
 // Hints for a word of at most 30 characters with this WordIndex::Hash and length that is about
 // to be entered: fetch its index slot, then (some words later) what the index holds of its node
-// and, for a long word, its record. They change nothing.
+// and, for a word of more than sixteen characters, its record. They change nothing.
 // PrefetchWordRecord returns true iff the index holds no word with the hash: the word will
 // probably be new.
 void PrefetchWordSlot(Engine& e, uint64_t hash);
