@@ -155,7 +155,9 @@ void ScanInputFile(Engine& e, const std::string& path) {
     ~SettleAtEnd() { SettleAllWaiting(e); }
   } settle{e};
   std::unique_ptr<LineReader> reader;
-  Status s = LineReader::OpenDeciding(e.fs, path, e.encoding, &reader);
+  // The straightforward way looks at the whole file before reading it.
+  Status s = e.fastPaths ? LineReader::OpenDeciding(e.fs, path, e.encoding, &reader)
+                         : LineReader::OpenDetected(e.fs, path, e.encoding, &reader);
   if (!s.ok()) {
     e.Fail(s.path().empty() ? Status::IOError(path, s.reason()) : s);
     return;
