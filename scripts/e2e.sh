@@ -18,14 +18,15 @@ cp "$shared"/lists/BASEWRD{1,2,3}.txt "$shared"/lists/stop.txt "$work"/
 mkdir "$work/texts"
 cp "$shared"/brown/*.txt "$work/texts/"
 cd "$work"
-first64=$(ls texts/*.txt | head -64)
-"$cli" profile --results run.txt --sort freq --mark --overwrite --update --stop stop.txt $first64 \
-  > run.log
+# Globs, not `ls | head`: with pipefail, head leaving early can kill ls with SIGPIPE.
+texts=(texts/*.txt)
+"$cli" profile --results run.txt --sort freq --mark --overwrite --update --stop stop.txt \
+  "${texts[@]:0:64}" > run.log
 grep -q "...Finished" run_quarn.txt
 [ "$(ls texts/*.mrk | wc -l)" -eq 64 ]
 grep -q -E "^THE [1-9]" basewrd1.txt
 "$cli" profile --batch --sort range --mark --overwrite --update --stop stop.txt \
-  $(ls texts/*.txt | tail -40) > batch.log
+  "${texts[@]: -40}" > batch.log
 [ "$(ls texts/*_quarn.txt | wc -l)" -eq 40 ]
 rm texts/*_quarn.txt
 "$cli" profile --batch --sort alpha --stop stop.txt texts/c*.txt > all.log

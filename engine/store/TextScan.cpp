@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -105,9 +106,11 @@ class WordEnterer {
 };
 
 // Cuts the reader's lines, from firstLine on, on a thread of its own, and enters the words
-// here. Returns the number of lines read (the reader's status tells whether it read them all),
-// or -1 when the run failed; *words gets the number of words entered.
-int32_t CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int32_t* words) {
+// here. *lines gets the number of lines read (the reader's status tells whether it read them
+// all), or -1 when the run failed; *words the number of words entered. Returns false, having
+// read nothing, when no thread could be started.
+bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int32_t* lines,
+                 int32_t* words) {
   // Three chunks: one being cut, one being entered, one waiting, so neither side waits while
   // the other is as fast.
   ChunkPipe pipe(3);
@@ -118,9 +121,14 @@ int32_t CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int32
     ~PrepareBlocks() { area.PrepareAhead(false); }
   } prepareBlocks(e.tree.blockArea);
   WordCutter cutter(e.classes, e.options.Ignore_Angle);
-  std::thread cutting([&] { cutter.CutFile(reader, firstLine, pipe.FirstEmpty(), pipe); });
+  std::thread cutting;
+  try {
+    cutting = std::thread([&] { cutter.CutFile(reader, firstLine, pipe.FirstEmpty(), pipe); });
+  } catch (const std::system_error&) {
+    return false;
+  }
   WordEnterer enterer(e);
-  int32_t lines = -1;
+  *lines = -1;
   for (;;) {
     WordChunk* chunk = pipe.Take();
     bool stop = !enterer.Enter(*chunk);
@@ -131,14 +139,14 @@ int32_t CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int32
       if (chunk->progressLines % 5000 == 0) ProgressMessage(e, "", "", 0);
     }
     const bool last = chunk->last;
-    if (last && !stop) lines = chunk->lines;
+    if (last && !stop) *lines = chunk->lines;
     pipe.Give(chunk);
     if (stop || last) break;
   }
   pipe.Stop();
   cutting.join();
   *words = enterer.words();
-  return lines;
+  return true;
 }
 
 // Word Perfect documents start with code 255 followed by "W".
@@ -184,8 +192,8 @@ void ScanInputFile(Engine& e, const std::string& path) {
   int32_t wordCount = 0;
   const CharClassTable& classes = e.classes;
   const bool ignoreAngle = e.options.Ignore_Angle;
-  if (e.fastPaths && haveLine) {
-    lineCount = CutAndEnter(e, *reader, raw, &wordCount);
+  // Without a thread to cut on, the words go in a line at a time below.
+  if (e.fastPaths && haveLine && CutAndEnter(e, *reader, raw, &lineCount, &wordCount)) {
     if (e.failed()) return;
     haveLine = false;
   }
