@@ -95,14 +95,16 @@ class KeyedRecords {
       std::memcpy(&crossingFirst, Record(places_[cycleStart]), sizeof crossingFirst);
       crossing = &crossingFirst;
     }
+    std::thread other;
     try {
-      std::thread other([&] { Move(half, places_.size(), nullptr, crossing); });
-      Move(0, half, &atHalf, nullptr);
-      other.join();
+      other = std::thread([&] { Move(half, places_.size(), nullptr, crossing); });
     } catch (const std::system_error&) {
       // No thread to spare: the second half here as well, after the first.
-      Move(half, places_.size(), nullptr, crossing);
+      Move(0, half, &atHalf, nullptr);
+      return Move(half, places_.size(), nullptr, crossing);
     }
+    Move(0, half, &atHalf, nullptr);
+    other.join();
   }
 
  private:
