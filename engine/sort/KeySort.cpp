@@ -162,8 +162,8 @@ class KeyedRecords {
   Engine& e_;
   const int32_t first_;
   std::vector<SortKey> keys_;
-  std::vector<int32_t> places_;     // MoveRecords: the cycles' places, one cycle after another
-  std::vector<size_t> cycleEnds_;   // where each cycle ends in places_
+  std::vector<int32_t> places_;    // MoveRecords: the cycles' places, one cycle after another
+  std::vector<size_t> cycleEnds_;  // where each cycle ends in places_
   std::vector<const TreeNode*> records_;  // by node number - first, as before the sort
 };
 

@@ -59,8 +59,8 @@ class LineReader {
   bool eof_ = false;
   bool skipLf_ = false;  // the previous line ended with CR: a following LF belongs to it
   bool atStart_ = true;
-  uint64_t consumed_ = 0;             // bytes of the file before buffer_
-  FileSystem* decideFs_ = nullptr;    // OpenDeciding: the encoding is still to be decided
+  uint64_t consumed_ = 0;           // bytes of the file before buffer_
+  FileSystem* decideFs_ = nullptr;  // OpenDeciding: the encoding is still to be decided
   FileEncoding encoding_;
   bool keepRaw_ = false;
   std::string raw_;

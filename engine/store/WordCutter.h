@@ -86,7 +86,7 @@ class WordCutter {
 
   bool ignoreAngle_;
   char upper_[256];
-  CharClassTable classes_;  // of the upper-cased characters
+  CharClassTable classes_;   // of the upper-cased characters
   char window_[2 * kBlock];  // CutWords: two blocks of the line, upper-cased
   WordChunk* chunk_ = nullptr;
   Sink* sink_ = nullptr;

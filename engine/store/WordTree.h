@@ -61,7 +61,7 @@ class NodeBlockArea {
   char* base_ = nullptr;
   bool prepareAhead_ = false;
   std::thread preparing_;
-  int prepared_ = -1;    // the block preparing_ fills, with preparedBlank_
+  int prepared_ = -1;  // the block preparing_ fills, with preparedBlank_
   TreeNode preparedBlank_{};
 };
 
@@ -97,18 +97,19 @@ bool FastPathsWanted();
 // valid until the next WriteNode that creates a node.
 TreeNode* NodeInPlace(Engine& e, int32_t n);
 
-// NodeInPlace that leaves occurrences waiting in the word index where they are: for the fast
-// paths of the insertion, which look at the word or change links and balances only.
+// NodeInPlace that leaves what waits in the word index (occurrences, links and balances) where
+// it is: for the fast paths of the insertion, which look only at the word.
 TreeNode* RecordInPlace(Engine& e, int32_t n);
 
-// Moves every occurrence waiting in the word index into its record (WordIndex.h).
+// Moves every occurrence, link and balance waiting in the word index into its record
+// (WordIndex.h).
 void SettleAllWaiting(Engine& e);
 // Settles what waits in the word index, then breaks it.
 void BreakIndex(Engine& e);
 
 // NodeInPlace for a node of the NodeCache, inline for the hot paths: nullptr for a number above
-// MemoryNodeLimit too. Occurrences waiting in the index are not moved into the record: only
-// for looking at the word.
+// MemoryNodeLimit too. What waits in the index is not moved into the record: only for looking
+// at the word.
 inline TreeNode* CachedNodeInPlace(WordTree& tree, int32_t n) {
   if (n < 0 || n > tree.MemoryNodeLimit) return nullptr;
   const int k = n / kNodeBlockSize;

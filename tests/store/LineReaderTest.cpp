@@ -96,9 +96,10 @@ struct ReadBack {
 ReadBack ReadWith(bool deciding, const std::string& path) {
   ReadBack r;
   std::unique_ptr<LineReader> reader;
-  Status s = deciding
-                 ? LineReader::OpenDeciding(*FileSystem::Default(), path, TextEncoding::kAuto, &reader)
-                 : LineReader::OpenDetected(*FileSystem::Default(), path, TextEncoding::kAuto, &reader);
+  Status s =
+      deciding
+          ? LineReader::OpenDeciding(*FileSystem::Default(), path, TextEncoding::kAuto, &reader)
+          : LineReader::OpenDetected(*FileSystem::Default(), path, TextEncoding::kAuto, &reader);
   EXPECT_TRUE(s.ok());
   std::string line;
   while (reader->Next(&line)) r.lines.push_back(line);
