@@ -72,46 +72,24 @@ Status LineReader::OpenDeciding(FileSystem& fs, const std::string& path, TextEnc
   return s;
 }
 
-bool LineReader::Decide(uint64_t offset, std::string_view line) {
+bool LineReader::Decide() {
   FileSystem& fs = *decideFs_;
   decideFs_ = nullptr;
-  encoding_ = FileEncoding();
-  if (offset == 0 && line.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
-    encoding_ = FileEncoding{TextEncoding::kUtf8, true};
-    return true;
-  }
-  // The bytes before offset are ASCII, which is well-formed UTF-8 without a multi-byte
-  // sequence: the rest of the file decides, read through a file of its own.
-  std::unique_ptr<SequentialFile> file;
-  status_ = fs.NewSequentialFile(path_, &file);
-  if (!status_.ok()) return false;
-  std::unique_ptr<char[]> block(new char[kBlockSize]);
-  Utf8Validator validator;
-  uint64_t skip = offset;
-  for (;;) {
-    size_t got = 0;
-    status_ = file->Read(kBlockSize, block.get(), &got);
-    if (!status_.ok()) return false;
-    if (got == 0) break;
-    const size_t from = skip < got ? static_cast<size_t>(skip) : got;
-    skip -= from;
-    validator.Feed(block.get() + from, got - from);
-    if (validator.broken()) break;  // not UTF-8: the rest cannot change that
-  }
-  if (validator.valid() && validator.sawMultibyte()) encoding_.encoding = TextEncoding::kUtf8;
-  return true;
+  // As OpenDetected decides, through a file of its own: the lines read so far are ASCII, which
+  // read the same in either encoding.
+  status_ = DetectFileEncoding(fs, path_, TextEncoding::kAuto, &encoding_);
+  return status_.ok();
 }
 
 bool LineReader::Next(std::string* line) {
   if (decideFs_ != nullptr) {
-    const uint64_t lineStart = consumed_ + pos_;
     if (!NextRaw(line)) return false;
     if (!HasHighByte(*line)) {
       atStart_ = false;
       if (keepRaw_) raw_ = *line;
       return true;
     }
-    if (!Decide(lineStart, *line)) return false;
+    if (!Decide()) return false;
     if (!encoding_.utf8()) {
       atStart_ = false;
       if (keepRaw_) raw_ = *line;
@@ -148,7 +126,6 @@ bool LineReader::Fill() {
   if (eof_ || !status_.ok()) return false;
   if (pos_ > 0) {
     buffer_.erase(0, pos_);
-    consumed_ += pos_;
     pos_ = 0;
   }
   size_t old = buffer_.size();

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "../FileSystem.h"
@@ -25,9 +24,10 @@ class LineReader {
   static Status OpenDetected(FileSystem& fs, const std::string& path, TextEncoding setting,
                              std::unique_ptr<LineReader>* result);
   // OpenDetected that decides on Automatic only when it must: lines of plain ASCII read the same
-  // either way, so the file is looked at as a whole only from its first line holding another
-  // byte on (and a file of ASCII alone is read once). The lines are those OpenDetected gives;
-  // encoding() is only final once such a line has been read. fs must outlive the reader.
+  // either way, so the file is looked at as a whole (as OpenDetected does) only at its first
+  // line holding another byte, and a file of ASCII alone is read once. The lines are those
+  // OpenDetected gives; encoding() is only final once such a line has been read. fs must
+  // outlive the reader.
   static Status OpenDeciding(FileSystem& fs, const std::string& path, TextEncoding setting,
                              std::unique_ptr<LineReader>* result);
 
@@ -47,9 +47,9 @@ class LineReader {
  private:
   bool NextRaw(std::string* line);
   bool Fill();
-  // Decides the encoding for a file whose bytes before offset are ASCII, from the rest of it;
-  // line is the line read from offset. False on a failure (status()).
-  bool Decide(uint64_t offset, std::string_view line);
+  // Decides the encoding of a file whose lines read so far are ASCII. False on a failure
+  // (status()).
+  bool Decide();
   // Converts the UTF-8 line in raw_ into *line (dropping the byte order mark of the first).
   bool ConvertRaw(std::string* line);
   std::unique_ptr<SequentialFile> file_;
@@ -59,7 +59,6 @@ class LineReader {
   bool eof_ = false;
   bool skipLf_ = false;  // the previous line ended with CR: a following LF belongs to it
   bool atStart_ = true;
-  uint64_t consumed_ = 0;           // bytes of the file before buffer_
   FileSystem* decideFs_ = nullptr;  // OpenDeciding: the encoding is still to be decided
   FileEncoding encoding_;
   bool keepRaw_ = false;

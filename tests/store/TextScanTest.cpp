@@ -311,30 +311,9 @@ TEST_F(TextScanFileTest, LinesLongerThanAChunkAreEnteredWhole) {
             "  Number of words: " + std::to_string(tokens));
 }
 
-TEST(TextScanStoreFailureTest, AFailedStoreEndsTheScanAtTheNextLine) {
-  TempDir dir;
-  FaultFileSystem fs;
-  TestHost host;
-  Engine e(host, fs);
-  e.ScratchFolder = dir.path();
-  fs.FailWritesAfter("tree.dvp", 0);
-  ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-  e.tree.recordFileOpen = true;
-  ResetStore(e.tree);
-  e.tree.MemoryNodeLimit = 2;  // the third word goes to the record file, which is full
-  e.classes = DefaultCharClassTable();
-  e.FileNumber = 1;
-  WriteFile(dir.File("in.txt"), "alpha beta gamma delta\nnever read\n");
-  ScanInputFile(e, dir.File("in.txt"));
-  EXPECT_TRUE(e.failed());
-  EXPECT_EQ(e.counters.TotalTokens, 4);    // the first line is finished, the second not begun
-  EXPECT_EQ(e.progress.lines.size(), 2u);  // no line or word counts
-}
-
-// A store failing at its third new word while a line of the given number of words is scanned,
-// followed by a line that must not be read: the failing line is still finished (however it
-// falls into the scanner's chunks), nothing after it.
-int32_t TokensWhenTheStoreFailsDuringALineOf(int words) {
+// Scans text into a store that fails at its third new word (its record file is full) and gives
+// the number of words entered; the failure leaves no line or word counts.
+int32_t TokensWhenTheStoreFailsScanning(const std::string& text) {
   TempDir dir;
   FaultFileSystem fs;
   TestHost host;
@@ -344,21 +323,28 @@ int32_t TokensWhenTheStoreFailsDuringALineOf(int words) {
   EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
   e.tree.recordFileOpen = true;
   ResetStore(e.tree);
-  e.tree.MemoryNodeLimit = 2;
+  e.tree.MemoryNodeLimit = 2;  // the third word goes to the record file
   e.classes = DefaultCharClassTable();
   e.FileNumber = 1;
-  std::string text;
-  for (int i = 0; i < words; ++i) text += "w" + std::to_string(i) + " ";
-  WriteFile(dir.File("in.txt"), text + "\nnever read\n");
+  WriteFile(dir.File("in.txt"), text);
   ScanInputFile(e, dir.File("in.txt"));
   EXPECT_TRUE(e.failed());
-  EXPECT_EQ(e.progress.lines.size(), 2u);
+  EXPECT_EQ(e.progress.lines.size(), 2u);  // no line or word counts
   return static_cast<int32_t>(e.counters.TotalTokens);
 }
 
+TEST(TextScanStoreFailureTest, AFailedStoreEndsTheScanAtTheNextLine) {
+  // The first line is finished, the second not begun.
+  EXPECT_EQ(TokensWhenTheStoreFailsScanning("alpha beta gamma delta\nnever read\n"), 4);
+}
+
+// The failing line is still finished however it falls into the scanner's chunks, nothing after
+// it is read.
 TEST(TextScanStoreFailureTest, TheFailingLineIsFinishedAcrossChunks) {
   for (int words : {4095, 4096, 4097, 8192, 10000}) {
-    EXPECT_EQ(TokensWhenTheStoreFailsDuringALineOf(words), words) << words;
+    std::string text;
+    for (int i = 0; i < words; ++i) text += "w" + std::to_string(i) + " ";
+    EXPECT_EQ(TokensWhenTheStoreFailsScanning(text + "\nnever read\n"), words) << words;
   }
 }
 
