@@ -13,6 +13,7 @@
 #include "LineReader.h"
 #include "Messages.h"
 #include "WordEntry.h"
+#include "WordIds.h"
 #include "WordIndex.h"
 #include "WordTree.h"
 
@@ -60,16 +61,25 @@ class WordEnterer {
     const CutWord* words = chunk.words.data();
     const char* chars = chunk.chars.get();
     const bool hints = e_.fastPaths;
+    WordIndex& index = e_.tree.index;
     activeWalks_ = 0;
     for (size_t i = 0; i < n; ++i) {
       if (hints) {
-        if (i + kSlotAhead < n) PrefetchWordSlot(e_, words[i + kSlotAhead].hash);
+        if (i + kSlotAhead < n) {
+          // A word entered before needs no slot of the index's hash table. A word cut for
+          // the first time is probably new to the store: its walk starts now.
+          const CutWord& ahead = words[i + kSlotAhead];
+          if (index.NodeOfId(ahead.id) == 0) {
+            PrefetchWordSlot(e_, ahead.hash);
+            if (ahead.fresh) StartWalk(ahead, chars);
+          }
+        }
         if (i + kRecordAhead < n) {
           const CutWord& ahead = words[i + kRecordAhead];
-          if (PrefetchWordRecord(e_, ahead.hash, ahead.length) && activeWalks_ < kMaxWalks &&
-              StartWordWalk(e_, static_cast<unsigned char>(chars[ahead.at]), ahead.prefix,
-                            &walks_[activeWalks_])) {
-            ++activeWalks_;
+          if (const int32_t known = index.NodeOfId(ahead.id); known > 0) {
+            PrefetchIndexedWord(e_, known);
+          } else if (!ahead.fresh && PrefetchWordRecord(e_, ahead.hash, ahead.length)) {
+            StartWalk(ahead, chars);
           }
         }
         for (size_t k = 0; k < activeWalks_;) {
@@ -86,8 +96,13 @@ class WordEnterer {
       ++e_.counters.TotalTokens;
       ++words_;
       e_.tree.InsertDepth = 0;
-      addtowrdlist(e_, e_.tree.WordRoots[static_cast<unsigned char>(word[0])], word, w.hash,
-                   w.prefix, e_.tree.wordGrow);
+      const unsigned char first = static_cast<unsigned char>(word[0]);
+      int32_t& root = e_.tree.WordRoots[first];
+      // A word entered before is found by its number; the others through the word index.
+      const int32_t known = index.NodeOfId(w.id);
+      if (known > 0 && EnterIndexedAgain(e_, root, first, known, e_.tree.wordGrow)) continue;
+      const int32_t entered = addtowrdlist(e_, root, word, w.hash, w.prefix, e_.tree.wordGrow);
+      if (entered > 0 && w.id != WordIds::kNoId) index.SetNodeOfId(w.id, entered);
     }
     return true;
   }
@@ -95,6 +110,14 @@ class WordEnterer {
   int32_t words() const { return words_; }
 
  private:
+  void StartWalk(const CutWord& w, const char* chars) {
+    if (activeWalks_ < kMaxWalks &&
+        StartWordWalk(e_, static_cast<unsigned char>(chars[w.at]), w.prefix,
+                      &walks_[activeWalks_])) {
+      ++activeWalks_;
+    }
+  }
+
   static constexpr size_t kSlotAhead = 32;
   static constexpr size_t kRecordAhead = 16;
   Engine& e_;
@@ -111,16 +134,16 @@ class WordEnterer {
 // read nothing, when no thread could be started.
 bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int32_t* lines,
                  int32_t* words) {
-  // Three chunks: one being cut, one being entered, one waiting, so neither side waits while
-  // the other is as fast.
-  ChunkPipe pipe(3);
+  // Eight chunks: one being cut, one being entered, and room for the cutter to run ahead where
+  // the words take longer to enter (many new ones) and to catch up where they go in faster.
+  ChunkPipe pipe(8);
   // The store grows while the words go in: its next block of nodes is made ready meanwhile.
   struct PrepareBlocks {
     NodeBlockArea& area;
     explicit PrepareBlocks(NodeBlockArea& a) : area(a) { area.PrepareAhead(true); }
     ~PrepareBlocks() { area.PrepareAhead(false); }
   } prepareBlocks(e.tree.blockArea);
-  WordCutter cutter(e.classes, e.options.Ignore_Angle);
+  WordCutter cutter(e.classes, e.options.Ignore_Angle, &e.tree.cutIds);
   std::thread cutting;
   try {
     cutting = std::thread([&] { cutter.CutFile(reader, firstLine, pipe.FirstEmpty(), pipe); });

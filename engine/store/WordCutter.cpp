@@ -5,17 +5,19 @@
 #include "CharCase.h"
 #include "LineReader.h"
 #include "TextScan.h"
+#include "WordIds.h"
 #include "WordIndex.h"
 
 namespace quarn {
 
-WordCutter::WordCutter(const CharClassTable& classes, bool ignoreAngle)
-    : ignoreAngle_(ignoreAngle) {
+WordCutter::WordCutter(const CharClassTable& classes, bool ignoreAngle, WordIds* ids)
+    : ignoreAngle_(ignoreAngle), ids_(ids) {
   for (int c = 0; c < 256; ++c) {
     const unsigned char u = UpperChar(static_cast<unsigned char>(c));
     upper_[c] = static_cast<char>(u);
     classes_.classes[c] = classes.Class(u);
   }
+  ascii_ = AsciiBlock(upper_, classes_.classes.data());
 }
 
 void WordCutter::CutFile(LineReader& reader, std::string& raw, WordChunk* chunk, Sink& sink) {
@@ -28,7 +30,7 @@ void WordCutter::CutFile(LineReader& reader, std::string& raw, WordChunk* chunk,
     if (lineCount % 1000 == 0) {
       // The words of the lines before are entered before the progress is shown.
       chunk_->progressLines = lineCount;
-      chunk_ = sink.Hand(chunk_);
+      chunk_ = Hand();
       if (chunk_ == nullptr) return;
     }
     if (!trimmed.empty() && trimmed[0] != '#') {
@@ -38,7 +40,7 @@ void WordCutter::CutFile(LineReader& reader, std::string& raw, WordChunk* chunk,
   } while (reader.Next(&raw));
   chunk_->last = true;
   chunk_->lines = lineCount;
-  sink.Hand(chunk_);
+  Hand();
   chunk_ = nullptr;
 }
 
@@ -50,6 +52,8 @@ void WordCutter::AddLine(std::string_view trimmed) {
   while (NextWord(classes_, true, trimmed, pos, &word)) {
     char* out = chunk_->chars.get() + chunk_->used;
     for (size_t i = 0; i < word.size(); ++i) out[i] = upper_[static_cast<unsigned char>(word[i])];
+    const size_t padded = (word.size() + 7) / 8 * 8;
+    std::memset(out + word.size(), 0, padded - word.size());
     Keep(word.size());
     if (chunk_ == nullptr) return;
   }
@@ -110,6 +114,22 @@ WordCutter::Block WordCutter::FillBlock(const unsigned char* text, size_t length
                                         char* out) const {
   Block b{0, 0};
   const size_t n = from >= length ? 0 : (length - from < kBlock ? length - from : kBlock);
+  if (ascii_.usable() && n != 0) {
+    if (n == kBlock) {
+      if (ascii_.Fill(text + from, out, &b.letters, &b.separators)) return b;
+    } else {
+      // The end of the line, from a copy followed by zeros (which upper-case to zeros).
+      alignas(32) unsigned char tail[kBlock] = {};
+      std::memcpy(tail, text + from, n);
+      if (ascii_.Fill(tail, out, &b.letters, &b.separators)) {
+        const uint64_t inLine = (uint64_t{1} << n) - 1;
+        b.letters &= inLine;
+        b.separators |= ~inLine;
+        return b;
+      }
+    }
+    b = Block{0, 0};
+  }
   for (size_t i = 0; i < n; ++i) {
     const unsigned char c = text[from + i];
     out[i] = upper_[c];
@@ -137,26 +157,33 @@ void WordCutter::KeepFrom(const char* from, size_t length) {
   std::memcpy(out + 8 * (chunks - 1), &lastChunk, 8);
   uint64_t head;
   std::memcpy(&head, out, 8);
-  chunk_->words.push_back(CutWord{static_cast<uint32_t>(chunk_->used),
-                                  static_cast<uint32_t>(length), lineStart_,
+  chunk_->words.push_back(CutWord{static_cast<uint32_t>(chunk_->used), WordIds::kNoId,
+                                  static_cast<uint32_t>(length), lineStart_, false,
                                   WordIndex::HashPadded(out, length), __builtin_bswap64(head)});
   chunk_->used += 8 * chunks;
   lineStart_ = false;
   if (chunk_->words.size() >= WordChunk::kMaxWords) Next();
 }
 
-// Keeps the length characters just written at the end of the chunk's characters as the next
-// word.
+// Keeps the length (1..30) characters just written at the end of the chunk's characters, and
+// zero-filled to a multiple of eight characters, as the next word.
 void WordCutter::Keep(size_t length) {
-  const std::string_view stored(chunk_->chars.get() + chunk_->used, length);
-  chunk_->words.push_back(CutWord{static_cast<uint32_t>(chunk_->used),
-                                  static_cast<uint32_t>(length), lineStart_,
-                                  WordIndex::Hash(stored), WordIndex::Prefix(stored)});
-  chunk_->used += length;
+  const char* stored = chunk_->chars.get() + chunk_->used;
+  uint64_t head;
+  std::memcpy(&head, stored, 8);
+  chunk_->words.push_back(CutWord{static_cast<uint32_t>(chunk_->used), WordIds::kNoId,
+                                  static_cast<uint32_t>(length), lineStart_, false,
+                                  WordIndex::HashPadded(stored, length), __builtin_bswap64(head)});
+  chunk_->used += (length + 7) / 8 * 8;
   lineStart_ = false;
   if (chunk_->words.size() >= WordChunk::kMaxWords) Next();
 }
 
-void WordCutter::Next() { chunk_ = sink_->Hand(chunk_); }
+void WordCutter::Next() { chunk_ = Hand(); }
+
+WordChunk* WordCutter::Hand() {
+  if (ids_ != nullptr) ids_->Number(*chunk_);
+  return sink_->Hand(chunk_);
+}
 
 }  // namespace quarn

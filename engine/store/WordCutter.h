@@ -14,17 +14,21 @@
 
 #include "../QuarnHeader.h"
 #include "../lists/CharClassTable.h"
+#include "AsciiBlock.h"
 
 namespace quarn {
 
 class LineReader;
+class WordIds;
 
 // A word cut from a line: upper-cased, at chars[at, at + length) of its chunk and followed by
 // zeros up to the next multiple of eight characters.
 struct CutWord {
   uint32_t at;
+  uint32_t id;  // the word's WordIds number, or WordIds::kNoId
   uint32_t length;
   bool lineStart;   // the first word of its line
+  bool fresh;       // the id is new: the scans have not cut the word before
   uint64_t hash;    // WordIndex::Hash
   uint64_t prefix;  // WordIndex::Prefix
 };
@@ -63,7 +67,9 @@ class WordCutter {
     virtual WordChunk* Hand(WordChunk* chunk) = 0;
   };
 
-  WordCutter(const CharClassTable& classes, bool ignoreAngle);
+  // With ids, every chunk's words are numbered (WordIds::Number) before they are handed on;
+  // ids is used by this cutter alone until CutFile returns. Without, every id is kNoId.
+  WordCutter(const CharClassTable& classes, bool ignoreAngle, WordIds* ids = nullptr);
 
   // Cuts firstLine and every line the reader gives after it into chunks, starting with chunk,
   // and hands each to sink, the last one marked so. Stops early when the sink wants no more. A
@@ -76,6 +82,7 @@ class WordCutter {
   void KeepFrom(const char* from, size_t length);
   void Keep(size_t length);
   void Next();  // a full chunk is handed on
+  WordChunk* Hand();  // the chunk is numbered and handed on; gives the next one
 
   struct Block {  // masks of one block of the window: bit i for character i of the block
     uint64_t letters;
@@ -85,8 +92,10 @@ class WordCutter {
   Block FillBlock(const unsigned char* text, size_t length, size_t from, char* out) const;
 
   bool ignoreAngle_;
+  WordIds* ids_;
   char upper_[256];
   CharClassTable classes_;   // of the upper-cased characters
+  AsciiBlock ascii_;         // FillBlock's way for ASCII text
   char window_[2 * kBlock];  // CutWords: two blocks of the line, upper-cased
   WordChunk* chunk_ = nullptr;
   Sink* sink_ = nullptr;

@@ -439,20 +439,25 @@ int CompareNode(Engine& e, int32_t n, const NodeLinks& links, uint64_t keyPrefix
 }
 
 // After a rotation: counts again the paths of the subtree now topped by top (only there do
-// paths change; the nodes above keep theirs). above counts the nodes above top.
+// paths change; the nodes above keep theirs). above counts the nodes above top. The subtree is
+// gone through level by level, so that the nodes queued are fetched while the ones before them
+// are counted.
 void RecountPaths(WordTree& tree, int32_t top, PathCounts above) {
   WordIndex& index = tree.index;
   auto& work = index.stack;
   work.clear();
   work.emplace_back(top, above);
-  while (!work.empty()) {
-    const auto [n, a] = work.back();
-    work.pop_back();
+  for (size_t next = 0; next < work.size(); ++next) {
+    const auto [n, a] = work[next];
     const PathCounts p = With(tree, a, n);
     index.meta(n).path = p;
     const NodeLinks& l = index.links(n);
-    if (l.left != -1) work.emplace_back(l.left, p);
-    if (l.right != -1) work.emplace_back(l.right, p);
+    for (const int32_t child : {l.left, l.right}) {
+      if (child == -1) continue;
+      __builtin_prefetch(&index.links(child));
+      __builtin_prefetch(&index.meta(child), 1);
+      work.emplace_back(child, p);
+    }
   }
 }
 
@@ -460,15 +465,15 @@ void RecountPaths(WordTree& tree, int32_t top, PathCounts above) {
 // instead of the records. Counts every read and write InsertInPlace counts, in the same
 // order of nodes, and changes a record only where InsertInPlace changes it: its word's own
 // node, and links and balances. Keeps the index in step: the new node, and after a rotation the
-// paths of the rotated subtree.
-void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t hash,
-                   uint64_t keyPrefix, bool& g) {
+// paths of the rotated subtree. Returns the word's node, or 0 after a failure of the run.
+int32_t InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t hash,
+                      uint64_t keyPrefix, bool& g) {
   WordTree& tree = e.tree;
   WordIndex& index = tree.index;
   RunCounters& counters = e.counters;
   if (e.failed()) {
     g = false;
-    return;
+    return 0;
   }
   auto& path = index.walk;
   path.clear();
@@ -493,7 +498,7 @@ void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t 
       CountWrite(counters, tree, n);
       for (const auto& step : path) CountWrite(counters, tree, step.node);
       g = false;
-      return;
+      return n;
     }
     path.push_back({n, order > 0, above});
     // The way back up changes balances there: fetch them while the walk goes on.
@@ -506,8 +511,9 @@ void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t 
   ins.Create(e, child, g);
   if (e.failed()) {
     g = false;
-    return;
+    return 0;
   }
+  const int32_t created = child;
   NodeMeta meta;
   meta.path = With(tree, above, child);
   meta.length = static_cast<uint8_t>(ins.key.size());
@@ -595,15 +601,17 @@ void InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t 
     child = top;
   }
   root = child;
+  return created;
 }
 
 }  // namespace
 
 namespace {
 
-// knownHash and knownPrefix: the key's WordIndex::Hash and Prefix, or nullptr.
-void AddWord(Engine& e, int32_t& root, std::string_view word, const uint64_t* knownHash,
-             const uint64_t* knownPrefix, bool& grow) {
+// knownHash and knownPrefix: the key's WordIndex::Hash and Prefix, or nullptr. Returns the node
+// the word index knows the word by afterwards, or 0.
+int32_t AddWord(Engine& e, int32_t& root, std::string_view word, const uint64_t* knownHash,
+                const uint64_t* knownPrefix, bool& grow) {
   const WordInsertion ins{CutKey(word), OccurrenceSlot(e)};
   WordTree& tree = e.tree;
   if (e.fastPaths && !e.failed() && IsWordRoot(tree, root)) {
@@ -622,12 +630,13 @@ void AddWord(Engine& e, int32_t& root, std::string_view word, const uint64_t* kn
       if (n > 0) {
         EnterAgain(e, n, ins.slot);
         grow = false;
-        return;
+        return n;
       }
       if (n == -1) {
-        InsertTracked(e, root, ins, hash, prefix, grow);
-        if (index.usable()) index.roots[c] = root;
-        return;
+        const int32_t entered = InsertTracked(e, root, ins, hash, prefix, grow);
+        if (!index.usable()) return 0;
+        index.roots[c] = root;
+        return entered;
       }
       BreakIndex(e);  // a record that cannot be looked at in place
     } else {
@@ -638,8 +647,12 @@ void AddWord(Engine& e, int32_t& root, std::string_view word, const uint64_t* kn
     // Entered into a tree the index does not know; it may be part of one it does.
     BreakIndex(e);
   }
-  if (e.fastPaths) return InsertInPlace(e, root, ins, grow);
-  Insert(e, root, ins, grow);
+  if (e.fastPaths) {
+    InsertInPlace(e, root, ins, grow);
+  } else {
+    Insert(e, root, ins, grow);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -648,10 +661,24 @@ void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow) {
   AddWord(e, root, word, nullptr, nullptr, grow);
 }
 
-void addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash, uint64_t prefix,
-                  bool& grow) {
+int32_t addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash,
+                     uint64_t prefix, bool& grow) {
   const bool known = word.size() <= static_cast<size_t>(kMaxWordLength);
-  AddWord(e, root, word, known ? &hash : nullptr, known ? &prefix : nullptr, grow);
+  return AddWord(e, root, word, known ? &hash : nullptr, known ? &prefix : nullptr, grow);
+}
+
+bool EnterIndexedAgain(Engine& e, int32_t& root, unsigned char first, int32_t node, bool& grow) {
+  WordTree& tree = e.tree;
+  if (!e.fastPaths || e.failed() || &root != &tree.WordRoots[first]) return false;
+  if (!IndexFollows(e, root, first) || !tree.index.Covers(node)) return false;
+  EnterAgain(e, node, OccurrenceSlot(e));
+  grow = false;
+  return true;
+}
+
+void PrefetchIndexedWord(Engine& e, int32_t node) {
+  const WordIndex& index = e.tree.index;
+  if (index.Covers(node)) __builtin_prefetch(&e.tree.index.meta(node), 1);
 }
 
 void PrefetchWordSlot(Engine& e, uint64_t hash) { e.tree.index.Prefetch(hash); }

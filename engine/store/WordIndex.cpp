@@ -57,6 +57,7 @@ void WordIndex::Reset() {
   decltype(slots_)().swap(slots_);
   decltype(links_)().swap(links_);
   decltype(meta_)().swap(meta_);
+  std::vector<int32_t>().swap(nodeOfId_);
   std::vector<std::pair<int32_t, PathCounts>>().swap(stack);
   std::vector<Step>().swap(walk);
   roots.assign(256, -1);
@@ -75,6 +76,7 @@ void WordIndex::Break() {
   decltype(slots_)().swap(slots_);
   decltype(links_)().swap(links_);
   decltype(meta_)().swap(meta_);
+  std::vector<int32_t>().swap(nodeOfId_);
   std::vector<std::pair<int32_t, PathCounts>>().swap(stack);
   std::vector<Step>().swap(walk);
   roots.clear();
@@ -108,6 +110,18 @@ void WordIndex::Grow() {
     while (slots_[i].node != 0) i = (i + 1) & mask_;
     slots_[i] = s;
   }
+}
+
+void WordIndex::SetNodeOfId(uint32_t id, int32_t node) {
+  if (!usable_) return;
+  if (id >= nodeOfId_.size()) {
+    // Numbers come in ascending order, mostly: grow by half again, not by one.
+    size_t want = nodeOfId_.size() + nodeOfId_.size() / 2;
+    if (want < size_t{id} + 1) want = size_t{id} + 1;
+    if (want < 4096) want = 4096;
+    nodeOfId_.resize(want, 0);
+  }
+  nodeOfId_[id] = node;
 }
 
 void WordIndex::AddNode(int32_t node, const NodeLinks& links, const NodeMeta& meta) {

@@ -149,10 +149,18 @@ class WordIndex {
   }
   int32_t Peek(uint64_t hash) const;
 
+  // The node of the word numbered id by the scans' WordIds (WordIds.h), or 0 when not known:
+  // the scanner learns it from the insertion and finds the word by it afterwards, without
+  // the hash table. Forgotten with the rest of the index.
+  int32_t NodeOfId(uint32_t id) const {
+    return id < nodeOfId_.size() ? nodeOfId_[id] : 0;
+  }
+  void SetNodeOfId(uint32_t id, int32_t node);
+
   // The roots and the memory limit the index was built under; the insertion checks them.
   std::vector<int32_t> roots;  // by first character, 256 entries once in use
   int32_t memoryLimit = -1;
-  // The work list of a path recount after a rotation, kept to reuse its memory.
+  // The queue of a path recount after a rotation, kept to reuse its memory.
   std::vector<std::pair<int32_t, PathCounts>> stack;
   // The path of an insertion: node, the side taken, the path's make-up above the node.
   struct Step {
@@ -176,6 +184,7 @@ class WordIndex {
   int32_t highestNode_ = 0;
   std::vector<NodeLinks, TableAllocator<NodeLinks>> links_;
   std::vector<NodeMeta, TableAllocator<NodeMeta>> meta_;
+  std::vector<int32_t> nodeOfId_;
   bool usable_ = true;
 };
 

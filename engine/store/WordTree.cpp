@@ -421,6 +421,7 @@ void ResetStore(WordTree& tree) {
 
 void ReleaseNodeBlocks(WordTree& tree) {
   tree.index.Break();  // the records go, and with them what waited for them
+  tree.cutIds.Reset();
   for (auto& block : tree.NodeBlocks) block.reset();
   tree.highestBlock = -1;
 }

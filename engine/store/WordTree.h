@@ -12,6 +12,7 @@
 
 #include "../FileSystem.h"
 #include "../QuarnHeader.h"
+#include "WordIds.h"
 #include "WordIndex.h"
 
 namespace quarn {
@@ -84,6 +85,9 @@ struct WordTree {
   bool familyGrow = false;  // the loader's grow flag
   // The existing-word shortcut of addtowrdlist; reset with the store.
   WordIndex index;
+  // The numbers the scans' cutters give words (the index maps them to nodes); kept across
+  // stores, emptied when the report releases the store.
+  WordIds cutIds;
 };
 
 // False iff the environment variable QUARN_NO_FAST_PATHS is set to anything but "" or "0": the
@@ -146,7 +150,7 @@ void WriteNodeUncounted(Engine& e, int32_t n, TreeNode& node);
 
 // Empties the store: roots -1, NodeCount 0, block 0 allocated and filled with BlankNode.
 void ResetStore(WordTree& tree);
-// Releases every NodeBlock (the end of a report).
+// Releases every NodeBlock and the scans' word numbers (the end of a report).
 void ReleaseNodeBlocks(WordTree& tree);
 
 }  // namespace quarn

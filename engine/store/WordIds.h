@@ -1,0 +1,76 @@
+// Numbers for the words a scan cuts, given on the cutting thread, so that the thread entering
+// them can find a word it entered before through a plain array (WordIndex::NodeOfId) instead of
+// the word index's hash table.
+//
+// A word keeps its number for as long as the WordIds lives, whatever happens to the store:
+// the number stands for the word's characters, not for a node. Only words of up to sixteen
+// characters get one, and only the first kMaxIds different ones, so that the table stays the
+// same small size however many words a corpus holds; other words go without (kNoId).
+//
+// A WordIds is used by one thread at a time: the cutter of the file being scanned.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "WordIndex.h"
+
+namespace quarn {
+
+struct WordChunk;
+
+class WordIds {
+ public:
+  static constexpr uint32_t kNoId = UINT32_MAX;
+  // Three quarters of the largest table (6 MB): the words a corpus shows first are the ones it
+  // shows most; the rest are found through the word index as ever.
+  static constexpr uint32_t kMaxIds = uint32_t{3} << 16;
+
+  // Gives every word of the chunk its number (CutWord::id), or kNoId, and marks the words
+  // numbered for the first time (CutWord::fresh).
+  void Number(WordChunk& chunk);
+  // The number of the word whose padded characters (zeros up to a multiple of eight) are at
+  // chars, with its WordIndex::Hash and Prefix; a new word gets the next free number.
+  uint32_t IdOf(const char* chars, size_t length, uint64_t hash, uint64_t prefix) {
+    if (length == 0 || length > kMaxIdLength) return kNoId;
+    uint64_t suffix = 0;
+    if (length > 8) std::memcpy(&suffix, chars + 8, 8);  // zeros beyond the word
+    const uint32_t tag = static_cast<uint32_t>(hash >> 32);
+    const uint32_t wanted = static_cast<uint32_t>(length);
+    for (uint32_t i = tag & mask_; !slots_.empty(); i = (i + 1) & mask_) {
+      const Slot& s = slots_[i];
+      if (s.idLength == 0) break;
+      if (((s.tag ^ tag) | ((s.idLength & 31) ^ wanted)) == 0 && s.prefix == prefix &&
+          s.suffix == suffix) {
+        return (s.idLength >> 5) - 1;
+      }
+    }
+    return Add(tag, prefix, suffix, wanted);
+  }
+  // Forgets every word and frees the memory.
+  void Reset();
+  uint32_t size() const { return count_; }
+
+ private:
+  struct Slot {
+    uint64_t prefix;
+    uint64_t suffix;
+    uint32_t tag;       // the upper half of the word's hash
+    uint32_t idLength;  // (id + 1) << 5 | length; 0: empty
+  };
+  void Prefetch(uint64_t hash) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[static_cast<uint32_t>(hash >> 32) & mask_]);
+  }
+  // Numbers a word IdOf did not find, unless kMaxIds are given.
+  uint32_t Add(uint32_t tag, uint64_t prefix, uint64_t suffix, uint32_t length);
+  void Grow();
+  static constexpr size_t kMaxIdLength = 16;
+
+  std::vector<Slot, TableAllocator<Slot>> slots_;
+  uint32_t mask_ = 0;
+  uint32_t count_ = 0;
+};
+
+}  // namespace quarn
