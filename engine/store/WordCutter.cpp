@@ -137,7 +137,10 @@ WordCutter::Block WordCutter::FillBlock(const unsigned char* text, size_t length
     b.letters |= static_cast<uint64_t>(cls == 2) << i;
     b.separators |= static_cast<uint64_t>(cls == 0) << i;
   }
-  if (n < kBlock) {
+  if (n == 0) {
+    std::memset(out, 0, kBlock);
+    b.separators = ~uint64_t{0};
+  } else if (n < kBlock) {
     std::memset(out + n, 0, kBlock - n);
     b.separators |= ~uint64_t{0} << n;
   }
@@ -145,22 +148,28 @@ WordCutter::Block WordCutter::FillBlock(const unsigned char* text, size_t length
 }
 
 // Keeps the length (1..30) upper-cased characters at from as the next word, zero-filled to a
-// multiple of eight characters for the hash.
+// multiple of eight characters for the hash. Thirty-two characters are moved whatever the
+// length, those beyond the word cleared: from lies in the first block of the window, and the
+// chunk has thirty-two characters of room for every word it can take.
 void WordCutter::KeepFrom(const char* from, size_t length) {
+  static_assert(kMaxWordLength <= 30 && WordChunk::kKeptCut == 32 && kBlock - 1 + 32 <= 2 * kBlock);
+  // 32 bytes of ones, then 32 of zeros: from kKeep + 32 - length, length ones.
+  alignas(64) static constexpr unsigned char kKeep[64] = {
+      255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255,
+      255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
   char* out = chunk_->chars.get() + chunk_->used;
-  const size_t chunks = (length + 7) / 8;
-  for (size_t k = 0; k < chunks; ++k) std::memcpy(out + 8 * k, from + 8 * k, 8);
-  const size_t tail = length - 8 * (chunks - 1);  // 1..8 characters in the last chunk
-  uint64_t lastChunk;
-  std::memcpy(&lastChunk, out + 8 * (chunks - 1), 8);
-  if (tail < 8) lastChunk &= (uint64_t{1} << (8 * tail)) - 1;
-  std::memcpy(out + 8 * (chunks - 1), &lastChunk, 8);
-  uint64_t head;
-  std::memcpy(&head, out, 8);
+  const unsigned char* keep = kKeep + 32 - length;
+  uint64_t chars[4];
+  uint64_t masks[4];
+  std::memcpy(chars, from, 32);
+  std::memcpy(masks, keep, 32);
+  for (int k = 0; k < 4; ++k) chars[k] &= masks[k];
+  std::memcpy(out, chars, 32);
+  const uint64_t head = chars[0];
   chunk_->words.push_back(CutWord{static_cast<uint32_t>(chunk_->used), WordIds::kNoId,
                                   static_cast<uint32_t>(length), lineStart_, false,
                                   WordIndex::HashPadded(out, length), __builtin_bswap64(head)});
-  chunk_->used += 8 * chunks;
+  chunk_->used += (length + 7) / 8 * 8;
   lineStart_ = false;
   if (chunk_->words.size() >= WordChunk::kMaxWords) Next();
 }

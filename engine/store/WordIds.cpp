@@ -29,8 +29,8 @@ void WordIds::Number(WordChunk& chunk) {
 
 uint32_t WordIds::Add(uint32_t tag, uint64_t prefix, uint64_t suffix, uint32_t length) {
   if (count_ >= kMaxIds) return kNoId;
-  // At most three quarters full, so that a miss ends after a few slots.
-  if ((static_cast<uint64_t>(count_) + 1) * 4 > static_cast<uint64_t>(slots_.size()) * 3) Grow();
+  // At most half full.
+  if ((static_cast<uint64_t>(count_) + 1) * 2 > static_cast<uint64_t>(slots_.size())) Grow();
   uint32_t i = tag & mask_;
   while (slots_[i].idLength != 0) i = (i + 1) & mask_;
   const uint32_t id = count_++;

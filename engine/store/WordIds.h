@@ -24,9 +24,10 @@ struct WordChunk;
 class WordIds {
  public:
   static constexpr uint32_t kNoId = UINT32_MAX;
-  // Three quarters of the largest table (6 MB): the words a corpus shows first are the ones it
-  // shows most; the rest are found through the word index as ever.
-  static constexpr uint32_t kMaxIds = uint32_t{3} << 16;
+  // Half the largest table (6 MB), so that a word is found at its first slot or the next
+  // mostly: the words a corpus shows first are the ones it shows most; the rest are found
+  // through the word index as ever.
+  static constexpr uint32_t kMaxIds = uint32_t{1} << 17;
 
   // Gives every word of the chunk its number (CutWord::id), or kNoId, and marks the words
   // numbered for the first time (CutWord::fresh).
