@@ -1,6 +1,7 @@
 #include "ListWriters.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "../Engine.h"
@@ -14,8 +15,20 @@ namespace {
 constexpr size_t kWordColumns = 30;
 constexpr int kFirstFamilyCode = 100;
 
-// Decimal, right-aligned in 6 columns; wider numbers in full (as "%6d" gives them).
-void AppendNumberCell(std::string& line, int32_t value) {
+// Writes value at out, decimal, right-aligned in 6 columns; wider numbers in full (as "%6d"
+// gives them). Returns the end of what it wrote (at most 11 characters).
+char* PutNumberCell(char* out, int32_t value) {
+  if (value >= 0 && value < 1000000) {
+    // The common case: six columns exactly, digits from the right.
+    std::memset(out, ' ', 6);
+    uint32_t v = static_cast<uint32_t>(value);
+    char* p = out + 6;
+    do {
+      *--p = static_cast<char>('0' + v % 10);
+      v /= 10;
+    } while (v != 0);
+    return out + 6;
+  }
   char buf[12];
   char* end = buf + sizeof buf;
   char* p = end;
@@ -27,8 +40,12 @@ void AppendNumberCell(std::string& line, int32_t value) {
   } while (magnitude != 0);
   if (value < 0) *--p = '-';
   const size_t digits = static_cast<size_t>(end - p);
-  if (digits < 6) line.append(6 - digits, ' ');
-  line.append(p, digits);
+  if (digits < 6) {
+    std::memset(out, ' ', 6 - digits);
+    out += 6 - digits;
+  }
+  std::memcpy(out, p, digits);
+  return out + digits;
 }
 
 // The files whose counts a row shows: 1..FileNumber, within the 64 slots of a record.
@@ -83,26 +100,32 @@ void WriteRow(Engine& e, TreeNode& record, bool family) {
   if (e.failed()) return;
   record.FileRange = RowRange(e, record);
   CountRange(family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable, record.FileRange);
-  // Reused from row to row: a list has a row for every word.
-  thread_local std::string line;
-  line.assign(record.Word());
+  // The word (30 characters at most), then up to 67 cells of at most 11 characters.
+  static_assert(kMaxWordLength <= kWordColumns);
+  char line[kWordColumns + 1 + (3 + kMaxInputFiles) * 12];
+  const std::string_view word = record.Word().substr(0, kWordColumns);
+  std::memcpy(line, word.data(), word.size());
+  char* out = line + word.size();
   if (e.options.Writenumbers) {
-    line.append(line.size() < kWordColumns ? kWordColumns - line.size() : 1, ' ');
-    line += '\t';
-    AppendNumberCell(line, record.FileRange);
-    line += '\t';
-    AppendNumberCell(line, record.Frequency);
+    const size_t pad = word.size() < kWordColumns ? kWordColumns - word.size() : 1;
+    std::memset(out, ' ', pad);
+    out += pad;
+    *out++ = '\t';
+    out = PutNumberCell(out, record.FileRange);
+    *out++ = '\t';
+    out = PutNumberCell(out, record.Frequency);
     if (family) {
-      line += '\t';
-      AppendNumberCell(line, record.FamilyFrequency);
+      *out++ = '\t';
+      out = PutNumberCell(out, record.FamilyFrequency);
     }
     int files = e.options.BatchFiles ? 1 : ReportFiles(e);
     for (int k = 1; k <= files; ++k) {
-      line += '\t';
-      AppendNumberCell(line, record.FileCounts(k));
+      *out++ = '\t';
+      out = PutNumberCell(out, record.FileCounts(k));
     }
   }
-  WriteScratchLine(e, line);
+  const std::string_view row(line, static_cast<size_t>(out - line));
+  WriteScratchLine(e, row);
 }
 
 }  // namespace
