@@ -55,8 +55,8 @@ uint64_t WordIndex::Hash(std::string_view word) {
 
 void WordIndex::Reset() {
   decltype(slots_)().swap(slots_);
-  decltype(links_)().swap(links_);
-  decltype(meta_)().swap(meta_);
+  links_.Clear();
+  meta_.Clear();
   std::vector<int32_t>().swap(nodeOfId_);
   std::vector<std::pair<int32_t, PathCounts>>().swap(stack);
   std::vector<Step>().swap(walk);
@@ -74,8 +74,8 @@ void WordIndex::Break() {
   anyWaiting = false;
   if (!usable_) return;
   decltype(slots_)().swap(slots_);
-  decltype(links_)().swap(links_);
-  decltype(meta_)().swap(meta_);
+  links_.Clear();
+  meta_.Clear();
   std::vector<int32_t>().swap(nodeOfId_);
   std::vector<std::pair<int32_t, PathCounts>>().swap(stack);
   std::vector<Step>().swap(walk);
@@ -94,7 +94,7 @@ void WordIndex::Add(uint64_t hash, int32_t node) {
   const uint32_t tag = static_cast<uint32_t>(hash >> 32);
   uint32_t i = tag & mask_;
   while (slots_[i].node != 0) i = (i + 1) & mask_;
-  slots_[i] = Slot{node, tag, links_[static_cast<size_t>(node)].prefix};
+  slots_[i] = Slot{node, tag};
   ++count_;
 }
 
@@ -102,7 +102,7 @@ void WordIndex::Grow() {
   decltype(slots_) old;
   old.swap(slots_);
   const size_t capacity = old.empty() ? 4096 : old.size() * 2;
-  slots_.assign(capacity, Slot{0, 0, 0});
+  slots_.assign(capacity, Slot{0, 0});
   mask_ = static_cast<uint32_t>(capacity - 1);
   for (const Slot& s : old) {
     if (s.node == 0) continue;
@@ -126,13 +126,12 @@ void WordIndex::SetNodeOfId(uint32_t id, int32_t node) {
 
 void WordIndex::AddNode(int32_t node, const NodeLinks& links, const NodeMeta& meta) {
   const size_t n = static_cast<size_t>(node);
-  if (n >= links_.size()) {
-    // Node numbers come in ascending order: grow by half again, not by one.
-    size_t want = links_.size() + links_.size() / 2;
-    if (want < n + 1) want = n + 1;
-    if (want < 4096) want = 4096;
-    links_.resize(want);
-    meta_.resize(want);
+  links_.Reserve(n + 1);
+  meta_.Reserve(n + 1);
+  // Numbers passed over (nodes of no indexed tree) get a blank shape.
+  for (int32_t skipped = highestNode_ + 1; skipped < node; ++skipped) {
+    links_[static_cast<size_t>(skipped)] = NodeLinks{};
+    meta_[static_cast<size_t>(skipped)] = NodeMeta{};
   }
   links_[n] = links;
   meta_[n] = meta;

@@ -23,6 +23,8 @@
 #include <utility>
 #include <vector>
 
+#include "GrowingTable.h"
+
 namespace quarn {
 
 // Memory for a table that is visited at random, freed with std::free. A large one is asked to
@@ -143,7 +145,7 @@ class WordIndex {
 
   // Hints for a word about to be entered, with no effect on what the index holds: Prefetch asks
   // the processor for the word's first slot; Peek gives the node of the first slot holding the
-  // hash's tag (the word itself unchecked), or 0, and asks for that node's path entry.
+  // hash's tag (the word itself unchecked), or 0, and asks for that node's shape.
   void Prefetch(uint64_t hash) const {
     if (count_ != 0) __builtin_prefetch(&slots_[static_cast<uint32_t>(hash >> 32) & mask_]);
   }
@@ -171,10 +173,11 @@ class WordIndex {
   std::vector<Step> walk;
 
  private:
+  // Eight bytes, so that the table and what its growth touches stay small; the word's
+  // characters are compared in the node's shape (links and meta) once the tag matches.
   struct Slot {
-    int32_t node;     // 0: empty (node numbers start at 1)
-    uint32_t tag;     // the upper half of the word's hash
-    uint64_t prefix;  // Prefix of the word
+    int32_t node;  // 0: empty (node numbers start at 1)
+    uint32_t tag;  // the upper half of the word's hash
   };
   void Grow();
 
@@ -182,8 +185,9 @@ class WordIndex {
   uint32_t mask_ = 0;
   int32_t count_ = 0;
   int32_t highestNode_ = 0;
-  std::vector<NodeLinks, TableAllocator<NodeLinks>> links_;
-  std::vector<NodeMeta, TableAllocator<NodeMeta>> meta_;
+  // By node number; entries up to highestNode_ are set.
+  GrowingTable<NodeLinks> links_;
+  GrowingTable<NodeMeta> meta_;
   std::vector<int32_t> nodeOfId_;
   bool usable_ = true;
 };
@@ -195,7 +199,10 @@ inline int32_t WordIndex::Peek(uint64_t hash) const {
     const Slot& s = slots_[i];
     if (s.node == 0) return 0;
     if (s.tag == tag) {
-      if (static_cast<size_t>(s.node) < meta_.size()) __builtin_prefetch(&meta_[s.node]);
+      if (s.node <= highestNode_) {
+        __builtin_prefetch(&meta_[static_cast<size_t>(s.node)]);
+        __builtin_prefetch(&links_[static_cast<size_t>(s.node)]);
+      }
       return s.node;
     }
   }
@@ -209,7 +216,7 @@ int32_t WordIndex::Find(std::string_view word, uint64_t hash, uint64_t prefix, W
   for (uint32_t i = tag & mask_;; i = (i + 1) & mask_) {
     const Slot& s = slots_[i];
     if (s.node == 0) return -1;
-    if (s.tag != tag || s.prefix != prefix) continue;
+    if (s.tag != tag || links_[static_cast<size_t>(s.node)].prefix != prefix) continue;
     const NodeMeta& m = meta_[static_cast<size_t>(s.node)];
     if (m.length != word.size() || m.suffix != suffix) continue;
     if (word.size() <= 16) return s.node;  // the prefix, suffix and length are the word
