@@ -10,6 +10,7 @@
 #include "../lists/CharClassTable.h"
 #include "CharCase.h"
 #include "ChunkPipe.h"
+#include "EnterAgain.h"
 #include "LineReader.h"
 #include "Messages.h"
 #include "WordEntry.h"

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "../Engine.h"
+#include "EnterAgain.h"
 #include "Messages.h"
 #include "WordIndex.h"
 #include "WordTree.h"
@@ -18,14 +19,6 @@ constexpr int32_t kNoList = kNoListCode;
 
 std::string_view CutKey(std::string_view k) {
   return k.size() > static_cast<size_t>(kMaxWordLength) ? k.substr(0, kMaxWordLength) : k;
-}
-
-// The FileCounts slot of the current occurrence, or 0 when FileNumber names no slot. A run
-// refuses more than 64 input files, so 0 never arises from a run; such an occurrence is then
-// counted in Frequency only, rather than in another file's slot.
-int OccurrenceSlot(const Engine& e) {
-  if (e.options.BatchFiles) return 1;
-  return (e.FileNumber >= 1 && e.FileNumber <= kMaxInputFiles) ? e.FileNumber : 0;
 }
 
 // What differs between entering a word occurrence and entering a family record.
@@ -381,24 +374,6 @@ bool IsWordRoot(const WordTree& tree, const int32_t& root) {
          before(&root, tree.WordRoots.data() + tree.WordRoots.size());
 }
 
-// Another occurrence of the word of node n: what the insertion would do, without the walk. It
-// would read each node of the path once and write each back once, unchanged except for the
-// word's own node, whose counts wait in the index (WordIndex.h).
-void EnterAgain(Engine& e, int32_t n, int slot) {
-  WordIndex& index = e.tree.index;
-  if (index.anyWaiting && index.waitingSlot != slot) SettleAllWaiting(e);
-  index.anyWaiting = true;
-  index.waitingSlot = slot;
-  NodeMeta& meta = index.meta(n);
-  ++meta.waiting;
-  const PathCounts p = meta.path;
-  e.tree.InsertDepth += p.memory + p.disk;
-  AddTraffic(e.counters.CacheNodesRead, p.memory);
-  AddTraffic(e.counters.CacheNodesWritten, p.memory);
-  AddTraffic(e.counters.DiskNodesRead, p.disk);
-  AddTraffic(e.counters.DiskNodesWritten, p.disk);
-}
-
 // The path's make-up with node n added at its end.
 PathCounts With(const WordTree& tree, PathCounts above, int32_t n) {
   if (n <= tree.MemoryNodeLimit) {
@@ -667,7 +642,8 @@ int32_t addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t h
   return AddWord(e, root, word, known ? &hash : nullptr, known ? &prefix : nullptr, grow);
 }
 
-bool EnterIndexedAgain(Engine& e, int32_t& root, unsigned char first, int32_t node, bool& grow) {
+bool EnterIndexedAgainChecked(Engine& e, int32_t& root, unsigned char first, int32_t node,
+                              bool& grow) {
   WordTree& tree = e.tree;
   if (!e.fastPaths || e.failed() || &root != &tree.WordRoots[first]) return false;
   if (!IndexFollows(e, root, first) || !tree.index.Covers(node)) return false;

@@ -22,16 +22,12 @@ int CompareWords(std::string_view a, std::string_view b);
 // NodeInPlace see them, the record file's bytes only after SettleAllWaiting.
 void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow);
 // The same for a word of at most 30 characters whose WordIndex::Hash and Prefix are known.
-// Returns the node the word index knows the word by afterwards (for EnterIndexedAgain), or 0
-// when the index does not know it.
+// Returns the node the word index knows the word by afterwards (for EnterIndexedAgain,
+// EnterAgain.h), or 0 when the index does not know it.
 int32_t addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash,
                      uint64_t prefix, bool& grow);
-// Another occurrence of the word of node, which addtowrdlist returned for root (the WordRoots
-// entry of the word's first character first) with the word index unbroken since: enters it
-// exactly as addtowrdlist would, and returns true. Returns false, having entered nothing, when
-// the index cannot tell (the caller then calls addtowrdlist).
-bool EnterIndexedAgain(Engine& e, int32_t& root, unsigned char first, int32_t node, bool& grow);
-// Hint for a word that is about to be entered by EnterIndexedAgain; it changes nothing.
+// Hint for a word that is about to be entered by EnterIndexedAgain (EnterAgain.h); it changes
+// nothing.
 void PrefetchIndexedWord(Engine& e, int32_t node);
 // Hints for a word of at most 30 characters with this WordIndex::Hash and length that is about
 // to be entered: fetch its index slot, then (some words later) what the index holds of its node

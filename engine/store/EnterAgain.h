@@ -1,0 +1,62 @@
+// Entering another occurrence of a word the word index holds, without the walk. Inline: most
+// words of running text are words entered before, and the scanner's loop enters them here.
+#pragma once
+
+#include <cstdint>
+
+#include "../Engine.h"
+#include "WordIndex.h"
+#include "WordTree.h"
+
+namespace quarn {
+
+// The FileCounts slot of the current occurrence, or 0 when FileNumber names no slot. A run
+// refuses more than 64 input files, so 0 never arises from a run; such an occurrence is then
+// counted in Frequency only, rather than in another file's slot.
+inline int OccurrenceSlot(const Engine& e) {
+  if (e.options.BatchFiles) return 1;
+  return (e.FileNumber >= 1 && e.FileNumber <= kMaxInputFiles) ? e.FileNumber : 0;
+}
+
+// Another occurrence of the word of node n, counted in FileCounts slot slot: what the insertion
+// would do, without the walk. It would read each node of the path once and write each back
+// once, unchanged except for the word's own node, whose counts wait in the index (WordIndex.h).
+inline void EnterAgain(Engine& e, int32_t n, int slot) {
+  WordIndex& index = e.tree.index;
+  if (index.anyWaiting && index.waitingSlot != slot) SettleAllWaiting(e);
+  index.anyWaiting = true;
+  index.waitingSlot = slot;
+  NodeMeta& meta = index.meta(n);
+  ++meta.waiting;
+  const PathCounts p = meta.path;
+  e.tree.InsertDepth += p.memory + p.disk;
+  AddTraffic(e.counters.CacheNodesRead, p.memory);
+  AddTraffic(e.counters.CacheNodesWritten, p.memory);
+  AddTraffic(e.counters.DiskNodesRead, p.disk);
+  AddTraffic(e.counters.DiskNodesWritten, p.disk);
+}
+
+// EnterIndexedAgain for whatever its inline test does not settle (WordEntry.cpp).
+bool EnterIndexedAgainChecked(Engine& e, int32_t& root, unsigned char first, int32_t node,
+                              bool& grow);
+
+// Another occurrence of the word of node, which addtowrdlist returned for root (the WordRoots
+// entry of the word's first character first) with the word index unbroken since: enters it
+// exactly as addtowrdlist would, and returns true. Returns false, having entered nothing, when
+// the index cannot tell (the caller then calls addtowrdlist).
+inline bool EnterIndexedAgain(Engine& e, int32_t& root, unsigned char first, int32_t node,
+                              bool& grow) {
+  const WordTree& tree = e.tree;
+  const WordIndex& index = tree.index;
+  // Everything the checked way looks at, as it finds it when the index follows the tree.
+  if (e.fastPaths && !e.failed() && index.usable() && &root == &tree.WordRoots[first] &&
+      index.roots.size() == tree.WordRoots.size() && index.memoryLimit == tree.MemoryNodeLimit &&
+      root == index.roots[first] && index.Covers(node)) {
+    EnterAgain(e, node, OccurrenceSlot(e));
+    grow = false;
+    return true;
+  }
+  return EnterIndexedAgainChecked(e, root, first, node, grow);
+}
+
+}  // namespace quarn
