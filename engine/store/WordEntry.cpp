@@ -413,27 +413,57 @@ int CompareNode(Engine& e, int32_t n, const NodeLinks& links, uint64_t keyPrefix
   return CompareWords(copy.Word(), key);
 }
 
-// After a rotation: counts again the paths of the subtree now topped by top (only there do
-// paths change; the nodes above keep theirs). above counts the nodes above top. The subtree is
+// Adds (memory, disk) to the path counts of every node of the subtree at top. The subtree is
 // gone through level by level, so that the nodes queued are fetched while the ones before them
-// are counted.
-void RecountPaths(WordTree& tree, int32_t top, PathCounts above) {
-  WordIndex& index = tree.index;
-  auto& work = index.stack;
+// are changed.
+void ShiftPaths(WordIndex& index, int32_t top, int memory, int disk) {
+  auto& work = index.queue;
   work.clear();
-  work.emplace_back(top, above);
+  work.push_back(top);
   for (size_t next = 0; next < work.size(); ++next) {
-    const auto [n, a] = work[next];
-    const PathCounts p = With(tree, a, n);
-    index.meta(n).path = p;
+    const int32_t n = work[next];
+    PathCounts& p = index.meta(n).path;
+    p.memory = static_cast<uint8_t>(p.memory + memory);
+    p.disk = static_cast<uint8_t>(p.disk + disk);
     const NodeLinks& l = index.links(n);
     for (const int32_t child : {l.left, l.right}) {
       if (child == -1) continue;
       __builtin_prefetch(&index.links(child));
       __builtin_prefetch(&index.meta(child), 1);
-      work.emplace_back(child, p);
+      work.push_back(child);
     }
   }
+}
+
+// After a rotation below nodes counted by above: the rotated nodes, top and its children
+// second and third (-1 after a single rotation), get their paths counted again. Each subtree
+// hanging from them has moved up or down as a whole: the paths of its nodes change by what its
+// root's path changed, and a subtree whose path did not change is not visited at all.
+void RecountRotated(WordTree& tree, int32_t top, int32_t second, int32_t third,
+                    PathCounts above) {
+  WordIndex& index = tree.index;
+  auto rotated = [&](int32_t n) { return n == top || n == second || n == third; };
+  auto hangers = [&](int32_t parent, PathCounts parentPath) {
+    const NodeLinks l = index.links(parent);
+    for (const int32_t h : {l.left, l.right}) {
+      if (h == -1 || rotated(h)) continue;
+      const PathCounts now = With(tree, parentPath, h);
+      const PathCounts was = index.meta(h).path;
+      if (now.memory != was.memory || now.disk != was.disk) {
+        ShiftPaths(index, h, now.memory - was.memory, now.disk - was.disk);
+      }
+    }
+  };
+  const PathCounts topPath = With(tree, above, top);
+  index.meta(top).path = topPath;
+  const NodeLinks l = index.links(top);
+  for (const int32_t child : {l.left, l.right}) {
+    if (child == -1 || !rotated(child)) continue;
+    const PathCounts childPath = With(tree, topPath, child);
+    index.meta(child).path = childPath;
+    hangers(child, childPath);
+  }
+  hangers(top, topPath);
 }
 
 // InsertInPlace for the trees the index follows, walking the index's copy of the tree's shape
@@ -529,6 +559,8 @@ int32_t InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64
     NodeLinks& cl = index.links(cNum);
     NodeMeta& cm = index.meta(cNum);
     int32_t top;
+    int32_t second;     // the other nodes the rotation moved
+    int32_t third = -1;
     if (cm.balance == grown) {
       (left ? nl.left : nl.right) = left ? cl.right : cl.left;
       (left ? cl.right : cl.left) = num;
@@ -538,6 +570,7 @@ int32_t InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64
       SyncRecord(e, cNum, ins.slot);
       CountWrite(counters, tree, cNum);
       top = cNum;
+      second = num;
     } else {
       const int32_t mNum = left ? cl.right : cl.left;
       CountRead(counters, tree, mNum);
@@ -565,6 +598,8 @@ int32_t InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64
       SyncRecord(e, mNum, ins.slot);
       CountWrite(counters, tree, mNum);
       top = mNum;
+      second = cNum;
+      third = num;
     }
     // The new top of the subtree is read once more and written balanced.
     CountRead(counters, tree, top);
@@ -572,7 +607,7 @@ int32_t InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64
     SyncRecord(e, top, ins.slot);
     CountWrite(counters, tree, top);
     g = false;
-    RecountPaths(tree, top, step.above);
+    RecountRotated(tree, top, second, third, step.above);
     child = top;
   }
   root = child;

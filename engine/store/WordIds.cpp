@@ -9,8 +9,10 @@ namespace quarn {
 namespace {
 
 constexpr size_t kSmallestTable = 4096;
-// Far enough ahead for a slot to arrive while the words before it are numbered.
-constexpr size_t kAhead = 16;
+// Far enough ahead for a slot, then the word it points to, to arrive while the words before
+// are numbered.
+constexpr size_t kSlotAhead = 16;
+constexpr size_t kKeyAhead = 8;
 
 }  // namespace
 
@@ -19,7 +21,8 @@ void WordIds::Number(WordChunk& chunk) {
   const char* chars = chunk.chars.get();
   const size_t n = chunk.words.size();
   for (size_t i = 0; i < n; ++i) {
-    if (i + kAhead < n) Prefetch(words[i + kAhead].hash);
+    if (i + kSlotAhead < n) PrefetchSlot(words[i + kSlotAhead].hash);
+    if (i + kKeyAhead < n) PrefetchKey(words[i + kKeyAhead].hash);
     CutWord& w = words[i];
     const uint32_t known = count_;
     w.id = IdOf(chars + w.at, w.length, w.hash, w.prefix);
@@ -33,8 +36,11 @@ uint32_t WordIds::Add(uint32_t tag, uint64_t prefix, uint64_t suffix, uint32_t l
   if ((static_cast<uint64_t>(count_) + 1) * 2 > static_cast<uint64_t>(slots_.size())) Grow();
   uint32_t i = tag & mask_;
   while (slots_[i].idLength != 0) i = (i + 1) & mask_;
-  const uint32_t id = count_++;
-  slots_[i] = Slot{prefix, suffix, tag, (id + 1) << 5 | length};
+  const uint32_t id = count_;
+  keys_.Reserve(size_t{id} + 1);
+  keys_[id] = Key{prefix, suffix};
+  ++count_;
+  slots_[i] = Slot{tag, (id + 1) << 5 | length};
   return id;
 }
 
@@ -42,7 +48,7 @@ void WordIds::Grow() {
   decltype(slots_) old;
   old.swap(slots_);
   const size_t capacity = old.empty() ? kSmallestTable : old.size() * 2;
-  slots_.assign(capacity, Slot{0, 0, 0, 0});
+  slots_.assign(capacity, Slot{0, 0});
   mask_ = static_cast<uint32_t>(capacity - 1);
   for (const Slot& s : old) {
     if (s.idLength == 0) continue;
@@ -54,6 +60,7 @@ void WordIds::Grow() {
 
 void WordIds::Reset() {
   decltype(slots_)().swap(slots_);
+  keys_.Clear();
   mask_ = 0;
   count_ = 0;
 }

@@ -4,8 +4,8 @@
 //
 // A word keeps its number for as long as the WordIds lives, whatever happens to the store:
 // the number stands for the word's characters, not for a node. Only words of up to sixteen
-// characters get one, and only the first kMaxIds different ones, so that the table stays the
-// same small size however many words a corpus holds; other words go without (kNoId).
+// characters get one, and only the first kMaxIds different ones, so that the table's size stays
+// bounded however many words a corpus holds; other words go without (kNoId).
 //
 // A WordIds is used by one thread at a time: the cutter of the file being scanned.
 #pragma once
@@ -15,6 +15,7 @@
 #include <cstring>
 #include <vector>
 
+#include "GrowingTable.h"
 #include "WordIndex.h"
 
 namespace quarn {
@@ -24,10 +25,10 @@ struct WordChunk;
 class WordIds {
  public:
   static constexpr uint32_t kNoId = UINT32_MAX;
-  // Half the largest table (6 MB), so that a word is found at its first slot or the next
-  // mostly: the words a corpus shows first are the ones it shows most; the rest are found
-  // through the word index as ever.
-  static constexpr uint32_t kMaxIds = uint32_t{1} << 17;
+  // Half the largest table (16 MB of slots, 16 MB of words), so that a word is mostly found at
+  // its first slot or the next: the words a corpus shows first are the ones it shows most; the
+  // rest are found through the word index as ever.
+  static constexpr uint32_t kMaxIds = uint32_t{1} << 20;
 
   // Gives every word of the chunk its number (CutWord::id), or kNoId, and marks the words
   // numbered for the first time (CutWord::fresh).
@@ -43,10 +44,10 @@ class WordIds {
     for (uint32_t i = tag & mask_; !slots_.empty(); i = (i + 1) & mask_) {
       const Slot& s = slots_[i];
       if (s.idLength == 0) break;
-      if (((s.tag ^ tag) | ((s.idLength & 31) ^ wanted)) == 0 && s.prefix == prefix &&
-          s.suffix == suffix) {
-        return (s.idLength >> 5) - 1;
-      }
+      if (((s.tag ^ tag) | ((s.idLength & 31) ^ wanted)) != 0) continue;
+      const uint32_t id = (s.idLength >> 5) - 1;
+      const Key& k = keys_[id];
+      if (k.prefix == prefix && k.suffix == suffix) return id;
     }
     return Add(tag, prefix, suffix, wanted);
   }
@@ -56,13 +57,26 @@ class WordIds {
 
  private:
   struct Slot {
-    uint64_t prefix;
-    uint64_t suffix;
     uint32_t tag;       // the upper half of the word's hash
     uint32_t idLength;  // (id + 1) << 5 | length; 0: empty
   };
-  void Prefetch(uint64_t hash) const {
+  struct Key {  // the word's characters: WordIndex::Prefix, and the next eight as they stand
+    uint64_t prefix;
+    uint64_t suffix;
+  };
+  void PrefetchSlot(uint64_t hash) const {
     if (!slots_.empty()) __builtin_prefetch(&slots_[static_cast<uint32_t>(hash >> 32) & mask_]);
+  }
+  // Asks for the characters of the first word whose slot holds the hash's tag (a few words
+  // after PrefetchSlot, when the slot has come).
+  void PrefetchKey(uint64_t hash) const {
+    if (slots_.empty()) return;
+    const uint32_t tag = static_cast<uint32_t>(hash >> 32);
+    for (uint32_t i = tag & mask_;; i = (i + 1) & mask_) {
+      const Slot& s = slots_[i];
+      if (s.idLength == 0) return;
+      if (s.tag == tag) return __builtin_prefetch(&keys_[(s.idLength >> 5) - 1]);
+    }
   }
   // Numbers a word IdOf did not find, unless kMaxIds are given.
   uint32_t Add(uint32_t tag, uint64_t prefix, uint64_t suffix, uint32_t length);
@@ -70,6 +84,7 @@ class WordIds {
   static constexpr size_t kMaxIdLength = 16;
 
   std::vector<Slot, TableAllocator<Slot>> slots_;
+  GrowingTable<Key> keys_;  // by number
   uint32_t mask_ = 0;
   uint32_t count_ = 0;
 };

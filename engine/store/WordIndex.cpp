@@ -58,7 +58,7 @@ void WordIndex::Reset() {
   links_.Clear();
   meta_.Clear();
   std::vector<int32_t>().swap(nodeOfId_);
-  std::vector<std::pair<int32_t, PathCounts>>().swap(stack);
+  std::vector<int32_t>().swap(queue);
   std::vector<Step>().swap(walk);
   roots.assign(256, -1);
   mask_ = 0;
@@ -77,7 +77,7 @@ void WordIndex::Break() {
   links_.Clear();
   meta_.Clear();
   std::vector<int32_t>().swap(nodeOfId_);
-  std::vector<std::pair<int32_t, PathCounts>>().swap(stack);
+  std::vector<int32_t>().swap(queue);
   std::vector<Step>().swap(walk);
   roots.clear();
   mask_ = 0;

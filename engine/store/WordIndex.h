@@ -163,7 +163,7 @@ class WordIndex {
   std::vector<int32_t> roots;  // by first character, 256 entries once in use
   int32_t memoryLimit = -1;
   // The queue of a path recount after a rotation, kept to reuse its memory.
-  std::vector<std::pair<int32_t, PathCounts>> stack;
+  std::vector<int32_t> queue;
   // The path of an insertion: node, the side taken, the path's make-up above the node.
   struct Step {
     int32_t node;
