@@ -52,6 +52,24 @@ class RecordFile {
     *error = Status::OK();
     return nullptr;
   }
+  // What MapRecords would return for bytesNeeded when that is within the bytes already asked
+  // for (MapRecords would then change nothing), without the call; nullptr otherwise, and
+  // always for a file that does not keep it (SetMapped).
+  char* MappedFor(uint64_t bytesNeeded) const {
+    return bytesNeeded <= mappedAsked_ ? mappedBase_ : nullptr;
+  }
+
+ protected:
+  // A file that maps keeps MappedFor's answer up to date: the mapping's start and the bytes
+  // asked of it so far, (nullptr, 0) while nothing is mapped.
+  void SetMapped(char* base, uint64_t asked) {
+    mappedBase_ = base;
+    mappedAsked_ = base == nullptr ? 0 : asked;
+  }
+
+ private:
+  char* mappedBase_ = nullptr;
+  uint64_t mappedAsked_ = 0;
 };
 
 // The scanner reads an input file on a thread of its own, which may open that file a second

@@ -137,6 +137,7 @@ class PosixRecordFile : public RecordFile {
     *error = Status::OK();
     if (bytesNeeded <= mapped_) {
       if (bytesNeeded > used_) used_ = bytesNeeded;
+      SetMapped(base_, used_);
       return base_;
     }
     if (unmappable_ || fd_ < 0) return nullptr;
@@ -171,6 +172,7 @@ class PosixRecordFile : public RecordFile {
     base_ = static_cast<char*>(p);
     mapped_ = size;
     used_ = bytesNeeded;
+    SetMapped(base_, used_);
     return base_;
   }
 
@@ -181,6 +183,7 @@ class PosixRecordFile : public RecordFile {
     if (base_ != nullptr) ::munmap(base_, mapped_);
     base_ = nullptr;
     mapped_ = 0;
+    SetMapped(nullptr, 0);
   }
 
   std::string path_;

@@ -58,6 +58,7 @@ void RecordFileFailed(Engine& e, const Status& s) {
 // A failure to grow the file fails the run.
 char* MappedRecords(Engine& e, uint64_t offset) {
   if (!e.fastPaths) return nullptr;
+  if (char* mapped = e.tree.recordFile->MappedFor(offset + sizeof(TreeNode))) return mapped;
   Status s;
   char* base = e.tree.recordFile->MapRecords(offset + sizeof(TreeNode), &s);
   if (!s.ok()) RecordFileFailed(e, s);
@@ -158,9 +159,12 @@ TreeNode* RecordInPlace(Engine& e, int32_t n, int32_t limit) {
   }
   if (n > tree.NodeCount || !tree.recordFileOpen || tree.recordFile == nullptr) return nullptr;
   const uint64_t offset = RecordOffset(limit, n);
-  Status s;
-  char* base = tree.recordFile->MapRecords(offset + sizeof(TreeNode), &s);
-  if (base == nullptr) return nullptr;
+  char* base = tree.recordFile->MappedFor(offset + sizeof(TreeNode));
+  if (base == nullptr) {
+    Status s;
+    base = tree.recordFile->MapRecords(offset + sizeof(TreeNode), &s);
+    if (base == nullptr) return nullptr;
+  }
   return reinterpret_cast<TreeNode*>(base + offset);
 }
 

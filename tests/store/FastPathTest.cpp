@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <cstring>
 #include <random>
 #include <string>
@@ -288,6 +289,28 @@ TEST(FastPathTest, TheMappedRecordFileHoldsWhatPositionedReadsSee) {
   ASSERT_TRUE(file->WriteAt(316, "xy", 2).ok());
   EXPECT_EQ(0, std::memcmp(base + 316, "xy", 2));
   EXPECT_TRUE(file->Close().ok());
+}
+
+// MappedFor answers without a call only for bytes already asked of the current mapping: not
+// before the first, not beyond the furthest asked (which may grow and move the mapping), and
+// not once the file is closed. The file's final length is the furthest record asked for.
+TEST(FastPathTest, TheMappingIsReachedWithoutAskingOnlyForWhatWasAsked) {
+  TempDir dir;
+  std::unique_ptr<RecordFile> file;
+  ASSERT_TRUE(FileSystem::Default()->NewRecordFile(dir.File("r.dvp"), &file).ok());
+  EXPECT_EQ(nullptr, file->MappedFor(1));
+  Status s;
+  char* base = file->MapRecords(632, &s);
+  ASSERT_NE(nullptr, base);
+  EXPECT_EQ(base, file->MappedFor(632));
+  EXPECT_EQ(base, file->MappedFor(316));
+  EXPECT_EQ(nullptr, file->MappedFor(633));
+  base = file->MapRecords(uint64_t{100} << 20, &s);
+  ASSERT_NE(nullptr, base);
+  EXPECT_EQ(base, file->MappedFor(uint64_t{100} << 20));
+  EXPECT_TRUE(file->Close().ok());
+  EXPECT_EQ(nullptr, file->MappedFor(316));
+  EXPECT_EQ(std::filesystem::file_size(dir.File("r.dvp")), uint64_t{100} << 20);
 }
 
 TEST(FastPathTest, ARecordFileThatCannotBeMappedIsUsedThroughReadsAndWrites) {
