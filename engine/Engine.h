@@ -39,6 +39,9 @@ struct Engine {
   std::string ResultsFileName;
   ProgressLog progress;
   bool ResultsFileOpen = false;
+  // Whether a file scanned since the results file was opened was read as UTF-8: the results
+  // file's encoding when it is chosen after the scans (TextWriter::ChooseEncodingLater).
+  bool inputsUtf8 = false;
   std::unique_ptr<TextWriter> resultsFile;
 
   // --- one run ---

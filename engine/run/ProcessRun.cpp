@@ -107,7 +107,15 @@ bool CheckResultsFile(Engine& e, const std::string& inputPath) {
       e.Fail(Status::IOError(e.ResultsFileName, s.reason()));
       return false;
     }
-    e.resultsFile->SetEncoding(ResultsEncoding(e, inputPath));
+    // The scans read every file it reports on, and tell how they read it: the encoding is
+    // chosen after them rather than by reading every file once more first. The straightforward
+    // way reads them first.
+    e.inputsUtf8 = false;
+    if (e.fastPaths) {
+      e.resultsFile->ChooseEncodingLater();
+    } else {
+      e.resultsFile->SetEncoding(ResultsEncoding(e, inputPath));
+    }
     e.ResultsFileOpen = true;
   }
   return true;

@@ -219,6 +219,12 @@ void WriteReport(Engine& e) {
 }
 
 void ProduceReport(Engine& e) {
+  if (e.resultsFile && e.resultsFile->choosingLater()) {
+    // As ResultsEncoding gives it: UTF-8 when a file reported on was read as UTF-8.
+    FileEncoding encoding;
+    if (e.inputsUtf8) encoding.encoding = TextEncoding::kUtf8;
+    e.resultsFile->SetEncoding(encoding);
+  }
   if (e.options.ListsOn()) LoadBasewordFiles(e);
   if (!e.failed() && e.options.Udate_Basewords) UpdateBasewordFiles(e);
   if (!e.failed() && e.options.Mark_Texts) MarkTexts(e, e.host.InputLines());

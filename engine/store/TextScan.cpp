@@ -205,6 +205,15 @@ void ScanInputFile(Engine& e, const std::string& path) {
     failRead();
     return;
   }
+  // How the file is read decides the results file's encoding (ProduceReport). Only a line
+  // holding a byte above 127 can decide it, and the scan reads every line.
+  struct NoteEncoding {
+    Engine& e;
+    const LineReader& reader;
+    ~NoteEncoding() {
+      if (reader.encoding().utf8()) e.inputsUtf8 = true;
+    }
+  } noteEncoding{e, *reader};
   if (haveLine && IsWordPerfectLine(raw)) {
     ProgressMessage(e, "File " + path + " is a Word Perfect File, skipping!", "ERROR ", 0);
     ProgressMessage(e, " ", " ", 0);

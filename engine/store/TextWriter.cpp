@@ -22,11 +22,33 @@ Status TextWriter::Open(FileSystem& fs, const std::string& path, bool append,
 }
 
 void TextWriter::SetEncoding(FileEncoding encoding) {
+  const bool wasLater = later_;
+  later_ = false;
   encoding_ = encoding;
   if (encoding_.utf8() && encoding_.byteOrderMark) WriteBytes(kUtf8ByteOrderMark);
+  if (wasLater) WriteWaiting();
+}
+
+void TextWriter::WriteWaiting() {
+  std::vector<Waiting> waiting;
+  waiting.swap(waiting_);
+  for (const Waiting& w : waiting) {
+    switch (w.kind) {
+      case Kind::kText:
+        Write(w.text);
+        break;
+      case Kind::kMessage:
+        WriteMessage(w.text);
+        break;
+      case Kind::kBytes:
+        WriteBytes(w.text);
+        break;
+    }
+  }
 }
 
 void TextWriter::Write(std::string_view text) {
+  if (later_) return waiting_.push_back({Kind::kText, std::string(text)});
   if (!encoding_.utf8()) return WriteBytes(text);
   converted_.clear();
   Cp1252ToUtf8(text, &converted_);
@@ -34,12 +56,14 @@ void TextWriter::Write(std::string_view text) {
 }
 
 void TextWriter::WriteMessage(std::string_view text) {
+  if (later_) return waiting_.push_back({Kind::kMessage, std::string(text)});
   if (encoding_.utf8()) return WriteBytes(MessageToUtf8(text));
   Write(text);
 }
 
 void TextWriter::WriteBytes(std::string_view text) {
   if (!status_.ok() || closed_) return;
+  if (later_) return waiting_.push_back({Kind::kBytes, std::string(text)});
   if (buffer_.size() + text.size() > kBufferSize) {
     Drain();
     if (text.size() >= kBufferSize) {
@@ -69,6 +93,7 @@ Status TextWriter::Flush() {
 
 Status TextWriter::Close() {
   if (closed_) return status_;
+  if (later_) SetEncoding(encoding_);
   Drain();
   Status s = file_->Close();
   if (status_.ok()) status_ = s;

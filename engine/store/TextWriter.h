@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "../FileSystem.h"
 #include "TextEncoding.h"
@@ -21,8 +22,14 @@ class TextWriter {
                      std::unique_ptr<TextWriter>* result);
 
   // From now on text is written in this encoding; a UTF-8 encoding with a byte order mark
-  // writes the mark at once (call it before anything else is written).
+  // writes the mark at once (call it before anything else is written, or after
+  // ChooseEncodingLater: what waits is then written in the encoding, after the mark).
   void SetEncoding(FileEncoding encoding);
+  // What is written waits in memory, as it was written, until SetEncoding chooses the
+  // encoding (Close writes it in the encoding set before). For a file whose first lines are
+  // written before its encoding is known.
+  void ChooseEncodingLater() { later_ = true; }
+  bool choosingLater() const { return later_; }
   const FileEncoding& encoding() const { return encoding_; }
 
   // Writes Windows-1252 text, converted to the file's encoding.
@@ -42,6 +49,15 @@ class TextWriter {
 
  private:
   void Drain();
+  void WriteWaiting();
+  // What waits while choosing later: Windows-1252 text, a message, or bytes.
+  enum class Kind { kText, kMessage, kBytes };
+  struct Waiting {
+    Kind kind;
+    std::string text;
+  };
+  bool later_ = false;
+  std::vector<Waiting> waiting_;
   std::unique_ptr<WritableFile> file_;
   std::string path_;
   std::string buffer_;

@@ -499,6 +499,26 @@ TEST_F(FastPathRunTest, BatchFilesEachWithItsOwnStore) {
   RunBoth(names, 60);
 }
 
+// The fast run chooses the results file's encoding after the scans, from how they read the
+// files; the straightforward run reads every file for it first. A UTF-8 file among 8-bit ones
+// (its name in UTF-8 as well), then the 8-bit ones alone, each way in one results file and in
+// a results file per input.
+TEST_F(FastPathRunTest, TheResultsEncodingChosenAfterTheScansIsTheOneChosenBefore) {
+  auto names = PutTexts(2, 3000, 900, 16);
+  names.push_back(Put("\xC3\xA9t\xC3\xA9.txt", "caf\xC3\xA9 na\xC3\xAFve THE cat\r\n"
+                                                 "\xE2\x80\x9Cquoted\xE2\x80\x9D sea tea\r\n"));
+  names.back() = "\xC3\xA9t\xC3\xA9.txt";
+  host.options.sortbyalpha = false;
+  host.options.sortbyfreq = true;
+  for (bool batch : {false, true}) {
+    host.options.BatchFiles = batch;
+    RunBoth(names, kDefaultMemoryNodeLimit);
+    RunBoth({names[0], names[1]}, kDefaultMemoryNodeLimit);
+  }
+  // The UTF-8 file made the results file UTF-8.
+  EXPECT_NE(std::string::npos, ReadFile(BatchName(names[2])).find("CAF\xC3\x89"));
+}
+
 TEST_F(FastPathRunTest, NoListsAndNoNumbers) {
   const auto names = PutTexts(2, 4000, 800, 14);
   host.options.Basewrd1_on = host.options.Basewrd2_on = host.options.Basewrd3_on = false;
