@@ -64,23 +64,28 @@ class WordEnterer {
     const bool hints = e_.fastPaths;
     WordIndex& index = e_.tree.index;
     activeWalks_ = 0;
+    for (Keys& k : keys_) k.word = nullptr;  // chunks are reused: a word's place says nothing
     for (size_t i = 0; i < n; ++i) {
       if (hints) {
         if (i + kSlotAhead < n) {
           // A word entered before needs no slot of the index's hash table. A word cut for
           // the first time is probably new to the store: its walk starts now.
-          const CutWord& ahead = words[i + kSlotAhead];
+          const size_t a = i + kSlotAhead;
+          const CutWord& ahead = words[a];
           if (index.NodeOfId(ahead.id) == 0) {
-            PrefetchWordSlot(e_, ahead.hash);
-            if (ahead.fresh) StartWalk(ahead, chars);
+            const Keys& k = KeysOf(a, ahead, chars);
+            PrefetchWordSlot(e_, k.hash);
+            if (ahead.fresh) StartWalk(ahead, k.prefix);
           }
         }
         if (i + kRecordAhead < n) {
-          const CutWord& ahead = words[i + kRecordAhead];
+          const size_t a = i + kRecordAhead;
+          const CutWord& ahead = words[a];
           if (const int32_t known = index.NodeOfId(ahead.id); known > 0) {
             PrefetchIndexedWord(e_, known);
-          } else if (!ahead.fresh && PrefetchWordRecord(e_, ahead.hash, ahead.length)) {
-            StartWalk(ahead, chars);
+          } else if (!ahead.fresh) {
+            const Keys& k = KeysOf(a, ahead, chars);
+            if (PrefetchWordRecord(e_, k.hash, ahead.length)) StartWalk(ahead, k.prefix);
           }
         }
         for (size_t k = 0; k < activeWalks_;) {
@@ -93,16 +98,16 @@ class WordEnterer {
       }
       const CutWord& w = words[i];
       if (w.lineStart && e_.failed()) return false;
-      const std::string_view word(chars + w.at, w.length);
       ++e_.counters.TotalTokens;
       ++words_;
       e_.tree.InsertDepth = 0;
-      const unsigned char first = static_cast<unsigned char>(word[0]);
-      int32_t& root = e_.tree.WordRoots[first];
+      int32_t& root = e_.tree.WordRoots[w.first];
       // A word entered before is found by its number; the others through the word index.
       const int32_t known = index.NodeOfId(w.id);
-      if (known > 0 && EnterIndexedAgain(e_, root, first, known, e_.tree.wordGrow)) continue;
-      const int32_t entered = addtowrdlist(e_, root, word, w.hash, w.prefix, e_.tree.wordGrow);
+      if (known > 0 && EnterIndexedAgain(e_, root, w.first, known, e_.tree.wordGrow)) continue;
+      const Keys& k = KeysOf(i, w, chars);
+      const std::string_view word(chars + w.at, w.length);
+      const int32_t entered = addtowrdlist(e_, root, word, k.hash, k.prefix, e_.tree.wordGrow);
       if (entered > 0 && w.id != WordIds::kNoId) index.SetNodeOfId(w.id, entered);
     }
     return true;
@@ -111,12 +116,27 @@ class WordEnterer {
   int32_t words() const { return words_; }
 
  private:
-  void StartWalk(const CutWord& w, const char* chars) {
-    if (activeWalks_ < kMaxWalks &&
-        StartWordWalk(e_, static_cast<unsigned char>(chars[w.at]), w.prefix,
-                      &walks_[activeWalks_])) {
+  void StartWalk(const CutWord& w, uint64_t prefix) {
+    if (activeWalks_ < kMaxWalks && StartWordWalk(e_, w.first, prefix, &walks_[activeWalks_])) {
       ++activeWalks_;
     }
+  }
+
+  // The hash and prefix of word at of the chunk, worked out once for the few words that need
+  // them (those not known by number) and kept for the next look at the same word.
+  struct Keys {
+    const CutWord* word = nullptr;
+    uint64_t hash;
+    uint64_t prefix;
+  };
+  const Keys& KeysOf(size_t at, const CutWord& w, const char* chars) {
+    Keys& k = keys_[at % kKeysKept];
+    if (k.word != &w) {
+      k.word = &w;
+      k.hash = CutHash(chars + w.at, w.length);
+      k.prefix = CutPrefix(chars + w.at);
+    }
+    return k;
   }
 
   static constexpr size_t kSlotAhead = 32;
@@ -127,6 +147,8 @@ class WordEnterer {
   static constexpr size_t kMaxWalks = 8;
   WordWalk walks_[kMaxWalks];
   size_t activeWalks_ = 0;
+  static constexpr size_t kKeysKept = 64;  // more than kSlotAhead words
+  Keys keys_[kKeysKept];
 };
 
 // Cuts the reader's lines, from firstLine on, on a thread of its own, and enters the words

@@ -165,10 +165,12 @@ void WordCutter::KeepFrom(const char* from, size_t length) {
   std::memcpy(masks, keep, 32);
   for (int k = 0; k < 4; ++k) chars[k] &= masks[k];
   std::memcpy(out, chars, 32);
-  const uint64_t head = chars[0];
+  const size_t k = chunk_->words.size();
+  hashes_[k] = WordIndex::HashPadded(out, length);
+  prefixes_[k] = __builtin_bswap64(chars[0]);
   chunk_->words.push_back(CutWord{static_cast<uint32_t>(chunk_->used), WordIds::kNoId,
-                                  static_cast<uint32_t>(length), lineStart_, false,
-                                  WordIndex::HashPadded(out, length), __builtin_bswap64(head)});
+                                  static_cast<uint8_t>(length), static_cast<uint8_t>(out[0]),
+                                  lineStart_, false});
   chunk_->used += (length + 7) / 8 * 8;
   lineStart_ = false;
   if (chunk_->words.size() >= WordChunk::kMaxWords) Next();
@@ -178,11 +180,12 @@ void WordCutter::KeepFrom(const char* from, size_t length) {
 // zero-filled to a multiple of eight characters, as the next word.
 void WordCutter::Keep(size_t length) {
   const char* stored = chunk_->chars.get() + chunk_->used;
-  uint64_t head;
-  std::memcpy(&head, stored, 8);
+  const size_t k = chunk_->words.size();
+  hashes_[k] = CutHash(stored, length);
+  prefixes_[k] = CutPrefix(stored);
   chunk_->words.push_back(CutWord{static_cast<uint32_t>(chunk_->used), WordIds::kNoId,
-                                  static_cast<uint32_t>(length), lineStart_, false,
-                                  WordIndex::HashPadded(stored, length), __builtin_bswap64(head)});
+                                  static_cast<uint8_t>(length), static_cast<uint8_t>(stored[0]),
+                                  lineStart_, false});
   chunk_->used += (length + 7) / 8 * 8;
   lineStart_ = false;
   if (chunk_->words.size() >= WordChunk::kMaxWords) Next();
@@ -191,7 +194,7 @@ void WordCutter::Keep(size_t length) {
 void WordCutter::Next() { chunk_ = Hand(); }
 
 WordChunk* WordCutter::Hand() {
-  if (ids_ != nullptr) ids_->Number(*chunk_);
+  if (ids_ != nullptr) ids_->Number(*chunk_, hashes_, prefixes_);
   return sink_->Hand(chunk_);
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "../QuarnHeader.h"
 #include "../lists/CharClassTable.h"
 #include "AsciiBlock.h"
+#include "WordIndex.h"
 
 namespace quarn {
 
@@ -22,16 +24,27 @@ class LineReader;
 class WordIds;
 
 // A word cut from a line: upper-cased, at chars[at, at + length) of its chunk and followed by
-// zeros up to the next multiple of eight characters.
+// zeros up to the next multiple of eight characters. Twelve bytes: every word passes from the
+// cutting thread to the entering one, and what the latter needs of most words is the number.
 struct CutWord {
   uint32_t at;
   uint32_t id;  // the word's WordIds number, or WordIds::kNoId
-  uint32_t length;
+  uint8_t length;
+  uint8_t first;    // the first character (the word's tree)
   bool lineStart;   // the first word of its line
   bool fresh;       // the id is new: the scans have not cut the word before
-  uint64_t hash;    // WordIndex::Hash
-  uint64_t prefix;  // WordIndex::Prefix
 };
+
+// The WordIndex::Hash and Prefix of the length characters at chars, which are followed by zeros
+// up to the next multiple of eight characters.
+inline uint64_t CutHash(const char* chars, size_t length) {
+  return WordIndex::HashPadded(chars, length);
+}
+inline uint64_t CutPrefix(const char* chars) {
+  uint64_t head;
+  std::memcpy(&head, chars, 8);
+  return __builtin_bswap64(head);
+}
 
 struct WordChunk {
   static constexpr size_t kMaxWords = 4096;
@@ -97,6 +110,10 @@ class WordCutter {
   CharClassTable classes_;   // of the upper-cased characters
   AsciiBlock ascii_;         // FillBlock's way for ASCII text
   char window_[2 * kBlock];  // CutWords: two blocks of the line, upper-cased
+  // The hash and prefix of every word of the chunk being filled, for numbering it: kept here,
+  // as the entering thread needs them only for the few words it does not know by number.
+  uint64_t hashes_[WordChunk::kMaxWords];
+  uint64_t prefixes_[WordChunk::kMaxWords];
   WordChunk* chunk_ = nullptr;
   Sink* sink_ = nullptr;
   bool lineStart_ = false;  // the next word kept starts its line

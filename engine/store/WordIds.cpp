@@ -16,16 +16,16 @@ constexpr size_t kKeyAhead = 8;
 
 }  // namespace
 
-void WordIds::Number(WordChunk& chunk) {
+void WordIds::Number(WordChunk& chunk, const uint64_t* hashes, const uint64_t* prefixes) {
   CutWord* words = chunk.words.data();
   const char* chars = chunk.chars.get();
   const size_t n = chunk.words.size();
   for (size_t i = 0; i < n; ++i) {
-    if (i + kSlotAhead < n) PrefetchSlot(words[i + kSlotAhead].hash);
-    if (i + kKeyAhead < n) PrefetchKey(words[i + kKeyAhead].hash);
+    if (i + kSlotAhead < n) PrefetchSlot(hashes[i + kSlotAhead]);
+    if (i + kKeyAhead < n) PrefetchKey(hashes[i + kKeyAhead]);
     CutWord& w = words[i];
     const uint32_t known = count_;
-    w.id = IdOf(chars + w.at, w.length, w.hash, w.prefix);
+    w.id = IdOf(chars + w.at, w.length, hashes[i], prefixes[i]);
     w.fresh = count_ != known;
   }
 }

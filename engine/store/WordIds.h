@@ -31,8 +31,9 @@ class WordIds {
   static constexpr uint32_t kMaxIds = uint32_t{1} << 20;
 
   // Gives every word of the chunk its number (CutWord::id), or kNoId, and marks the words
-  // numbered for the first time (CutWord::fresh).
-  void Number(WordChunk& chunk);
+  // numbered for the first time (CutWord::fresh); hashes and prefixes hold their
+  // WordIndex::Hash and Prefix, word by word.
+  void Number(WordChunk& chunk, const uint64_t* hashes, const uint64_t* prefixes);
   // The number of the word whose padded characters (zeros up to a multiple of eight) are at
   // chars, with its WordIndex::Hash and Prefix; a new word gets the next free number.
   uint32_t IdOf(const char* chars, size_t length, uint64_t hash, uint64_t prefix) {

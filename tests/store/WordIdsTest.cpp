@@ -93,15 +93,20 @@ TEST(WordIdsTest, NumberMarksTheFirstSightOfEachWord) {
   std::vector<bool> fresh;
   for (int round = 0; round < 2; ++round) {
     WordChunk chunk;
+    std::vector<uint64_t> hashes, prefixes;
     for (const std::string& w : text) {
       const Padded p(w);
       std::memcpy(chunk.chars.get() + chunk.used, p.chars.data(), p.chars.size() - 8);
       chunk.words.push_back(CutWord{static_cast<uint32_t>(chunk.used), 0,
-                                    static_cast<uint32_t>(w.size()), false, true,
-                                    WordIndex::Hash(w), WordIndex::Prefix(w)});
+                                    static_cast<uint8_t>(w.size()),
+                                    static_cast<uint8_t>(w[0]), false, true});
+      hashes.push_back(CutHash(chunk.chars.get() + chunk.used, w.size()));
+      prefixes.push_back(CutPrefix(chunk.chars.get() + chunk.used));
+      EXPECT_EQ(hashes.back(), WordIndex::Hash(w));
+      EXPECT_EQ(prefixes.back(), WordIndex::Prefix(w));
       chunk.used += p.chars.size() - 8;
     }
-    ids.Number(chunk);
+    ids.Number(chunk, hashes.data(), prefixes.data());
     for (const CutWord& w : chunk.words) {
       got.push_back(w.id);
       fresh.push_back(w.fresh);
