@@ -68,11 +68,14 @@ class WordEnterer {
     for (size_t i = 0; i < n; ++i) {
       if (hints) {
         if (i + kSlotAhead < n) {
-          // A word entered before needs no slot of the index's hash table. A word cut for
-          // the first time is probably new to the store: its walk starts now.
+          // A word cut before was entered before: its node comes by number. The others need
+          // the slot of the index's hash table; one cut for the first time is probably new to
+          // the store, and its walk starts now.
           const size_t a = i + kSlotAhead;
           const CutWord& ahead = words[a];
-          if (index.NodeOfId(ahead.id) == 0) {
+          if (ahead.id != WordIds::kNoId && !ahead.fresh) {
+            index.PrefetchNodeOfId(ahead.id);
+          } else {
             const Keys& k = KeysOf(a, ahead, chars);
             PrefetchWordSlot(e_, k.hash);
             if (ahead.fresh) StartWalk(ahead, k.prefix);

@@ -158,6 +158,9 @@ class WordIndex {
     return id < nodeOfId_.size() ? nodeOfId_[id] : 0;
   }
   void SetNodeOfId(uint32_t id, int32_t node);
+  void PrefetchNodeOfId(uint32_t id) const {
+    if (id < nodeOfId_.size()) __builtin_prefetch(&nodeOfId_[id]);
+  }
 
   // The roots and the memory limit the index was built under; the insertion checks them.
   std::vector<int32_t> roots;  // by first character, 256 entries once in use
