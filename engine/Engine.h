@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "FileSystem.h"
 #include "Host.h"
@@ -53,6 +55,10 @@ struct Engine {
   int StartSeconds = 0;
   bool RunStopped = false;
   std::unique_ptr<TextWriter> scratchFile;  // temp$$$.dvp while open
+  // While a report writes its sections: (ListCode, node number) of every record, by code and
+  // then node, so that each list's dump visits its own records only (ListRows). Empty
+  // otherwise.
+  std::vector<std::pair<int32_t, int32_t>> listRows;
   bool scratchOpen = false;
 
   // The first input/output failure of the current operation. Once set, store writes are

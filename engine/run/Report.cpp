@@ -124,6 +124,14 @@ void WriteListSizes(Engine& e) {
 void WriteSections(Engine& e) {
   TextWriter& scratch = *e.scratchFile;
   const RunOptions& o = e.options;
+  // The dumps of the sorted store look at a list's records only.
+  struct ListRows {
+    Engine& e;
+    explicit ListRows(Engine& engine) : e(engine) {
+      if (!e.options.sortbyalpha) FillListRows(e);
+    }
+    ~ListRows() { ClearListRows(e); }
+  } listRows(e);
   if (o.ListsOn()) {
     for (int n = 1; n <= e.ListCount && !e.failed(); ++n) {
       if (!o.ListBoxOn(n) || !o.Forms) continue;

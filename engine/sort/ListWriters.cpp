@@ -1,5 +1,6 @@
 #include "ListWriters.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -184,9 +185,61 @@ void writefamlist(Engine& e, int32_t root, int list) {
   writefamlist(e, record.Right, list);
 }
 
+namespace {
+
+// Counts the reads of records 1..last as a dump reading each of them counts them.
+void CountDumpReads(Engine& e, int32_t last) {
+  const int32_t limit = e.tree.MemoryNodeLimit;
+  const int32_t inMemory = limit < 0 ? 0 : (limit < last ? limit : last);
+  AddTraffic(e.counters.CacheNodesRead, static_cast<uint32_t>(inMemory));
+  AddTraffic(e.counters.DiskNodesRead, static_cast<uint32_t>(last - inMemory));
+}
+
+void WriteDumpRow(Engine& e, TreeNode& record, int list) {
+  if (list < kFirstFamilyCode) {
+    if (inlist(record, list) && record.Frequency > 0) WriteRow(e, record, false);
+  } else {
+    if (inlist(record, list) && record.FamilyFrequency > 0) WriteRow(e, record, true);
+  }
+}
+
+}  // namespace
+
+void FillListRows(Engine& e) {
+  e.listRows.clear();
+  if (!e.fastPaths || e.failed()) return;
+  e.listRows.reserve(static_cast<size_t>(e.tree.NodeCount > 0 ? e.tree.NodeCount : 0));
+  for (int32_t n = 1; n <= e.tree.NodeCount; ++n) {
+    const TreeNode* t = NodeInPlace(e, n);
+    if (t == nullptr || e.failed()) return ClearListRows(e);
+    e.listRows.emplace_back(t->ListCode, n);
+  }
+  std::stable_sort(e.listRows.begin(), e.listRows.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+void ClearListRows(Engine& e) { std::vector<std::pair<int32_t, int32_t>>().swap(e.listRows); }
+
 void dumpsort(Engine& e, int list) {
   if (!ScratchReady(e)) return;
   TreeNode record;
+  if (!e.listRows.empty()) {
+    // The list's own records; the loop below reads every record, so the others count as read.
+    const auto rows = std::equal_range(
+        e.listRows.begin(), e.listRows.end(), std::pair<int32_t, int32_t>(list, 0),
+        [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto it = rows.first; it != rows.second; ++it) {
+      if (const TreeNode* t = NodeInPlace(e, it->second)) {
+        record = *t;
+      } else {
+        ReadNodeUncounted(e, it->second, &record);
+      }
+      WriteDumpRow(e, record, list);
+      // The loop stops at the record whose row failed, having read those before it.
+      if (e.failed()) return CountDumpReads(e, it->second);
+    }
+    return CountDumpReads(e, e.tree.NodeCount);
+  }
   for (int32_t n = 1; n <= e.tree.NodeCount && !e.failed(); ++n) {
     // Most records belong to another list: where it can, look at the code in place and copy
     // only the rows written, counting the read as ReadNode does.
@@ -198,11 +251,7 @@ void dumpsort(Engine& e, int list) {
       ReadNode(e, n, "dump sort", &record);
       if (record.ListCode != list) continue;
     }
-    if (list < kFirstFamilyCode) {
-      if (inlist(record, list) && record.Frequency > 0) WriteRow(e, record, false);
-    } else {
-      if (inlist(record, list) && record.FamilyFrequency > 0) WriteRow(e, record, true);
-    }
+    WriteDumpRow(e, record, list);
   }
 }
 

@@ -21,6 +21,12 @@ void writetypelist(Engine& e, int32_t root, int list);
 void writefamlist(Engine& e, int32_t root, int list);
 // Rows of `list` in node-number order.
 void dumpsort(Engine& e, int list);
+// Fills e.listRows for the dumps of one report when every record can be looked at in place
+// (fast paths), leaving it empty otherwise; dumpsort then visits only the records of its list
+// and counts the reads of all the others as it would have read them. The store must not change
+// until ClearListRows.
+void FillListRows(Engine& e);
+void ClearListRows(Engine& e);
 // True iff the record's word is not empty and its ListCode equals list.
 bool inlist(const TreeNode& record, int list);
 
