@@ -38,12 +38,12 @@ __attribute__((target("avx2"))) inline Half FillHalf(__m256i v, char* out, __m25
   const __m256i lowNibble = _mm256_and_si256(v, _mm256_set1_epi8(0x0f));
   const __m256i highNibble = _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi8(0x0f));
   // The bit of the character's row that stands for its high nibble (0..7 for ASCII).
-  const __m256i bits = _mm256_shuffle_epi8(
-      _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32,
-                       64, -128, 0, 0, 0, 0, 0, 0, 0, 0),
-      highNibble);
-  const __m256i isLetter = _mm256_cmpeq_epi8(
-      _mm256_and_si256(_mm256_shuffle_epi8(letterRows, lowNibble), bits), bits);
+  const __m256i bits =
+      _mm256_shuffle_epi8(_mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0, 1,
+                                           2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0),
+                          highNibble);
+  const __m256i isLetter =
+      _mm256_cmpeq_epi8(_mm256_and_si256(_mm256_shuffle_epi8(letterRows, lowNibble), bits), bits);
   const __m256i isSeparator = _mm256_cmpeq_epi8(
       _mm256_and_si256(_mm256_shuffle_epi8(separatorRows, lowNibble), bits), bits);
   const __m256i isSmall = _mm256_and_si256(_mm256_cmpgt_epi8(v, _mm256_set1_epi8('a' - 1)),
@@ -61,10 +61,10 @@ __attribute__((target("avx2"))) bool FillAvx2(const unsigned char* text, char* o
   const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
   const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + 32));
   if (_mm256_movemask_epi8(_mm256_or_si256(a, b)) != 0) return false;
-  const __m256i lr = _mm256_broadcastsi128_si256(
-      _mm_load_si128(reinterpret_cast<const __m128i*>(letterRows)));
-  const __m256i sr = _mm256_broadcastsi128_si256(
-      _mm_load_si128(reinterpret_cast<const __m128i*>(separatorRows)));
+  const __m256i lr =
+      _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(letterRows)));
+  const __m256i sr =
+      _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(separatorRows)));
   const Half first = FillHalf(a, out, lr, sr);
   const Half second = FillHalf(b, out + 32, lr, sr);
   *letters = first.letters | static_cast<uint64_t>(second.letters) << 32;

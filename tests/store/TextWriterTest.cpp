@@ -20,7 +20,7 @@ std::string Written(const TempDir& dir, const std::string& name, bool later,
   } else {
     w->SetEncoding(encoding);
   }
-  w->WriteLine("caf\xE9 \x80");               // Windows-1252 text
+  w->WriteLine("caf\xE9 \x80");                               // Windows-1252 text
   w->WriteMessage("Processing file: \xC3\xA9t\xC3\xA9.txt");  // a file name already in UTF-8
   w->EndLine();
   w->WriteBytes("raw\xFF");

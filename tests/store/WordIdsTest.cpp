@@ -36,9 +36,16 @@ std::string NumberWord(int i) {
 // the first eight, the length) get numbers of their own; the same word always the same.
 TEST(WordIdsTest, EachWordHasOneNumberOfItsOwn) {
   WordIds ids;
-  const std::vector<std::string> words = {"A",        "AB",        "ABCDEFGH",  "ABCDEFGHI",
-                                          "ABCDEFGHJ", "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOQ",
-                                          "ABCDEFGHIJKLMNO", "B", "BA"};
+  const std::vector<std::string> words = {"A",
+                                          "AB",
+                                          "ABCDEFGH",
+                                          "ABCDEFGHI",
+                                          "ABCDEFGHJ",
+                                          "ABCDEFGHIJKLMNOP",
+                                          "ABCDEFGHIJKLMNOQ",
+                                          "ABCDEFGHIJKLMNO",
+                                          "B",
+                                          "BA"};
   std::vector<uint32_t> first;
   for (const std::string& w : words) first.push_back(IdOf(ids, w));
   EXPECT_EQ(std::set<uint32_t>(first.begin(), first.end()).size(), words.size());
@@ -98,8 +105,8 @@ TEST(WordIdsTest, NumberMarksTheFirstSightOfEachWord) {
       const Padded p(w);
       std::memcpy(chunk.chars.get() + chunk.used, p.chars.data(), p.chars.size() - 8);
       chunk.words.push_back(CutWord{static_cast<uint32_t>(chunk.used), 0,
-                                    static_cast<uint8_t>(w.size()),
-                                    static_cast<uint8_t>(w[0]), false, true});
+                                    static_cast<uint8_t>(w.size()), static_cast<uint8_t>(w[0]),
+                                    false, true});
       hashes.push_back(CutHash(chunk.chars.get() + chunk.used, w.size()));
       prefixes.push_back(CutPrefix(chunk.chars.get() + chunk.used));
       EXPECT_EQ(hashes.back(), WordIndex::Hash(w));
