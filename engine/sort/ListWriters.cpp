@@ -225,9 +225,9 @@ void dumpsort(Engine& e, int list) {
   TreeNode record;
   if (!e.listRows.empty()) {
     // The list's own records; the loop below reads every record, so the others count as read.
-    const auto rows = std::equal_range(
-        e.listRows.begin(), e.listRows.end(), std::pair<int32_t, int32_t>(list, 0),
-        [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto rows =
+        std::equal_range(e.listRows.begin(), e.listRows.end(), std::pair<int32_t, int32_t>(list, 0),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto it = rows.first; it != rows.second; ++it) {
       if (const TreeNode* t = NodeInPlace(e, it->second)) {
         record = *t;

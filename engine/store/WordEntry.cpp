@@ -439,8 +439,7 @@ void ShiftPaths(WordIndex& index, int32_t top, int memory, int disk) {
 // second and third (-1 after a single rotation), get their paths counted again. Each subtree
 // hanging from them has moved up or down as a whole: the paths of its nodes change by what its
 // root's path changed, and a subtree whose path did not change is not visited at all.
-void RecountRotated(WordTree& tree, int32_t top, int32_t second, int32_t third,
-                    PathCounts above) {
+void RecountRotated(WordTree& tree, int32_t top, int32_t second, int32_t third, PathCounts above) {
   WordIndex& index = tree.index;
   auto rotated = [&](int32_t n) { return n == top || n == second || n == third; };
   auto hangers = [&](int32_t parent, PathCounts parentPath) {
@@ -559,7 +558,7 @@ int32_t InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64
     NodeLinks& cl = index.links(cNum);
     NodeMeta& cm = index.meta(cNum);
     int32_t top;
-    int32_t second;     // the other nodes the rotation moved
+    int32_t second;  // the other nodes the rotation moved
     int32_t third = -1;
     if (cm.balance == grown) {
       (left ? nl.left : nl.right) = left ? cl.right : cl.left;

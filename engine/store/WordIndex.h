@@ -154,9 +154,7 @@ class WordIndex {
   // The node of the word numbered id by the scans' WordIds (WordIds.h), or 0 when not known:
   // the scanner learns it from the insertion and finds the word by it afterwards, without
   // the hash table. Forgotten with the rest of the index.
-  int32_t NodeOfId(uint32_t id) const {
-    return id < nodeOfId_.size() ? nodeOfId_[id] : 0;
-  }
+  int32_t NodeOfId(uint32_t id) const { return id < nodeOfId_.size() ? nodeOfId_[id] : 0; }
   void SetNodeOfId(uint32_t id, int32_t node);
   void PrefetchNodeOfId(uint32_t id) const {
     if (id < nodeOfId_.size()) __builtin_prefetch(&nodeOfId_[id]);

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -505,9 +505,10 @@ TEST_F(FastPathRunTest, BatchFilesEachWithItsOwnStore) {
 // a results file per input.
 TEST_F(FastPathRunTest, TheResultsEncodingChosenAfterTheScansIsTheOneChosenBefore) {
   auto names = PutTexts(2, 3000, 900, 16);
-  names.push_back(Put("\xC3\xA9t\xC3\xA9.txt", "caf\xC3\xA9 na\xC3\xAFve THE cat\r\n"
-                                                 "\xE2\x80\x9Cquoted\xE2\x80\x9D sea tea\r\n"));
-  names.back() = "\xC3\xA9t\xC3\xA9.txt";
+  names.push_back("\xC3\xA9t\xC3\xA9.txt");
+  Put(names.back(),
+      "caf\xC3\xA9 na\xC3\xAFve THE cat\r\n"
+      "\xE2\x80\x9Cquoted\xE2\x80\x9D sea tea\r\n");
   host.options.sortbyalpha = false;
   host.options.sortbyfreq = true;
   for (bool batch : {false, true}) {
