@@ -29,6 +29,11 @@ WordChunk* ChunkPipe::Hand(WordChunk* filled) {
   return c;
 }
 
+size_t ChunkPipe::Waiting() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return filled_.size();
+}
+
 WordChunk* ChunkPipe::Take() {
   std::unique_lock<std::mutex> lock(mu_);
   filledReady_.wait(lock, [&] { return !filled_.empty(); });

@@ -20,6 +20,7 @@ class ChunkPipe : public WordCutter::Sink {
   // and, unless it is the last, waits for an empty one; it gives nullptr once Stop was called.
   WordChunk* FirstEmpty();
   WordChunk* Hand(WordChunk* filled) override;
+  size_t Waiting() override;
 
   // The enterer's side. Take waits for the next filled chunk; Give returns it emptied.
   WordChunk* Take();

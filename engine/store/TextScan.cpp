@@ -169,7 +169,8 @@ bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int32_t*
     explicit PrepareBlocks(NodeBlockArea& a) : area(a) { area.PrepareAhead(true); }
     ~PrepareBlocks() { area.PrepareAhead(false); }
   } prepareBlocks(e.tree.blockArea);
-  WordCutter cutter(e.classes, e.options.Ignore_Angle, &e.tree.cutIds);
+  SharedWordIds ids{&e.tree.cutIds, {}};
+  WordCutter cutter(e.classes, e.options.Ignore_Angle, &ids);
   std::thread cutting;
   try {
     cutting = std::thread([&] { cutter.CutFile(reader, firstLine, pipe.FirstEmpty(), pipe); });
@@ -180,6 +181,11 @@ bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int32_t*
   *lines = -1;
   for (;;) {
     WordChunk* chunk = pipe.Take();
+    if (!chunk->numbered) {
+      // The cutter had no time to number the words: here, while it cuts the next ones.
+      std::lock_guard<std::mutex> lock(ids.mu);
+      ids.ids->Number(*chunk);
+    }
     bool stop = !enterer.Enter(*chunk);
     // A failure ends the scan at the end of its line, before any progress.
     if (e.failed() && (chunk->progressLines != 0 || chunk->last)) stop = true;

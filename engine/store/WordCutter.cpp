@@ -10,7 +10,7 @@
 
 namespace quarn {
 
-WordCutter::WordCutter(const CharClassTable& classes, bool ignoreAngle, WordIds* ids)
+WordCutter::WordCutter(const CharClassTable& classes, bool ignoreAngle, SharedWordIds* ids)
     : ignoreAngle_(ignoreAngle), ids_(ids) {
   for (int c = 0; c < 256; ++c) {
     const unsigned char u = UpperChar(static_cast<unsigned char>(c));
@@ -194,7 +194,13 @@ void WordCutter::Keep(size_t length) {
 void WordCutter::Next() { chunk_ = Hand(); }
 
 WordChunk* WordCutter::Hand() {
-  if (ids_ != nullptr) ids_->Number(*chunk_, hashes_, prefixes_);
+  // Numbering is a quarter of the cutting: worth doing here only while the entering side is
+  // behind, which then has the time for it.
+  if (ids_ != nullptr && sink_->Waiting() >= kNumberWhenWaiting) {
+    std::lock_guard<std::mutex> lock(ids_->mu);
+    ids_->ids->Number(*chunk_, hashes_, prefixes_);
+    chunk_->numbered = true;
+  }
   return sink_->Hand(chunk_);
 }
 

@@ -21,7 +21,7 @@
 namespace quarn {
 
 class LineReader;
-class WordIds;
+struct SharedWordIds;
 
 // A word cut from a line: upper-cased, at chars[at, at + length) of its chunk and followed by
 // zeros up to the next multiple of eight characters. Twelve bytes: every word passes from the
@@ -56,6 +56,7 @@ struct WordChunk {
     used = 0;
     words.clear();
     progressLines = 0;
+    numbered = false;
     last = false;
     lines = 0;
   }
@@ -65,6 +66,8 @@ struct WordChunk {
   // Non-zero when the chunk ends where the line count reached this multiple of 1000: the
   // progress for that count is shown after the chunk's words.
   int32_t progressLines = 0;
+  // The words have their numbers (the cutter gave them).
+  bool numbered = false;
   // The file's last chunk, and the number of lines the file had.
   bool last = false;
   int32_t lines = 0;
@@ -78,11 +81,14 @@ class WordCutter {
    public:
     virtual ~Sink() = default;
     virtual WordChunk* Hand(WordChunk* chunk) = 0;
+    // The number of chunks handed on and not yet taken.
+    virtual size_t Waiting() = 0;
   };
 
-  // With ids, every chunk's words are numbered (WordIds::Number) before they are handed on;
-  // ids is used by this cutter alone until CutFile returns. Without, every id is kNoId.
-  WordCutter(const CharClassTable& classes, bool ignoreAngle, WordIds* ids = nullptr);
+  // With ids, a chunk's words are numbered (WordIds::Number) before it is handed on when
+  // chunks wait to be taken (the other side is behind); the chunk says so (numbered). Without,
+  // every id is kNoId and no chunk is numbered.
+  WordCutter(const CharClassTable& classes, bool ignoreAngle, SharedWordIds* ids = nullptr);
 
   // Cuts firstLine and every line the reader gives after it into chunks, starting with chunk,
   // and hands each to sink, the last one marked so. Stops early when the sink wants no more. A
@@ -102,10 +108,11 @@ class WordCutter {
     uint64_t separators;  // characters beyond the line count as separators
   };
   static constexpr size_t kBlock = 64;
+  static constexpr size_t kNumberWhenWaiting = 2;  // chunks handed on and not yet taken
   Block FillBlock(const unsigned char* text, size_t length, size_t from, char* out) const;
 
   bool ignoreAngle_;
-  WordIds* ids_;
+  SharedWordIds* ids_;
   char upper_[256];
   CharClassTable classes_;   // of the upper-cased characters
   AsciiBlock ascii_;         // FillBlock's way for ASCII text

@@ -30,6 +30,19 @@ void WordIds::Number(WordChunk& chunk, const uint64_t* hashes, const uint64_t* p
   }
 }
 
+void WordIds::Number(WordChunk& chunk) {
+  const size_t n = chunk.words.size();
+  hashes_.resize(n);
+  prefixes_.resize(n);
+  const char* chars = chunk.chars.get();
+  for (size_t i = 0; i < n; ++i) {
+    const CutWord& w = chunk.words[i];
+    hashes_[i] = CutHash(chars + w.at, w.length);
+    prefixes_[i] = CutPrefix(chars + w.at);
+  }
+  Number(chunk, hashes_.data(), prefixes_.data());
+}
+
 uint32_t WordIds::Add(uint32_t tag, uint64_t prefix, uint64_t suffix, uint32_t length) {
   if (count_ >= kMaxIds) return kNoId;
   // At most half full.
@@ -60,6 +73,8 @@ void WordIds::Grow() {
 
 void WordIds::Reset() {
   decltype(slots_)().swap(slots_);
+  std::vector<uint64_t>().swap(hashes_);
+  std::vector<uint64_t>().swap(prefixes_);
   keys_.Clear();
   mask_ = 0;
   count_ = 0;

@@ -7,12 +7,14 @@
 // characters get one, and only the first kMaxIds different ones, so that the table's size stays
 // bounded however many words a corpus holds; other words go without (kNoId).
 //
-// A WordIds is used by one thread at a time: the cutter of the file being scanned.
+// A WordIds is used by one thread at a time: during a scan either of its two threads numbers a
+// chunk, holding SharedWordIds::mu.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "GrowingTable.h"
@@ -52,6 +54,8 @@ class WordIds {
     }
     return Add(tag, prefix, suffix, wanted);
   }
+  // Number for a chunk whose hashes and prefixes were not kept: they are worked out here.
+  void Number(WordChunk& chunk);
   // Forgets every word and frees the memory.
   void Reset();
   uint32_t size() const { return count_; }
@@ -86,8 +90,17 @@ class WordIds {
 
   std::vector<Slot, TableAllocator<Slot>> slots_;
   GrowingTable<Key> keys_;  // by number
+  std::vector<uint64_t> hashes_;  // Number(chunk)'s
+  std::vector<uint64_t> prefixes_;
   uint32_t mask_ = 0;
   uint32_t count_ = 0;
+};
+
+// The word numbers of a scan, numbered by whichever of its threads has the time: the cutter
+// while the enterer is behind (chunks wait for it), else the enterer.
+struct SharedWordIds {
+  WordIds* ids;
+  std::mutex mu;
 };
 
 }  // namespace quarn
