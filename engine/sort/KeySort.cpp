@@ -168,22 +168,36 @@ class KeyedRecords {
 };
 
 // The quicksort and insertion sort of Sort.cpp on the keys: the same steps, each read and write
-// counted against the node number it would have read or written.
+// counted against the node number it would have read or written. Once a partition leaves a part
+// to sort later of between a third and two thirds of all the keys, that part is sorted on
+// another thread: parts never overlap, each is sorted by the same steps whoever sorts it, and
+// the other thread's reads and writes are added to the counts when it is done.
 class KeySorter {
  public:
-  KeySorter(Engine& e, KeyedRecords& records) : e_(e), r_(records) {}
+  KeySorter(Engine& e, KeyedRecords& records, RunCounters& counters)
+      : e_(e), r_(records), counters_(counters) {}
 
   SortKey Read(int32_t n) {
-    CountRead(e_.counters, e_.tree, n);
+    CountRead(counters_, e_.tree, n);
     return r_.at(n);
   }
   void Write(int32_t n, const SortKey& k) {
-    CountWrite(e_.counters, e_.tree, n);
+    CountWrite(counters_, e_.tree, n);
     r_.at(n) = k;
   }
   int Compare(const SortKey& a, const SortKey& b) const { return r_.Compare(a, b); }
 
-  void Quicksort(int32_t lo, int32_t hi) {
+  // Sorts lo..hi, sharing a part with another thread as above when share.
+  void Quicksort(int32_t lo, int32_t hi, bool share = false) {
+    const int64_t all = int64_t{hi} - lo + 1;
+    RunCounters helperCounts;
+    std::thread helper;
+    struct JoinAtEnd {  // should this thread leave early (no memory), the other still ends first
+      std::thread& t;
+      ~JoinAtEnd() {
+        if (t.joinable()) t.join();
+      }
+    } joinAtEnd{helper};
     std::vector<std::pair<int32_t, int32_t>> waiting;
     for (;;) {
       while (lo < hi) {
@@ -209,14 +223,35 @@ class KeySorter {
           InsertionSort(lo, i - 1);
           lo = i + 1;
         } else {
-          waiting.emplace_back(i + 1, hi);
+          const int64_t later = int64_t{hi} - i;
+          if (share && !helper.joinable() && all >= kShareFrom && 3 * later >= all &&
+              3 * later <= 2 * all) {
+            try {
+              helper = std::thread([this, &helperCounts, from = i + 1, to = hi] {
+                KeySorter(e_, r_, helperCounts).Quicksort(from, to);
+              });
+            } catch (const std::system_error&) {
+              waiting.emplace_back(i + 1, hi);  // no thread to spare: sorted here later
+            }
+          } else {
+            waiting.emplace_back(i + 1, hi);
+          }
           hi = i - 1;
         }
       }
-      if (waiting.empty()) return;
+      if (waiting.empty()) break;
       lo = waiting.back().first;
       hi = waiting.back().second;
       waiting.pop_back();
+    }
+    if (helper.joinable()) {
+      helper.join();
+      AddTraffic(counters_.CacheNodesRead, static_cast<uint32_t>(helperCounts.CacheNodesRead));
+      AddTraffic(counters_.CacheNodesWritten,
+                 static_cast<uint32_t>(helperCounts.CacheNodesWritten));
+      AddTraffic(counters_.DiskNodesRead, static_cast<uint32_t>(helperCounts.DiskNodesRead));
+      AddTraffic(counters_.DiskNodesWritten,
+                 static_cast<uint32_t>(helperCounts.DiskNodesWritten));
     }
   }
 
@@ -239,8 +274,10 @@ class KeySorter {
   }
 
  private:
+  static constexpr int64_t kShareFrom = 20000;  // fewer keys are sorted by one thread
   Engine& e_;
   KeyedRecords& r_;
+  RunCounters& counters_;
 };
 
 }  // namespace
@@ -251,8 +288,8 @@ bool SortByKeys(Engine& e, int32_t first, int32_t last, NodeCompare compare) {
   if (first > last) return false;
   KeyedRecords records(e, first);
   if (!records.Load(last, compare == rangecompare)) return false;
-  KeySorter sorter(e, records);
-  sorter.Quicksort(first, last);
+  KeySorter sorter(e, records, e.counters);
+  sorter.Quicksort(first, last, true);
   records.MoveRecords();
   return true;
 }

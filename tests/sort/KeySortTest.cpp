@@ -88,9 +88,10 @@ TEST(KeySortTest, ByRangeOverSomeOfTheFiles) {
   SortBoth(2000, 50, rangecompare, 70, 4);  // a FileNumber beyond the slots counts them all
 }
 
-// Enough records for the moves to be shared between two threads, with cycles running across
-// the middle, in memory and mostly in the record file.
-TEST(KeySortTest, ManyRecordsMovedByTwoThreads) {
+// Enough records for the sort and the moves to be shared between two threads (a part of the
+// keys sorted by the other, its reads and writes added to the counts; cycles running across the
+// middle), in memory and mostly in the record file.
+TEST(KeySortTest, ManyRecordsSortedAndMovedByTwoThreads) {
   SortBoth(20000, kDefaultMemoryNodeLimit, freqcompare, 1, 5);
   SortBoth(20000, 3000, rangecompare, 6, 6);
 }
