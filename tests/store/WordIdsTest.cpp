@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "StoreSetup.h"
 #include "store/WordCutter.h"
 #include "store/WordIds.h"
 #include "store/WordIndex.h"
 
 namespace quarn {
 namespace {
+
+using testing::NumberWord;
 
 // The word as the cutter keeps it: followed by zeros up to a multiple of eight characters.
 struct Padded {
@@ -24,12 +27,6 @@ struct Padded {
 uint32_t IdOf(WordIds& ids, const std::string& w) {
   const Padded p(w);
   return ids.IdOf(p.chars.data(), w.size(), WordIndex::Hash(w), WordIndex::Prefix(w));
-}
-
-std::string NumberWord(int i) {
-  std::string w;
-  for (; i > 0; i /= 26) w += static_cast<char>('A' + i % 26);
-  return w;
 }
 
 // Words differing only in the characters the table keeps apart from the hash (the eight after

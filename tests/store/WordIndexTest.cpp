@@ -3,16 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "StoreSetup.h"
 #include "store/WordIndex.h"
 
 namespace quarn {
 namespace {
 
-std::string NumberWord(int i) {
-  std::string w;
-  for (; i > 0; i /= 26) w += static_cast<char>('A' + i % 26);
-  return w;
-}
+using testing::NumberWord;
 
 // Enough words for the slot table to grow through sizes that are cleared ahead on another
 // thread; every word is found at its node throughout, and a word never added is not.

@@ -13,4 +13,10 @@ bool OpenEmptyStore(Engine& e, const std::string& folder) {
   return true;
 }
 
+std::string NumberWord(int i) {
+  std::string w;
+  for (; i > 0; i /= 26) w += static_cast<char>('A' + i % 26);
+  return w;
+}
+
 }  // namespace quarn::testing

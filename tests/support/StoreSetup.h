@@ -12,4 +12,8 @@ namespace quarn::testing {
 // record file could be created.
 bool OpenEmptyStore(Engine& e, const std::string& folder);
 
+// A different word of capital letters for every i above 0 ("B", "C", ..., "AB", ...): many
+// distinct words for tables that must grow.
+std::string NumberWord(int i);
+
 }  // namespace quarn::testing
