@@ -11,33 +11,22 @@ namespace quarn {
 
 namespace {
 
-constexpr size_t kLargePage = size_t{2} << 20;
-
 #if defined(__linux__)
 constexpr size_t kPage = 4096;
 
 size_t Pages(size_t bytes) { return (bytes + kPage - 1) / kPage * kPage; }
 
-// A fresh mapping of bytes, at a large-page boundary when it is that large, so that the system
-// can back it with large pages: the table is visited at random.
+// A fresh mapping of bytes on small pages. The tables are filled in order and their busy
+// entries (the nodes of frequent words, entered first) lie together, while a fresh large page
+// can cost many times its small pages (see NodeBlockArea).
 void* Map(size_t bytes) {
   bytes = Pages(bytes);
-  if (bytes < kLargePage) {
-    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    return p == MAP_FAILED ? nullptr : p;
-  }
-  const size_t span = bytes + kLargePage;
-  void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) return nullptr;
-  const uintptr_t begin = reinterpret_cast<uintptr_t>(raw);
-  const uintptr_t aligned = (begin + kLargePage - 1) / kLargePage * kLargePage;
-  if (aligned > begin) ::munmap(raw, aligned - begin);
-  const uintptr_t end = aligned + bytes;
-  if (begin + span > end) ::munmap(reinterpret_cast<void*>(end), begin + span - end);
-#if defined(MADV_HUGEPAGE)
-  ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return nullptr;
+#if defined(MADV_NOHUGEPAGE)
+  ::madvise(p, bytes, MADV_NOHUGEPAGE);
 #endif
-  return reinterpret_cast<void*>(aligned);
+  return p;
 }
 #endif
 

@@ -68,10 +68,9 @@ char* MappedRecords(Engine& e, uint64_t offset) {
 }  // namespace
 
 constexpr size_t kBlockBytes = sizeof(TreeNode) * kNodeBlockSlots;
-constexpr size_t kLargePage = size_t{2} << 20;
 constexpr size_t kSmallPage = 4096;
 constexpr size_t kAreaBytes =
-    (kBlockBytes * kMaxNodeBlocks + kLargePage - 1) / kLargePage * kLargePage;
+    (kBlockBytes * kMaxNodeBlocks + kSmallPage - 1) / kSmallPage * kSmallPage;
 
 void NodeBlockRelease::operator()(TreeNode* block) const {
   if (owned) return std::free(block);
@@ -121,10 +120,10 @@ NodeBlock NodeBlockArea::Block(int k, const TreeNode& blank) {
     return NodeBlock(static_cast<TreeNode*>(own), NodeBlockRelease{true});
   }
   if (base_ == nullptr) {
-    base_ = static_cast<char*>(std::aligned_alloc(kLargePage, kAreaBytes));
+    base_ = static_cast<char*>(std::aligned_alloc(kSmallPage, kAreaBytes));
     if (base_ == nullptr) throw std::bad_alloc();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    ::madvise(base_, kAreaBytes, MADV_HUGEPAGE);
+#if defined(__linux__) && defined(MADV_NOHUGEPAGE)
+    ::madvise(base_, kAreaBytes, MADV_NOHUGEPAGE);
 #endif
   }
   if (preparing_.joinable()) preparing_.join();
