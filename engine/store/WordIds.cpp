@@ -9,8 +9,8 @@ namespace quarn {
 namespace {
 
 constexpr size_t kSmallestTable = 4096;
-// Far enough ahead for a slot, then the word it points to, to arrive while the words before
-// are numbered.
+// Far enough ahead for a slot, then the characters beyond the eighth it points to, to arrive
+// while the words before are numbered.
 constexpr size_t kSlotAhead = 16;
 constexpr size_t kKeyAhead = 8;
 
@@ -22,7 +22,9 @@ void WordIds::Number(WordChunk& chunk, const uint64_t* hashes, const uint64_t* p
   const size_t n = chunk.words.size();
   for (size_t i = 0; i < n; ++i) {
     if (i + kSlotAhead < n) PrefetchSlot(hashes[i + kSlotAhead]);
-    if (i + kKeyAhead < n) PrefetchKey(hashes[i + kKeyAhead]);
+    if (i + kKeyAhead < n && words[i + kKeyAhead].length > 8) {
+      PrefetchSuffix(hashes[i + kKeyAhead]);
+    }
     CutWord& w = words[i];
     const uint32_t known = count_;
     w.id = IdOf(chars + w.at, w.length, hashes[i], prefixes[i]);
@@ -50,10 +52,10 @@ uint32_t WordIds::Add(uint32_t tag, uint64_t prefix, uint64_t suffix, uint32_t l
   uint32_t i = tag & mask_;
   while (slots_[i].idLength != 0) i = (i + 1) & mask_;
   const uint32_t id = count_;
-  keys_.Reserve(size_t{id} + 1);
-  keys_[id] = Key{prefix, suffix};
+  suffixes_.Reserve(size_t{id} + 1);
+  suffixes_[id] = suffix;
   ++count_;
-  slots_[i] = Slot{tag, (id + 1) << 5 | length};
+  slots_[i] = Slot{tag, (id + 1) << 5 | length, prefix};
   return id;
 }
 
@@ -61,7 +63,7 @@ void WordIds::Grow() {
   decltype(slots_) old;
   old.swap(slots_);
   const size_t capacity = old.empty() ? kSmallestTable : old.size() * 2;
-  slots_.assign(capacity, Slot{0, 0});
+  slots_.assign(capacity, Slot{0, 0, 0});
   mask_ = static_cast<uint32_t>(capacity - 1);
   for (const Slot& s : old) {
     if (s.idLength == 0) continue;
@@ -75,7 +77,7 @@ void WordIds::Reset() {
   decltype(slots_)().swap(slots_);
   std::vector<uint64_t>().swap(hashes_);
   std::vector<uint64_t>().swap(prefixes_);
-  keys_.Clear();
+  suffixes_.Clear();
   mask_ = 0;
   count_ = 0;
 }

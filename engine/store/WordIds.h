@@ -27,9 +27,9 @@ struct WordChunk;
 class WordIds {
  public:
   static constexpr uint32_t kNoId = UINT32_MAX;
-  // Half the largest table (16 MB of slots, 16 MB of words), so that a word is mostly found at
-  // its first slot or the next: the words a corpus shows first are the ones it shows most; the
-  // rest are found through the word index as ever.
+  // Half the largest table (32 MB of slots, 8 MB of characters beyond the eighth), so that a word
+  // is mostly found at its first slot or the next: the words a corpus shows first are the ones it
+  // shows most; the rest are found through the word index as ever.
   static constexpr uint32_t kMaxIds = uint32_t{1} << 20;
 
   // Gives every word of the chunk its number (CutWord::id), or kNoId, and marks the words
@@ -47,10 +47,9 @@ class WordIds {
     for (uint32_t i = tag & mask_; !slots_.empty(); i = (i + 1) & mask_) {
       const Slot& s = slots_[i];
       if (s.idLength == 0) break;
-      if (((s.tag ^ tag) | ((s.idLength & 31) ^ wanted)) != 0) continue;
+      if ((((s.tag ^ tag) | ((s.idLength & 31) ^ wanted)) != 0) | (s.prefix != prefix)) continue;
       const uint32_t id = (s.idLength >> 5) - 1;
-      const Key& k = keys_[id];
-      if (k.prefix == prefix && k.suffix == suffix) return id;
+      if (length <= 8 || suffixes_[id] == suffix) return id;
     }
     return Add(tag, prefix, suffix, wanted);
   }
@@ -61,26 +60,25 @@ class WordIds {
   uint32_t size() const { return count_; }
 
  private:
+  // Sixteen bytes, the word's first eight characters included: most words are no longer, and
+  // are then told apart without a second place in memory to wait for.
   struct Slot {
     uint32_t tag;       // the upper half of the word's hash
     uint32_t idLength;  // (id + 1) << 5 | length; 0: empty
-  };
-  struct Key {  // the word's characters: WordIndex::Prefix, and the next eight as they stand
-    uint64_t prefix;
-    uint64_t suffix;
+    uint64_t prefix;    // WordIndex::Prefix of the word
   };
   void PrefetchSlot(uint64_t hash) const {
     if (!slots_.empty()) __builtin_prefetch(&slots_[static_cast<uint32_t>(hash >> 32) & mask_]);
   }
-  // Asks for the characters of the first word whose slot holds the hash's tag (a few words
-  // after PrefetchSlot, when the slot has come).
-  void PrefetchKey(uint64_t hash) const {
+  // Asks for the ninth to sixteenth characters of the first word whose slot holds the hash's
+  // tag (a few words after PrefetchSlot, when the slot has come).
+  void PrefetchSuffix(uint64_t hash) const {
     if (slots_.empty()) return;
     const uint32_t tag = static_cast<uint32_t>(hash >> 32);
     for (uint32_t i = tag & mask_;; i = (i + 1) & mask_) {
       const Slot& s = slots_[i];
       if (s.idLength == 0) return;
-      if (s.tag == tag) return __builtin_prefetch(&keys_[(s.idLength >> 5) - 1]);
+      if (s.tag == tag) return __builtin_prefetch(&suffixes_[(s.idLength >> 5) - 1]);
     }
   }
   // Numbers a word IdOf did not find, unless kMaxIds are given.
@@ -89,7 +87,7 @@ class WordIds {
   static constexpr size_t kMaxIdLength = 16;
 
   std::vector<Slot, TableAllocator<Slot>> slots_;
-  GrowingTable<Key> keys_;  // by number
+  GrowingTable<uint64_t> suffixes_;  // by number: the ninth to sixteenth characters as they stand
   std::vector<uint64_t> hashes_;  // Number(chunk)'s
   std::vector<uint64_t> prefixes_;
   uint32_t mask_ = 0;
