@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "../Engine.h"
 #include "../store/TextWriter.h"
@@ -208,14 +209,35 @@ void WriteDumpRow(Engine& e, TreeNode& record, int list) {
 void FillListRows(Engine& e) {
   e.listRows.clear();
   if (!e.fastPaths || e.failed()) return;
-  e.listRows.reserve(static_cast<size_t>(e.tree.NodeCount > 0 ? e.tree.NodeCount : 0));
-  for (int32_t n = 1; n <= e.tree.NodeCount; ++n) {
+  const int32_t count = e.tree.NodeCount > 0 ? e.tree.NodeCount : 0;
+  std::vector<int32_t> codes(static_cast<size_t>(count));
+  int32_t lowest = 0;
+  int32_t highest = 0;
+  for (int32_t n = 1; n <= count; ++n) {
     const TreeNode* t = NodeInPlace(e, n);
     if (t == nullptr || e.failed()) return ClearListRows(e);
-    e.listRows.emplace_back(t->ListCode, n);
+    const int32_t code = t->ListCode;
+    codes[static_cast<size_t>(n - 1)] = code;
+    if (n == 1 || code < lowest) lowest = code;
+    if (n == 1 || code > highest) highest = code;
   }
-  std::stable_sort(e.listRows.begin(), e.listRows.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  e.listRows.resize(static_cast<size_t>(count));
+  // By code, then node. The codes are list numbers and family codes, a few values close
+  // together: counted into place, unless they are spread wider than the records are many.
+  const int64_t span = int64_t{highest} - lowest + 1;
+  if (span > std::max<int64_t>(count, 4096)) {
+    for (int32_t n = 1; n <= count; ++n) e.listRows[n - 1] = {codes[n - 1], n};
+    std::stable_sort(e.listRows.begin(), e.listRows.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    return;
+  }
+  std::vector<size_t> next(static_cast<size_t>(span) + 1, 0);
+  for (const int32_t code : codes) ++next[static_cast<size_t>(code - lowest) + 1];
+  for (size_t k = 1; k < next.size(); ++k) next[k] += next[k - 1];
+  for (int32_t n = 1; n <= count; ++n) {
+    const int32_t code = codes[static_cast<size_t>(n - 1)];
+    e.listRows[next[static_cast<size_t>(code - lowest)]++] = {code, n};
+  }
 }
 
 void ClearListRows(Engine& e) { std::vector<std::pair<int32_t, int32_t>>().swap(e.listRows); }

@@ -280,6 +280,33 @@ TEST_F(ListWritersTest, SortedStoreIsListedInFrequencyOrderWithoutTheBlankRecord
   EXPECT_EQ(e.counters.TypeRangeTable[2], 1);
 }
 
+// The dumps find a list's records through listRows: every record once, by code and then by
+// node, whether the codes lie close together or far apart.
+TEST_F(ListWritersTest, ListRowsHoldEveryRecordByCodeThenNode) {
+  e.fastPaths = true;
+  using Rows = std::vector<std::pair<int32_t, int32_t>>;
+  for (const int32_t code : {66, 1, 100, 66, -5, 1, 0, 100}) Add(Record("W", code, {1}));
+  FillListRows(e);
+  EXPECT_EQ(e.listRows,
+            (Rows{{-5, 5}, {0, 7}, {1, 2}, {1, 6}, {66, 1}, {66, 4}, {100, 3}, {100, 8}}));
+  for (const int32_t code : {INT32_MAX, INT32_MIN, 66, INT32_MIN}) Add(Record("W", code, {1}));
+  FillListRows(e);
+  EXPECT_EQ(e.listRows, (Rows{{INT32_MIN, 10},
+                              {INT32_MIN, 12},
+                              {-5, 5},
+                              {0, 7},
+                              {1, 2},
+                              {1, 6},
+                              {66, 1},
+                              {66, 4},
+                              {66, 11},
+                              {100, 3},
+                              {100, 8},
+                              {INT32_MAX, 9}}));
+  ClearListRows(e);
+  EXPECT_TRUE(e.listRows.empty());
+}
+
 TEST_F(ListWritersTest, InlistNeedsAWordAndTheListCode) {
   TreeNode blank = MakeBlankNode();
   EXPECT_FALSE(inlist(blank, 0));
