@@ -142,6 +142,8 @@ class WordIndex {
   void AddNode(int32_t node, const NodeLinks& links, const NodeMeta& meta);
   // True iff node is one of the nodes the index holds the shape of.
   bool Covers(int32_t node) const { return node >= 1 && node <= highestNode_; }
+  // The highest node Covers, or 0.
+  int32_t highestNode() const { return highestNode_; }
 
   // Hints for a word about to be entered, with no effect on what the index holds: Prefetch asks
   // the processor for the word's first slot; Peek gives the node of the first slot holding the

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -147,8 +148,9 @@ bool FastPathsWanted() {
 namespace {
 
 // NodeInPlace without settling the occurrences waiting in the index, for the store's nodes
-// placed under the memory limit given.
-TreeNode* RecordInPlace(Engine& e, int32_t n, int32_t limit) {
+// placed under the memory limit given. Unless mayMap, a record of the record file beyond the
+// bytes already mapped is not reached (nullptr), and nothing of the store changes.
+TreeNode* RecordInPlace(Engine& e, int32_t n, int32_t limit, bool mayMap = true) {
   WordTree& tree = e.tree;
   if (n <= limit) {
     if (n < 0) return nullptr;
@@ -159,11 +161,11 @@ TreeNode* RecordInPlace(Engine& e, int32_t n, int32_t limit) {
   if (n > tree.NodeCount || !tree.recordFileOpen || tree.recordFile == nullptr) return nullptr;
   const uint64_t offset = RecordOffset(limit, n);
   char* base = tree.recordFile->MappedFor(offset + sizeof(TreeNode));
-  if (base == nullptr) {
+  if (base == nullptr && mayMap) {
     Status s;
     base = tree.recordFile->MapRecords(offset + sizeof(TreeNode), &s);
-    if (base == nullptr) return nullptr;
   }
+  if (base == nullptr) return nullptr;
   return reinterpret_cast<TreeNode*>(base + offset);
 }
 
@@ -229,9 +231,14 @@ TreeNode* RecordInPlace(Engine& e, int32_t n) {
   return RecordInPlace(e, n, e.tree.MemoryNodeLimit);
 }
 
-void SettleAllWaiting(Engine& e) {
+namespace {
+
+// Settles the nodes first..last whose records are reachable in place without mapping more of
+// the record file, and leaves the others waiting: touches nothing but those nodes' records and
+// index entries, so two threads may settle two ranges at once. Returns the number left.
+int32_t SettleInPlace(Engine& e, int32_t first, int32_t last) {
+  int32_t left = 0;
   WordIndex& index = e.tree.index;
-  if (!index.anyWaiting) return;
   const int slot = index.waitingSlot;
   const int32_t limit = index.memoryLimit;
   // In node order, a group at a time: the records of a group are asked for together, so that
@@ -239,32 +246,63 @@ void SettleAllWaiting(Engine& e) {
   constexpr int kGroup = 32;
   int32_t nodes[kGroup];
   TreeNode* records[kGroup];
-  for (int32_t n = 1; index.Covers(n);) {
+  for (int32_t n = first; n <= last;) {
     int k = 0;
-    for (; k < kGroup && index.Covers(n); ++n) {
+    for (; k < kGroup && n <= last; ++n) {
       const NodeMeta& meta = index.meta(n);
       if (meta.waiting == 0 && !meta.shapeWaiting) continue;
-      TreeNode* t = RecordInPlace(e, n, limit);
-      if (t != nullptr) {
-        __builtin_prefetch(&t->Frequency, 1);
-        if (slot != 0) __builtin_prefetch(&t->FileCounts(slot), 1);
-        if (meta.shapeWaiting) __builtin_prefetch(&t->Left, 1);
+      TreeNode* t = RecordInPlace(e, n, limit, false);
+      if (t == nullptr) {
+        ++left;
+        continue;
       }
+      __builtin_prefetch(&t->Frequency, 1);
+      if (slot != 0) __builtin_prefetch(&t->FileCounts(slot), 1);
+      if (meta.shapeWaiting) __builtin_prefetch(&t->Left, 1);
       nodes[k] = n;
       records[k] = t;
       ++k;
     }
     for (int i = 0; i < k; ++i) {
-      if (records[i] == nullptr) {
-        SettleWaiting(e, nodes[i]);  // through reads and writes of the record file
-        continue;
-      }
       NodeMeta& meta = index.meta(nodes[i]);
       Settle(index, nodes[i], meta, *records[i]);
       meta.waiting = 0;
       meta.shapeWaiting = 0;
     }
   }
+  return left;
+}
+
+// Below this many nodes one thread settles them all.
+constexpr int32_t kSettleOnTwoThreadsFrom = 50000;
+
+}  // namespace
+
+void SettleAllWaiting(Engine& e) {
+  WordIndex& index = e.tree.index;
+  if (!index.anyWaiting) return;
+  const int32_t highest = index.highestNode();
+  // Once the highest record is mapped, so are all below it; the upper half of the nodes can
+  // then be settled on another thread meanwhile.
+  const bool mapped =
+      e.fastPaths && highest >= 1 && RecordInPlace(e, highest, index.memoryLimit) != nullptr;
+  std::thread upper;
+  int32_t upperLeft = 0;
+  int32_t middle = highest;
+  if (mapped && highest >= kSettleOnTwoThreadsFrom) {
+    middle = highest / 2;
+    try {
+      upper = std::thread(
+          [&e, &upperLeft, middle, highest] { upperLeft = SettleInPlace(e, middle + 1, highest); });
+    } catch (const std::system_error&) {
+      middle = highest;  // no thread to spare: all of them here
+    }
+  }
+  int32_t left = SettleInPlace(e, 1, middle);
+  if (upper.joinable()) upper.join();
+  left += upperLeft;
+  // Records not reachable in place are read and written back.
+  for (int32_t n = 1; left != 0 && n <= highest; ++n) SettleWaiting(e, n);
   index.anyWaiting = false;
 }
 

@@ -371,6 +371,32 @@ TEST(FastPathTest, CountsWaitingForAnUnmappedRecordFileReachIt) {
   }
 }
 
+// A store this large is settled by two threads, each over half the nodes, some of them in the
+// mapped record file: every record ends as the straightforward way leaves it.
+TEST(FastPathTest, ManyWaitingOccurrencesAreSettledOnTwoThreadsAsOnOne) {
+  Store fast(true);
+  Store slow(false);
+  fast.e.tree.MemoryNodeLimit = slow.e.tree.MemoryNodeLimit = 20000;
+  constexpr int kWords = 60000;
+  auto word = [](int i) {
+    std::string w = "W";
+    for (; i != 0; i /= 26) w += static_cast<char>('A' + i % 26);
+    return w;
+  };
+  for (int file = 1; file <= 2; ++file) {
+    fast.e.FileNumber = slow.e.FileNumber = file;
+    for (int i = 0; i < kWords; i += file) {
+      const std::string w = word(static_cast<int>((int64_t{i} * 7919) % kWords));
+      fast.Enter(w);
+      slow.Enter(w);
+    }
+  }
+  SettleAllWaiting(fast.e);
+  ASSERT_FALSE(fast.e.failed());
+  ExpectSameCounters(fast.e.counters, slow.e.counters);
+  ExpectSameRecords(fast, slow);
+}
+
 // Whole runs: the results files and progress logs with and without fast paths are the same
 // byte for byte (the fixture's clock and memory figure are fixed).
 class FastPathRunTest : public testing::RunFixture {
