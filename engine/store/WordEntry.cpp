@@ -319,6 +319,18 @@ void InsertInPlace(Engine& e, int32_t& r, const WordInsertion& ins, bool& g) {
 bool Find(Engine& e, int32_t t, std::string_view key, TreeNode* out) {
   key = CutKey(key);
   while (t != -1 && !e.failed()) {
+    // Where it can, the node is looked at in place and copied only once found, its read
+    // counted as ReadNode counts it.
+    if (const TreeNode* node = e.fastPaths ? NodeInPlace(e, t) : nullptr) {
+      CountRead(e.counters, e.tree, t);
+      const int order = CompareWords(node->Word(), key);
+      if (order == 0) {
+        *out = *node;
+        return true;
+      }
+      t = order > 0 ? node->Left : node->Right;
+      continue;
+    }
     ReadNode(e, t, "checklist", out);
     const int order = CompareWords(out->Word(), key);
     if (order == 0) return !e.failed();
