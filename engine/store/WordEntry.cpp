@@ -425,6 +425,53 @@ int CompareNode(Engine& e, int32_t n, const NodeLinks& links, uint64_t keyPrefix
   return CompareWords(copy.Word(), key);
 }
 
+// Find through the word index, when it describes the tree at t (looked at without breaking it
+// otherwise): a word it holds is read once, with the reads of its path counted from the path's
+// make-up; an absent word's walk goes down the index's copy of the shape, counting each node
+// as read. Returns 1 (found, *out set), 0 (absent), or -1 when the index cannot tell, having
+// counted nothing.
+int FindIndexed(Engine& e, int32_t t, std::string_view key, TreeNode* out) {
+  WordTree& tree = e.tree;
+  WordIndex& index = tree.index;
+  if (!e.fastPaths || e.failed() || key.empty() || t == -1 || !index.usable()) return -1;
+  const unsigned char c = static_cast<unsigned char>(key[0]);
+  if (index.roots.size() != tree.WordRoots.size() || index.memoryLimit != tree.MemoryNodeLimit ||
+      tree.WordRoots[c] != t || index.roots[c] != t) {
+    return -1;
+  }
+  const uint64_t prefix = WordIndex::Prefix(key);
+  const int32_t n =
+      index.Find(key, WordIndex::Hash(key), prefix, [&](int32_t node, std::string_view* w) {
+        const TreeNode* r = RecordInPlace(e, node);
+        if (r == nullptr) return false;
+        *w = r->Word();
+        return true;
+      });
+  if (n == WordIndex::kUnreachable) return -1;
+  if (n > 0) {
+    const TreeNode* r = NodeInPlace(e, n);
+    if (r == nullptr || !index.Covers(n)) return -1;
+    const PathCounts p = index.meta(n).path;
+    AddTraffic(e.counters.CacheNodesRead, p.memory);
+    AddTraffic(e.counters.DiskNodesRead, p.disk);
+    *out = *r;
+    return 1;
+  }
+  RunCounters reads;
+  for (int32_t m = t; m != -1;) {
+    if (!index.Covers(m)) return -1;
+    CountRead(reads, tree, m);
+    const NodeLinks& links = index.links(m);
+    const int order = CompareNode(e, m, links, prefix, key);
+    if (order == 0) return -1;  // the index holds it after all: not a walk it can stand for
+    m = order > 0 ? links.left : links.right;
+  }
+  AddTraffic(e.counters.CacheNodesRead, static_cast<uint32_t>(reads.CacheNodesRead));
+  AddTraffic(e.counters.DiskNodesRead, static_cast<uint32_t>(reads.DiskNodesRead));
+  *out = MakeBlankNode();
+  return 0;
+}
+
 // Adds (memory, disk) to the path counts of every node of the subtree at top. The subtree is
 // gone through level by level, so that the nodes queued are fetched while the ones before them
 // are changed.
@@ -746,8 +793,20 @@ void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow) 
   Insert(e, root, FamilyInsertion{family.Word(), &family}, grow);
 }
 
+namespace {
+
+// Find, through the word index where it can.
+bool FindWord(Engine& e, int32_t root, std::string_view word, TreeNode* out) {
+  const std::string_view key = CutKey(word);
+  const int indexed = FindIndexed(e, root, key, out);
+  if (indexed >= 0) return indexed == 1;
+  return Find(e, root, key, out);
+}
+
+}  // namespace
+
 bool checklist(Engine& e, int32_t root, std::string_view word, TreeNode* out) {
-  if (!Find(e, root, word, out)) {
+  if (!FindWord(e, root, word, out)) {
     *out = MakeBlankNode();
     return false;
   }
@@ -756,12 +815,12 @@ bool checklist(Engine& e, int32_t root, std::string_view word, TreeNode* out) {
 
 int32_t LookupFrequency(Engine& e, int32_t root, std::string_view word) {
   TreeNode n;
-  return Find(e, root, word, &n) ? n.Frequency : 0;
+  return FindWord(e, root, word, &n) ? n.Frequency : 0;
 }
 
 int32_t LookupListCode(Engine& e, int32_t root, std::string_view word) {
   TreeNode n;
-  return Find(e, root, word, &n) ? n.ListCode : 0;
+  return FindWord(e, root, word, &n) ? n.ListCode : 0;
 }
 
 }  // namespace quarn

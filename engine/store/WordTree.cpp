@@ -386,10 +386,35 @@ void WriteNodeUncounted(Engine& e, int32_t n, TreeNode& node) {
   e.counters.DiskNodesWritten = diskWrites;
 }
 
+namespace {
+
+// True iff writing node as node n leaves what the word index holds of n true: the same word,
+// links and balance (a list claiming a word changes its code only), with nothing of n waiting.
+bool KeepsIndexedShape(Engine& e, int32_t n, const TreeNode& node) {
+  const WordIndex& index = e.tree.index;
+  const NodeLinks& links = index.links(n);
+  const NodeMeta& meta = e.tree.index.meta(n);
+  if (meta.waiting != 0 || meta.shapeWaiting) return false;
+  if (node.Left != links.left || node.Right != links.right || node.Balance != meta.balance) {
+    return false;
+  }
+  const std::string_view word = node.Word();
+  if (word.size() != meta.length || WordIndex::Prefix(word) != links.prefix ||
+      WordIndex::Suffix(word) != meta.suffix) {
+    return false;
+  }
+  if (word.size() <= 16) return true;
+  const TreeNode* stored = RecordInPlace(e, n, index.memoryLimit);
+  return stored != nullptr && stored->Word() == word;
+}
+
+}  // namespace
+
 void WriteNode(Engine& e, int32_t n, TreeNode& node) {
-  // A node the word index knows may change in any way here; its copy of the shape would no
-  // longer be the record's.
-  if (e.tree.index.usable() && e.tree.index.Covers(n)) BreakIndex(e);
+  // A node the word index knows may change in any way here; unless its shape stays as the
+  // index has it, the index's copy would no longer be the record's.
+  WordIndex& index = e.tree.index;
+  if (index.usable() && index.Covers(n) && !KeepsIndexedShape(e, n, node)) BreakIndex(e);
   StoreNode(e, n, node);
 }
 
