@@ -12,9 +12,14 @@
 
 namespace quarn {
 
+//
+// With word numbers (ids), the cutting thread does not sit idle while it waits: whenever it
+// would wait for an empty chunk, and once it has handed on the last, it numbers the words of
+// chunks handed on whose words have no numbers yet, so that the entering thread finds them
+// numbered. A chunk being numbered is taken only once it is done.
 class ChunkPipe : public WordCutter::Sink {
  public:
-  explicit ChunkPipe(size_t chunks);
+  explicit ChunkPipe(size_t chunks, SharedWordIds* ids = nullptr);
 
   // The cutter's side. FirstEmpty gives the chunk to fill first. Hand passes a filled chunk on
   // and, unless it is the last, waits for an empty one; it gives nullptr once Stop was called.
@@ -29,6 +34,10 @@ class ChunkPipe : public WordCutter::Sink {
   void Stop();
 
  private:
+  // Numbers the first chunk handed on that is neither taken, numbered nor being numbered,
+  // unlocking lock meanwhile; false when there is none (or no ids).
+  bool NumberOneWaiting(std::unique_lock<std::mutex>& lock);
+  SharedWordIds* ids_;
   std::mutex mu_;
   std::condition_variable filledReady_;
   std::condition_variable emptyReady_;

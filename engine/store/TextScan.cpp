@@ -162,14 +162,14 @@ bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int32_t*
                  int32_t* words) {
   // Eight chunks: one being cut, one being entered, and room for the cutter to run ahead where
   // the words take longer to enter (many new ones) and to catch up where they go in faster.
-  ChunkPipe pipe(8);
+  SharedWordIds ids{&e.tree.cutIds, {}};
+  ChunkPipe pipe(8, &ids);
   // The store grows while the words go in: its next block of nodes is made ready meanwhile.
   struct PrepareBlocks {
     NodeBlockArea& area;
     explicit PrepareBlocks(NodeBlockArea& a) : area(a) { area.PrepareAhead(true); }
     ~PrepareBlocks() { area.PrepareAhead(false); }
   } prepareBlocks(e.tree.blockArea);
-  SharedWordIds ids{&e.tree.cutIds, {}};
   WordCutter cutter(e.classes, e.options.Ignore_Angle, &ids);
   std::thread cutting;
   try {

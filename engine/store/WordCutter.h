@@ -57,6 +57,7 @@ struct WordChunk {
     words.clear();
     progressLines = 0;
     numbered = false;
+    numbering = false;
     last = false;
     lines = 0;
   }
@@ -66,8 +67,11 @@ struct WordChunk {
   // Non-zero when the chunk ends where the line count reached this multiple of 1000: the
   // progress for that count is shown after the chunk's words.
   int32_t progressLines = 0;
-  // The words have their numbers (the cutter gave them).
+  // The words have their numbers (the cutting thread gave them).
   bool numbered = false;
+  // The cutting thread is numbering the words of the chunk, handed on and not yet taken
+  // (ChunkPipe).
+  bool numbering = false;
   // The file's last chunk, and the number of lines the file had.
   bool last = false;
   int32_t lines = 0;
