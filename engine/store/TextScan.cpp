@@ -63,8 +63,13 @@ class WordEnterer {
     const char* chars = chunk.chars.get();
     const bool hints = e_.fastPaths;
     WordIndex& index = e_.tree.index;
+    WordTree& tree = e_.tree;
     activeWalks_ = 0;
     for (Keys& k : keys_) k.word = nullptr;  // chunks are reused: a word's place says nothing
+    const int slot = OccurrenceSlot(e_);
+    // What EnterIndexedAgain asks of the store besides the word's root, which only an entry
+    // the slow way can change: asked again after each.
+    bool indexed = IndexedEntryPossible();
     for (size_t i = 0; i < n; ++i) {
       if (hints) {
         if (i + kSlotAhead < n) {
@@ -85,7 +90,7 @@ class WordEnterer {
           const size_t a = i + kRecordAhead;
           const CutWord& ahead = words[a];
           if (const int32_t known = index.NodeOfId(ahead.id); known > 0) {
-            PrefetchIndexedWord(e_, known);
+            if (index.Covers(known)) __builtin_prefetch(&index.meta(known), 1);
           } else if (!ahead.fresh) {
             const Keys& k = KeysOf(a, ahead, chars);
             if (PrefetchWordRecord(e_, k.hash, ahead.length)) StartWalk(ahead, k.prefix);
@@ -104,14 +109,22 @@ class WordEnterer {
       ++e_.counters.TotalTokens;
       ++words_;
       e_.tree.InsertDepth = 0;
-      int32_t& root = e_.tree.WordRoots[w.first];
-      // A word entered before is found by its number; the others through the word index.
+      int32_t& root = tree.WordRoots[w.first];
+      // A word entered before is found by its number (EnterIndexedAgain, its tests that do not
+      // change from word to word taken out); the others through the word index.
       const int32_t known = index.NodeOfId(w.id);
-      if (known > 0 && EnterIndexedAgain(e_, root, w.first, known, e_.tree.wordGrow)) continue;
+      if (known > 0 && indexed && !e_.failed() && root == index.roots[w.first] &&
+          index.Covers(known)) {
+        EnterAgain(e_, known, slot);
+        tree.wordGrow = false;
+        continue;
+      }
+      if (known > 0 && EnterIndexedAgain(e_, root, w.first, known, tree.wordGrow)) continue;
       const Keys& k = KeysOf(i, w, chars);
       const std::string_view word(chars + w.at, w.length);
-      const int32_t entered = addtowrdlist(e_, root, word, k.hash, k.prefix, e_.tree.wordGrow);
+      const int32_t entered = addtowrdlist(e_, root, word, k.hash, k.prefix, tree.wordGrow);
       if (entered > 0 && w.id != WordIds::kNoId) index.SetNodeOfId(w.id, entered);
+      indexed = IndexedEntryPossible();
     }
     return true;
   }
@@ -119,6 +132,13 @@ class WordEnterer {
   int32_t words() const { return words_; }
 
  private:
+  bool IndexedEntryPossible() const {
+    const WordTree& tree = e_.tree;
+    const WordIndex& index = tree.index;
+    return e_.fastPaths && index.usable() && index.roots.size() == tree.WordRoots.size() &&
+           index.memoryLimit == tree.MemoryNodeLimit;
+  }
+
   void StartWalk(const CutWord& w, uint64_t prefix) {
     if (activeWalks_ < kMaxWalks && StartWordWalk(e_, w.first, prefix, &walks_[activeWalks_])) {
       ++activeWalks_;

@@ -745,11 +745,6 @@ bool EnterIndexedAgainChecked(Engine& e, int32_t& root, unsigned char first, int
   return true;
 }
 
-void PrefetchIndexedWord(Engine& e, int32_t node) {
-  const WordIndex& index = e.tree.index;
-  if (index.Covers(node)) __builtin_prefetch(&e.tree.index.meta(node), 1);
-}
-
 void PrefetchWordSlot(Engine& e, uint64_t hash) { e.tree.index.Prefetch(hash); }
 
 bool PrefetchWordRecord(Engine& e, uint64_t hash, size_t length) {

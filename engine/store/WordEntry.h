@@ -26,9 +26,6 @@ void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow);
 // EnterAgain.h), or 0 when the index does not know it.
 int32_t addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash,
                      uint64_t prefix, bool& grow);
-// Hint for a word that is about to be entered by EnterIndexedAgain (EnterAgain.h); it changes
-// nothing.
-void PrefetchIndexedWord(Engine& e, int32_t node);
 // Hints for a word of at most 30 characters with this WordIndex::Hash and length that is about
 // to be entered: fetch its index slot, then (some words later) what the index holds of its node
 // and, for a word of more than sixteen characters, its record. They change nothing.
