@@ -165,12 +165,14 @@ void WordCutter::KeepFrom(const char* from, size_t length) {
   std::memcpy(masks, keep, 32);
   for (int k = 0; k < 4; ++k) chars[k] &= masks[k];
   std::memcpy(out, chars, 32);
+  // The hash and the first character from the word as kept here, not from the chunk: reading
+  // back what was just stored would wait for the store.
   const size_t k = chunk_->words.size();
-  hashes_[k] = WordIndex::HashPadded(out, length);
+  hashes_[k] = WordIndex::HashPadded(reinterpret_cast<const char*>(chars), length);
   prefixes_[k] = __builtin_bswap64(chars[0]);
   chunk_->words.push_back(CutWord{static_cast<uint32_t>(chunk_->used), WordIds::kNoId,
-                                  static_cast<uint8_t>(length), static_cast<uint8_t>(out[0]),
-                                  lineStart_, false});
+                                  static_cast<uint8_t>(length),
+                                  static_cast<uint8_t>(chars[0] & 0xff), lineStart_, false});
   chunk_->used += (length + 7) / 8 * 8;
   lineStart_ = false;
   if (chunk_->words.size() >= WordChunk::kMaxWords) Next();
