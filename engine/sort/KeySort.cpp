@@ -175,20 +175,13 @@ class KeyedRecords {
 class KeySorter {
  public:
   KeySorter(Engine& e, KeyedRecords& records, RunCounters& counters)
-      : e_(e), r_(records), counters_(counters) {}
-
-  SortKey Read(int32_t n) {
-    CountRead(counters_, e_.tree, n);
-    return r_.at(n);
-  }
-  void Write(int32_t n, const SortKey& k) {
-    CountWrite(counters_, e_.tree, n);
-    r_.at(n) = k;
-  }
-  int Compare(const SortKey& a, const SortKey& b) const { return r_.Compare(a, b); }
+      : e_(e), r_(records), counters_(counters), limit_(e.tree.MemoryNodeLimit) {}
 
   // Sorts lo..hi, sharing a part with another thread as above when share.
   void Quicksort(int32_t lo, int32_t hi, bool share = false) {
+    // The reads and writes are tallied in locals, added to the counters at the end: counting
+    // each straight into the counters would make every step wait for the step before.
+    Tally tally;
     const int64_t all = int64_t{hi} - lo + 1;
     RunCounters helperCounts;
     std::thread helper;
@@ -201,26 +194,26 @@ class KeySorter {
     std::vector<std::pair<int32_t, int32_t>> waiting;
     for (;;) {
       while (lo < hi) {
-        const SortKey pivot = Read(lo);
+        const SortKey pivot = Read(tally, lo);
         int32_t i = lo;
         int32_t j = hi;
         while (i < j) {
-          SortKey t = Read(j);
+          SortKey t = Read(tally, j);
           while (Compare(t, pivot) == 1 && j > lo) {
             --j;
-            t = Read(j);
+            t = Read(tally, j);
           }
-          Write(i, Read(j));
-          t = Read(i);
+          Write(tally, i, Read(tally, j));
+          t = Read(tally, i);
           while (i < j && Compare(t, pivot) < 1) {
             ++i;
-            t = Read(i);
+            t = Read(tally, i);
           }
-          Write(j, Read(i));
+          Write(tally, j, Read(tally, i));
         }
-        Write(i, pivot);
+        Write(tally, i, pivot);
         if (i - lo - 1 < kInsertionSortMax) {
-          InsertionSort(lo, i - 1);
+          InsertionSort(tally, lo, i - 1);
           lo = i + 1;
         } else {
           const int64_t later = int64_t{hi} - i;
@@ -244,6 +237,10 @@ class KeySorter {
       hi = waiting.back().second;
       waiting.pop_back();
     }
+    AddTraffic(counters_.CacheNodesRead, tally.cacheReads);
+    AddTraffic(counters_.CacheNodesWritten, tally.cacheWrites);
+    AddTraffic(counters_.DiskNodesRead, tally.diskReads);
+    AddTraffic(counters_.DiskNodesWritten, tally.diskWrites);
     if (helper.joinable()) {
       helper.join();
       AddTraffic(counters_.CacheNodesRead, static_cast<uint32_t>(helperCounts.CacheNodesRead));
@@ -255,29 +252,48 @@ class KeySorter {
     }
   }
 
-  void InsertionSort(int32_t lo, int32_t hi) {
+ private:
+  // Reads and writes as ReadNode and WriteNode would count them (wrapping like the counters).
+  struct Tally {
+    uint32_t cacheReads = 0;
+    uint32_t diskReads = 0;
+    uint32_t cacheWrites = 0;
+    uint32_t diskWrites = 0;
+  };
+
+  SortKey Read(Tally& tally, int32_t n) {
+    ++(n <= limit_ ? tally.cacheReads : tally.diskReads);
+    return r_.at(n);
+  }
+  void Write(Tally& tally, int32_t n, const SortKey& k) {
+    ++(n <= limit_ ? tally.cacheWrites : tally.diskWrites);
+    r_.at(n) = k;
+  }
+  int Compare(const SortKey& a, const SortKey& b) const { return r_.Compare(a, b); }
+
+  void InsertionSort(Tally& tally, int32_t lo, int32_t hi) {
     for (int32_t k = hi - 1; k >= lo; --k) {
-      const SortKey t = Read(k);
+      const SortKey t = Read(tally, k);
       int32_t p = k + 1;
       bool stop = false;
       while (p <= hi && !stop) {
-        const SortKey u = Read(p);
+        const SortKey u = Read(tally, p);
         if (Compare(t, u) == 1) {
-          Write(p - 1, u);
+          Write(tally, p - 1, u);
           ++p;
         } else {
           stop = true;
         }
-        Write(p - 1, t);
+        Write(tally, p - 1, t);
       }
     }
   }
 
- private:
   static constexpr int64_t kShareFrom = 20000;  // fewer keys are sorted by one thread
   Engine& e_;
   KeyedRecords& r_;
   RunCounters& counters_;
+  const int32_t limit_;
 };
 
 }  // namespace
