@@ -1,9 +1,15 @@
 #include "ListWriters.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <span>
+#include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "../Engine.h"
@@ -97,14 +103,14 @@ void WriteScratchLine(Engine& e, std::string_view line) {
   CheckScratch(e);
 }
 
-// One type or family row; FileRange is computed into the caller's copy only.
-void WriteRow(Engine& e, TreeNode& record, bool family) {
-  if (e.failed()) return;
-  record.FileRange = RowRange(e, record);
-  CountRange(family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable, record.FileRange);
-  // The word (30 characters at most), then up to 67 cells of at most 11 characters.
+// The longest row: the word (30 characters at most), then up to 67 cells of at most 11
+// characters.
+constexpr size_t kMaxRow = kWordColumns + 1 + (3 + kMaxInputFiles) * 12;
+
+// Puts the row of a type or family with this range at line (kMaxRow characters of room);
+// returns its length.
+size_t FormatRow(const Engine& e, const TreeNode& record, int range, bool family, char* line) {
   static_assert(kMaxWordLength <= kWordColumns);
-  char line[kWordColumns + 1 + (3 + kMaxInputFiles) * 12];
   const std::string_view word = record.Word().substr(0, kWordColumns);
   std::memcpy(line, word.data(), word.size());
   char* out = line + word.size();
@@ -113,7 +119,7 @@ void WriteRow(Engine& e, TreeNode& record, bool family) {
     std::memset(out, ' ', pad);
     out += pad;
     *out++ = '\t';
-    out = PutNumberCell(out, record.FileRange);
+    out = PutNumberCell(out, range);
     *out++ = '\t';
     out = PutNumberCell(out, record.Frequency);
     if (family) {
@@ -126,8 +132,17 @@ void WriteRow(Engine& e, TreeNode& record, bool family) {
       out = PutNumberCell(out, record.FileCounts(k));
     }
   }
-  const std::string_view row(line, static_cast<size_t>(out - line));
-  WriteScratchLine(e, row);
+  return static_cast<size_t>(out - line);
+}
+
+// One type or family row; FileRange is computed into the caller's copy only.
+void WriteRow(Engine& e, TreeNode& record, bool family) {
+  if (e.failed()) return;
+  record.FileRange = RowRange(e, record);
+  CountRange(family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable, record.FileRange);
+  char line[kMaxRow];
+  const size_t length = FormatRow(e, record, record.FileRange, family, line);
+  WriteScratchLine(e, std::string_view(line, length));
 }
 
 }  // namespace
@@ -204,6 +219,101 @@ void WriteDumpRow(Engine& e, TreeNode& record, int list) {
   }
 }
 
+// Lists with this many records or more have their rows formatted on two threads.
+constexpr size_t kDumpOnTwoThreadsFrom = 16384;
+constexpr size_t kRowsPerBatch = 2048;
+
+// The rows of a list's records (rows: its listRows), formatted a batch at a time by this thread
+// and another in turn, and written here in their order: formatting is most of a dump's work.
+// *failedAt becomes the last record of the batch whose writing failed the run, else 0. Returns
+// false, having written and counted nothing, when it cannot be done so: a record not reachable
+// in place, a scratch file that converts what it is given, no thread to spare.
+bool DumpOnTwoThreads(Engine& e, int list, std::span<const std::pair<int32_t, int32_t>> rows,
+                      int32_t* failedAt) {
+  TextWriter& scratch = *e.scratchFile;
+  if (scratch.encoding().utf8() || scratch.choosingLater()) return false;
+  std::vector<const TreeNode*> records(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    records[i] = NodeInPlace(e, rows[i].second);
+    if (records[i] == nullptr || e.failed()) return false;
+  }
+  const bool family = list >= kFirstFamilyCode;
+  const size_t batches = (rows.size() + kRowsPerBatch - 1) / kRowsPerBatch;
+  // Reads only the records and the run's options, which stay as they are meanwhile.
+  auto format = [&](size_t batch, std::string& text, RunCounters::PerRange& ranges) {
+    text.clear();
+    char line[kMaxRow];
+    const size_t end = std::min(rows.size(), (batch + 1) * kRowsPerBatch);
+    for (size_t i = batch * kRowsPerBatch; i < end; ++i) {
+      const TreeNode& r = *records[i];
+      if (!inlist(r, list) || (family ? r.FamilyFrequency : r.Frequency) <= 0) continue;
+      const int range = RowRange(e, r);
+      CountRange(ranges, range);
+      text.append(line, FormatRow(e, r, range, family, line));
+      text.append("\r\n", 2);
+    }
+  };
+  // The other thread formats the odd batches into a ring of slots, waiting while it is full.
+  struct Slot {
+    std::string text;
+    bool ready = false;
+  };
+  constexpr size_t kSlots = 4;
+  Slot slots[kSlots];
+  std::mutex mu;
+  std::condition_variable changed;
+  bool stop = false;
+  RunCounters::PerRange otherRanges{};
+  std::thread other;
+  try {
+    other = std::thread([&] {
+      std::string text;
+      for (size_t batch = 1; batch < batches; batch += 2) {
+        format(batch, text, otherRanges);
+        Slot& slot = slots[batch / 2 % kSlots];
+        std::unique_lock<std::mutex> lock(mu);
+        changed.wait(lock, [&] { return stop || !slot.ready; });
+        if (stop) return;
+        slot.text.swap(text);
+        slot.ready = true;
+        changed.notify_all();
+      }
+    });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  RunCounters::PerRange& ranges = family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable;
+  std::string text;
+  size_t batch = 0;
+  for (; batch < batches; ++batch) {
+    if (batch % 2 == 0) {
+      format(batch, text, ranges);
+      scratch.WriteBytes(text);
+    } else {
+      Slot& slot = slots[batch / 2 % kSlots];
+      std::unique_lock<std::mutex> lock(mu);
+      changed.wait(lock, [&] { return slot.ready; });
+      lock.unlock();
+      scratch.WriteBytes(slot.text);
+      lock.lock();
+      slot.ready = false;
+      changed.notify_all();
+    }
+    CheckScratch(e);
+    if (e.failed()) break;
+  }
+  {
+    std::lock_guard<std::mutex> lock(mu);
+    stop = true;
+    changed.notify_all();
+  }
+  other.join();
+  for (size_t k = 0; k < ranges.size(); ++k) ranges[k] += otherRanges[k];
+  *failedAt =
+      batch < batches ? rows[std::min(rows.size(), (batch + 1) * kRowsPerBatch) - 1].second : 0;
+  return true;
+}
+
 }  // namespace
 
 void FillListRows(Engine& e) {
@@ -250,6 +360,12 @@ void dumpsort(Engine& e, int list) {
     const auto rows =
         std::equal_range(e.listRows.begin(), e.listRows.end(), std::pair<int32_t, int32_t>(list, 0),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
+    const size_t count = static_cast<size_t>(rows.second - rows.first);
+    int32_t failedAt = 0;
+    if (count >= kDumpOnTwoThreadsFrom &&
+        DumpOnTwoThreads(e, list, std::span(&*rows.first, count), &failedAt)) {
+      return CountDumpReads(e, failedAt != 0 ? failedAt : e.tree.NodeCount);
+    }
     for (auto it = rows.first; it != rows.second; ++it) {
       if (const TreeNode* t = NodeInPlace(e, it->second)) {
         record = *t;

@@ -307,6 +307,40 @@ TEST_F(ListWritersTest, ListRowsHoldEveryRecordByCodeThenNode) {
   EXPECT_TRUE(e.listRows.empty());
 }
 
+// A list of many records has its rows formatted on two threads: the section, the range table
+// and the reads counted are those of the one-row-at-a-time dump, records in the record file
+// included.
+TEST_F(ListWritersTest, ALongListDumpedOnTwoThreadsIsTheListDumpedOnOne) {
+  e.tree.MemoryNodeLimit = 5000;
+  e.FileNumber = 3;
+  for (int i = 1; i <= 40000; ++i) {
+    std::string word = "W";
+    for (int v = i; v != 0; v /= 26) word += static_cast<char>('A' + v % 26);
+    const int32_t list = i % 7 == 0 ? 1 : kNoListCode;
+    Add(Record(word, list, {i % 3, i % 5 == 0 ? 0 : i, i % 11 == 0 ? 1000000 + i : 0}));
+  }
+  auto dump = [&](bool fast) {
+    e.fastPaths = fast;
+    EXPECT_TRUE(TextWriter::Open(e.fs, e.ScratchFilePath(), false, &e.scratchFile).ok());
+    e.counters.TypeRangeTable = {};
+    const RunCounters before = e.counters;
+    if (fast) FillListRows(e);
+    listtypes(e, kNoListCode);
+    listtypes(e, 1);
+    ClearListRows(e);
+    const RunCounters after = e.counters;
+    EXPECT_EQ(after.CacheNodesRead - before.CacheNodesRead, 2 * 5000);
+    EXPECT_EQ(after.DiskNodesRead - before.DiskNodesRead, 2 * 35000);
+    return std::make_pair(Output(), after.TypeRangeTable);
+  };
+  const auto [slowText, slowRanges] = dump(false);
+  const auto [fastText, fastRanges] = dump(true);
+  EXPECT_EQ(slowRanges, fastRanges);
+  EXPECT_GT(slowRanges[2], 10000);
+  ASSERT_EQ(slowText.size(), fastText.size());
+  EXPECT_TRUE(slowText == fastText);
+}
+
 TEST_F(ListWritersTest, InlistNeedsAWordAndTheListCode) {
   TreeNode blank = MakeBlankNode();
   EXPECT_FALSE(inlist(blank, 0));
