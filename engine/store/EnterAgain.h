@@ -59,4 +59,39 @@ inline bool EnterIndexedAgain(Engine& e, int32_t& root, unsigned char first, int
   return EnterIndexedAgainChecked(e, root, first, node, grow);
 }
 
+// A walk down the index's copy of a word tree's shape ahead of a new word's insertion, one node
+// per step, so that the nodes its insertion will visit are on their way meanwhile. Like the
+// hints of WordEntry.h it changes nothing; the tree may change under it, which only makes it
+// less useful. Inline: the scanner steps every walk under way at every word.
+struct WordWalk {
+  int32_t node;
+  uint64_t prefix;  // WordIndex::Prefix of the word
+};
+
+// Starts a walk in the tree of the word's first character; false when there is none to take.
+inline bool StartWordWalk(Engine& e, unsigned char first, uint64_t prefix, WordWalk* walk) {
+  const WordTree& tree = e.tree;
+  const WordIndex& index = tree.index;
+  if (!index.usable() || index.roots.size() != tree.WordRoots.size()) return false;
+  const int32_t root = tree.WordRoots[first];
+  if (root == -1 || root != index.roots[first]) return false;
+  __builtin_prefetch(&index.links(root));
+  *walk = WordWalk{root, prefix};
+  return true;
+}
+
+// Takes one step; false when the walk has ended.
+inline bool StepWordWalk(Engine& e, WordWalk& walk) {
+  const WordIndex& index = e.tree.index;
+  // A broken index has let go of its copy of the shape.
+  if (!index.usable() || !index.Covers(walk.node)) return false;
+  const NodeLinks& links = index.links(walk.node);
+  if (links.prefix == walk.prefix) return false;  // the rest needs the records' words
+  const int32_t next = links.prefix > walk.prefix ? links.left : links.right;
+  if (next == -1 || !index.Covers(next)) return false;
+  __builtin_prefetch(&index.links(next));
+  walk.node = next;
+  return true;
+}
+
 }  // namespace quarn

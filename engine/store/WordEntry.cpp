@@ -760,29 +760,6 @@ bool PrefetchWordRecord(Engine& e, uint64_t hash, size_t length) {
   return false;
 }
 
-bool StartWordWalk(Engine& e, unsigned char first, uint64_t prefix, WordWalk* walk) {
-  WordTree& tree = e.tree;
-  const WordIndex& index = tree.index;
-  if (!index.usable() || index.roots.size() != tree.WordRoots.size()) return false;
-  const int32_t root = tree.WordRoots[first];
-  if (root == -1 || root != index.roots[first]) return false;
-  __builtin_prefetch(&tree.index.links(root));
-  *walk = WordWalk{root, prefix};
-  return true;
-}
-
-bool StepWordWalk(Engine& e, WordWalk& walk) {
-  WordIndex& index = e.tree.index;
-  if (!index.usable() || !index.Covers(walk.node)) return false;
-  const NodeLinks& links = index.links(walk.node);
-  if (links.prefix == walk.prefix) return false;  // the rest needs the records' words
-  const int32_t next = links.prefix > walk.prefix ? links.left : links.right;
-  if (next == -1 || !index.Covers(next)) return false;
-  __builtin_prefetch(&index.links(next));
-  walk.node = next;
-  return true;
-}
-
 void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow) {
   if (IsWordRoot(e.tree, root)) BreakIndex(e);
   Insert(e, root, FamilyInsertion{family.Word(), &family}, grow);

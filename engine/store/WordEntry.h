@@ -34,19 +34,6 @@ int32_t addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t h
 void PrefetchWordSlot(Engine& e, uint64_t hash);
 bool PrefetchWordRecord(Engine& e, uint64_t hash, size_t length);
 
-// A walk down the index's copy of a word tree's shape ahead of a new word's insertion, one node
-// per step, so that the nodes its insertion will visit are on their way meanwhile. Like the
-// hints above it changes nothing; the tree may change under it, which only makes it less
-// useful.
-struct WordWalk {
-  int32_t node;
-  uint64_t prefix;  // WordIndex::Prefix of the word
-};
-// Starts a walk in the tree of the word's first character; false when there is none to take.
-bool StartWordWalk(Engine& e, unsigned char first, uint64_t prefix, WordWalk* walk);
-// Takes one step; false when the walk has ended.
-bool StepWordWalk(Engine& e, WordWalk& walk);
-
 // Enters a copy of the family record, keyed by its Word. A second record for the same
 // headword is refused with "Serious Error in Add to Fam List!" and grow becomes false.
 void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow);
