@@ -120,15 +120,16 @@ void WriteListSizes(Engine& e) {
   e.resultsFile->EndLine();
 }
 
-// Writes the per-list sections into the scratch file.
+// Writes the per-list sections into the scratch file (or Engine::sectionsFile).
 void WriteSections(Engine& e) {
-  TextWriter& scratch = *e.scratchFile;
+  TextWriter& scratch = e.sectionsFile != nullptr ? *e.sectionsFile : *e.scratchFile;
   const RunOptions& o = e.options;
-  // The dumps of the sorted store look at a list's records only.
+  // The dumps of the sorted store look at a list's records only (the rows may be there
+  // already).
   struct ListRows {
     Engine& e;
     explicit ListRows(Engine& engine) : e(engine) {
-      if (!e.options.sortbyalpha) FillListRows(e);
+      if (!e.options.sortbyalpha && e.listRows.empty()) FillListRows(e);
     }
     ~ListRows() { ClearListRows(e); }
   } listRows(e);
@@ -153,6 +154,33 @@ void WriteSections(Engine& e) {
     listtypes(e, kNoListCode);
     scratch.EndLine();
   }
+}
+
+// Counts into the range tables the rows WriteSections is going to write, as its dumps count
+// them, so that the tables can be written before the sections: from the rows of the sorted
+// store by list (FillListRows). False, with the tables as they were, when that cannot be done.
+bool CountSectionRanges(Engine& e) {
+  if (!e.fastPaths || e.failed() || e.options.sortbyalpha) return false;
+  FillListRows(e);
+  if (e.listRows.empty()) return false;
+  const RunCounters saved = e.counters;
+  const RunOptions& o = e.options;
+  bool counted = true;
+  if (o.ListsOn()) {
+    for (int n = 1; n <= e.ListCount; ++n) {
+      if (o.ListBoxOn(n) && o.Forms) counted = counted && CountListRanges(e, n);
+    }
+    for (int n = 1; n <= e.ListCount; ++n) {
+      if (o.ListBoxOn(n)) counted = counted && CountListRanges(e, n * 100);
+    }
+  }
+  if (o.others) counted = counted && CountListRanges(e, kNoListCode);
+  if (!counted || e.failed()) {
+    e.counters = saved;
+    ClearListRows(e);
+    return false;
+  }
+  return true;
 }
 
 void WriteRangeTables(Engine& e) {
@@ -216,10 +244,22 @@ void WriteStatistics(Engine& e) {
 void WriteReport(Engine& e) {
   WriteSummary(e);
   WriteListSizes(e);
-  WriteSections(e);
-  if (e.failed()) return;
-  WriteRangeTables(e);
-  CopySections(e);
+  if (CountSectionRanges(e)) {
+    // The range tables known first, the sections go straight into the results file instead of
+    // through the scratch file and a copy. Their dumps count the ranges again as they go:
+    // what they count replaces what was counted for the tables, and is the same.
+    WriteRangeTables(e);
+    e.counters.TypeRangeTable = {};
+    e.counters.FamilyRangeTable = {};
+    e.sectionsFile = e.resultsFile.get();
+    WriteSections(e);
+    e.sectionsFile = nullptr;
+  } else {
+    WriteSections(e);
+    if (e.failed()) return;
+    WriteRangeTables(e);
+    CopySections(e);
+  }
   if (e.failed()) return;
   WriteStatistics(e);
   ProgressMessage(e, "", "", 1);

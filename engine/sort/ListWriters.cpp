@@ -85,21 +85,27 @@ void CountRange(RunCounters::PerRange& table, int range) {
   if (range >= 1 && range <= kMaxInputFiles) ++table[range];
 }
 
+// The file the sections are written into: the scratch file, or Engine::sectionsFile.
+TextWriter* SectionsFile(Engine& e) {
+  return e.sectionsFile != nullptr ? e.sectionsFile : e.scratchFile.get();
+}
+
 // False, with the run failed, when there is no scratch file to write into.
 bool ScratchReady(Engine& e) {
   if (e.failed()) return false;
-  if (e.scratchFile) return true;
+  if (SectionsFile(e) != nullptr) return true;
   e.Fail(Status::IOError(e.ScratchFilePath(), "file not open"));
   return false;
 }
 
 void CheckScratch(Engine& e) {
-  if (!e.scratchFile->status().ok()) e.Fail(e.scratchFile->status());
+  const TextWriter& out = *SectionsFile(e);
+  if (!out.status().ok()) e.Fail(out.status());
 }
 
 void WriteScratchLine(Engine& e, std::string_view line) {
   if (e.failed()) return;
-  e.scratchFile->WriteLine(line);
+  SectionsFile(e)->WriteLine(line);
   CheckScratch(e);
 }
 
@@ -227,11 +233,11 @@ constexpr size_t kRowsPerBatch = 2048;
 // and another in turn, and written here in their order: formatting is most of a dump's work.
 // *failedAt becomes the last record of the batch whose writing failed the run, else 0. Returns
 // false, having written and counted nothing, when it cannot be done so: a record not reachable
-// in place, a scratch file that converts what it is given, no thread to spare.
+// in place, a file whose encoding is not yet chosen, no thread to spare.
 bool DumpOnTwoThreads(Engine& e, int list, std::span<const std::pair<int32_t, int32_t>> rows,
                       int32_t* failedAt) {
-  TextWriter& scratch = *e.scratchFile;
-  if (scratch.encoding().utf8() || scratch.choosingLater()) return false;
+  TextWriter& scratch = *SectionsFile(e);
+  if (scratch.choosingLater()) return false;
   std::vector<const TreeNode*> records(rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
     records[i] = NodeInPlace(e, rows[i].second);
@@ -288,13 +294,13 @@ bool DumpOnTwoThreads(Engine& e, int list, std::span<const std::pair<int32_t, in
   for (; batch < batches; ++batch) {
     if (batch % 2 == 0) {
       format(batch, text, ranges);
-      scratch.WriteBytes(text);
+      scratch.Write(text);
     } else {
       Slot& slot = slots[batch / 2 % kSlots];
       std::unique_lock<std::mutex> lock(mu);
       changed.wait(lock, [&] { return slot.ready; });
       lock.unlock();
-      scratch.WriteBytes(slot.text);
+      scratch.Write(slot.text);
       lock.lock();
       slot.ready = false;
       changed.notify_all();
@@ -348,6 +354,23 @@ void FillListRows(Engine& e) {
     const int32_t code = codes[static_cast<size_t>(n - 1)];
     e.listRows[next[static_cast<size_t>(code - lowest)]++] = {code, n};
   }
+}
+
+bool CountListRanges(Engine& e, int list) {
+  const auto rows =
+      std::equal_range(e.listRows.begin(), e.listRows.end(), std::pair<int32_t, int32_t>(list, 0),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
+  const bool family = list >= kFirstFamilyCode;
+  RunCounters::PerRange counted{};
+  for (auto it = rows.first; it != rows.second; ++it) {
+    const TreeNode* r = NodeInPlace(e, it->second);
+    if (r == nullptr) return false;
+    if (!inlist(*r, list) || (family ? r->FamilyFrequency : r->Frequency) <= 0) continue;
+    CountRange(counted, RowRange(e, *r));
+  }
+  RunCounters::PerRange& table = family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable;
+  for (size_t k = 0; k < table.size(); ++k) table[k] += counted[k];
+  return true;
 }
 
 void ClearListRows(Engine& e) { std::vector<std::pair<int32_t, int32_t>>().swap(e.listRows); }

@@ -27,6 +27,10 @@ void dumpsort(Engine& e, int list);
 // until ClearListRows.
 void FillListRows(Engine& e);
 void ClearListRows(Engine& e);
+// Adds to the range tables what dumpsort(e, list) adds for the rows it writes, without writing
+// them, from e.listRows (filled). False, having counted nothing, when a record cannot be looked
+// at in place.
+bool CountListRanges(Engine& e, int list);
 // True iff the record's word is not empty and its ListCode equals list.
 bool inlist(const TreeNode& record, int list);
 
