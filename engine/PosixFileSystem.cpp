@@ -6,9 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "FileSystem.h"
 
@@ -138,9 +142,11 @@ class PosixRecordFile : public RecordFile {
     if (bytesNeeded <= mapped_) {
       if (bytesNeeded > used_) used_ = bytesNeeded;
       SetMapped(base_, used_);
+      if (used_ + kPopulateAhead > populatedTo_) PopulateAhead();
       return base_;
     }
     if (unmappable_ || fd_ < 0) return nullptr;
+    StopPopulating();
     // Grow in large steps: every growth is a remap.
     uint64_t size = mapped_ + (mapped_ / 2 > kMapStep ? mapped_ / 2 : kMapStep);
     if (size < bytesNeeded) size = bytesNeeded;
@@ -173,13 +179,47 @@ class PosixRecordFile : public RecordFile {
     mapped_ = size;
     used_ = bytesNeeded;
     SetMapped(base_, used_);
+    PopulateAhead();
     return base_;
   }
 
  private:
   static constexpr uint64_t kMapStep = uint64_t{64} << 20;
+  static constexpr uint64_t kPopulateStep = uint64_t{4} << 20;
+  static constexpr uint64_t kPopulateAhead = uint64_t{4} << 20;
+  static constexpr uint64_t kPage = 4096;
+
+  // Has the system back the next pages of the mapping beyond those stored to, on a thread of
+  // its own, a few megabytes ahead: records are stored in order as the store grows, and a page
+  // stored to for the first time would otherwise stop the storing thread while the system
+  // finds, clears and reserves it. Nothing but the system touches the pages, and
+  // StopPopulating ends the thread before the mapping changes.
+  void PopulateAhead() {
+#if defined(MADV_POPULATE_WRITE)
+    if (populating_.joinable()) populating_.join();
+    const uint64_t from = std::max(populatedTo_, used_ / kPage * kPage);
+    const uint64_t to = std::min(mapped_, from + kPopulateStep);
+    if (from >= to || populateRefused_) return;
+    populatedTo_ = to;
+    char* base = base_;
+    try {
+      populating_ = std::thread([this, base, from, to] {
+        if (::madvise(base + from, to - from, MADV_POPULATE_WRITE) != 0) {
+          populateRefused_ = true;  // not for this system or file: pages come as stored to
+        }
+      });
+    } catch (const std::system_error&) {
+      // No thread to spare: the pages come as they are stored to.
+    }
+#endif
+  }
+  void StopPopulating() {
+    if (populating_.joinable()) populating_.join();
+  }
 
   void Unmap() {
+    StopPopulating();
+    populatedTo_ = 0;
     if (base_ != nullptr) ::munmap(base_, mapped_);
     base_ = nullptr;
     mapped_ = 0;
@@ -192,6 +232,9 @@ class PosixRecordFile : public RecordFile {
   uint64_t mapped_ = 0;
   uint64_t used_ = 0;  // the end of the furthest record asked for through the mapping
   bool unmappable_ = false;
+  std::thread populating_;
+  uint64_t populatedTo_ = 0;  // the end of the pages asked to be backed
+  std::atomic<bool> populateRefused_{false};
 };
 
 class PosixFileSystem : public FileSystem {

@@ -51,8 +51,12 @@ class NodeBlockArea {
   NodeBlock Block(int k, const TreeNode& blank);
   // Whether to prepare ahead: worth it while a scan keeps adding words, not for a store that
   // stops growing after a block or two (the lists), where the next block would be made ready
-  // for nothing.
-  void PrepareAhead(bool on) { prepareAhead_ = on; }
+  // for nothing. Turning it off waits for a block being made ready, so that no thread of the
+  // area outlives the scan (a process forked afterwards could not wait for it).
+  void PrepareAhead(bool on) {
+    prepareAhead_ = on;
+    if (!on && preparing_.joinable()) preparing_.join();
+  }
 
  private:
   // Has block k backed by the system and filled with blank on a thread of its own (where it

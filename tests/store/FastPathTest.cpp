@@ -291,6 +291,31 @@ TEST(FastPathTest, TheMappedRecordFileHoldsWhatPositionedReadsSee) {
   EXPECT_TRUE(file->Close().ok());
 }
 
+// Records stored one after another through the mapping, as a growing store stores them, while
+// the pages ahead are being backed and across a growth that moves the mapping: every record
+// is in the file, and the file ends at the last.
+TEST(FastPathTest, RecordsStoredInOrderThroughTheMappingAreAllInTheFile) {
+  TempDir dir;
+  std::unique_ptr<RecordFile> file;
+  ASSERT_TRUE(FileSystem::Default()->NewRecordFile(dir.File("r.dvp"), &file).ok());
+  constexpr uint64_t kRecords = 250000;  // beyond the first mapping
+  for (uint64_t i = 0; i < kRecords; ++i) {
+    Status s;
+    char* base = file->MapRecords((i + 1) * 316, &s);
+    ASSERT_TRUE(s.ok());
+    ASSERT_NE(nullptr, base);
+    std::memcpy(base + i * 316, &i, sizeof i);
+  }
+  ASSERT_TRUE(file->Close().ok());
+  const std::string bytes = ReadFile(dir.File("r.dvp"));
+  ASSERT_EQ(bytes.size(), kRecords * 316);
+  for (uint64_t i = 0; i < kRecords; ++i) {
+    uint64_t got;
+    std::memcpy(&got, bytes.data() + i * 316, sizeof got);
+    ASSERT_EQ(got, i);
+  }
+}
+
 // MappedFor answers without a call only for bytes already asked of the current mapping: not
 // before the first, not beyond the furthest asked (which may grow and move the mapping), and
 // not once the file is closed. The file's final length is the furthest record asked for.
