@@ -217,12 +217,24 @@ void CountDumpReads(Engine& e, int32_t last) {
   AddTraffic(e.counters.DiskNodesRead, static_cast<uint32_t>(last - inMemory));
 }
 
+// True iff a dump of list writes a row for the record: a type of the list that occurred, or a
+// family (codes from kFirstFamilyCode) whose words did.
+bool DumpsRow(const TreeNode& record, int list) {
+  if (!inlist(record, list)) return false;
+  return (list < kFirstFamilyCode ? record.Frequency : record.FamilyFrequency) > 0;
+}
+
 void WriteDumpRow(Engine& e, TreeNode& record, int list) {
-  if (list < kFirstFamilyCode) {
-    if (inlist(record, list) && record.Frequency > 0) WriteRow(e, record, false);
-  } else {
-    if (inlist(record, list) && record.FamilyFrequency > 0) WriteRow(e, record, true);
-  }
+  if (DumpsRow(record, list)) WriteRow(e, record, list >= kFirstFamilyCode);
+}
+
+// The (code, node) pairs of e.listRows (filled) whose code is list.
+std::span<const std::pair<int32_t, int32_t>> ListRowsOf(const Engine& e, int list) {
+  const auto rows =
+      std::equal_range(e.listRows.begin(), e.listRows.end(), std::pair<int32_t, int32_t>(list, 0),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
+  return {e.listRows.data() + (rows.first - e.listRows.begin()),
+          static_cast<size_t>(rows.second - rows.first)};
 }
 
 // Lists with this many records or more have their rows formatted on two threads.
@@ -252,7 +264,7 @@ bool DumpOnTwoThreads(Engine& e, int list, std::span<const std::pair<int32_t, in
     const size_t end = std::min(rows.size(), (batch + 1) * kRowsPerBatch);
     for (size_t i = batch * kRowsPerBatch; i < end; ++i) {
       const TreeNode& r = *records[i];
-      if (!inlist(r, list) || (family ? r.FamilyFrequency : r.Frequency) <= 0) continue;
+      if (!DumpsRow(r, list)) continue;
       const int range = RowRange(e, r);
       CountRange(ranges, range);
       text.append(line, FormatRow(e, r, range, family, line));
@@ -357,16 +369,12 @@ void FillListRows(Engine& e) {
 }
 
 bool CountListRanges(Engine& e, int list) {
-  const auto rows =
-      std::equal_range(e.listRows.begin(), e.listRows.end(), std::pair<int32_t, int32_t>(list, 0),
-                       [](const auto& a, const auto& b) { return a.first < b.first; });
   const bool family = list >= kFirstFamilyCode;
   RunCounters::PerRange counted{};
-  for (auto it = rows.first; it != rows.second; ++it) {
-    const TreeNode* r = NodeInPlace(e, it->second);
+  for (const auto& [code, n] : ListRowsOf(e, list)) {
+    const TreeNode* r = NodeInPlace(e, n);
     if (r == nullptr) return false;
-    if (!inlist(*r, list) || (family ? r->FamilyFrequency : r->Frequency) <= 0) continue;
-    CountRange(counted, RowRange(e, *r));
+    if (DumpsRow(*r, list)) CountRange(counted, RowRange(e, *r));
   }
   RunCounters::PerRange& table = family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable;
   for (size_t k = 0; k < table.size(); ++k) table[k] += counted[k];
@@ -380,24 +388,20 @@ void dumpsort(Engine& e, int list) {
   TreeNode record;
   if (!e.listRows.empty()) {
     // The list's own records; the loop below reads every record, so the others count as read.
-    const auto rows =
-        std::equal_range(e.listRows.begin(), e.listRows.end(), std::pair<int32_t, int32_t>(list, 0),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-    const size_t count = static_cast<size_t>(rows.second - rows.first);
+    const auto rows = ListRowsOf(e, list);
     int32_t failedAt = 0;
-    if (count >= kDumpOnTwoThreadsFrom &&
-        DumpOnTwoThreads(e, list, std::span(&*rows.first, count), &failedAt)) {
+    if (rows.size() >= kDumpOnTwoThreadsFrom && DumpOnTwoThreads(e, list, rows, &failedAt)) {
       return CountDumpReads(e, failedAt != 0 ? failedAt : e.tree.NodeCount);
     }
-    for (auto it = rows.first; it != rows.second; ++it) {
-      if (const TreeNode* t = NodeInPlace(e, it->second)) {
+    for (const auto& [code, n] : rows) {
+      if (const TreeNode* t = NodeInPlace(e, n)) {
         record = *t;
       } else {
-        ReadNodeUncounted(e, it->second, &record);
+        ReadNodeUncounted(e, n, &record);
       }
       WriteDumpRow(e, record, list);
       // The loop stops at the record whose row failed, having read those before it.
-      if (e.failed()) return CountDumpReads(e, it->second);
+      if (e.failed()) return CountDumpReads(e, n);
     }
     return CountDumpReads(e, e.tree.NodeCount);
   }

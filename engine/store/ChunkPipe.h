@@ -12,7 +12,6 @@
 
 namespace quarn {
 
-//
 // With word numbers (ids), the cutting thread does not sit idle while it waits: whenever it
 // would wait for an empty chunk, and once it has handed on the last, it numbers the words of
 // chunks handed on whose words have no numbers yet, so that the entering thread finds them

@@ -18,6 +18,16 @@ inline int OccurrenceSlot(const Engine& e) {
   return (e.FileNumber >= 1 && e.FileNumber <= kMaxInputFiles) ? e.FileNumber : 0;
 }
 
+// True iff the word index is in use and was built for the store as it stands (its table of
+// roots and its memory limit). The tree of a first character c is then the one the index
+// describes iff its root is the index's root for c.
+inline bool IndexInStep(const Engine& e) {
+  const WordTree& tree = e.tree;
+  const WordIndex& index = tree.index;
+  return index.usable() && index.roots.size() == tree.WordRoots.size() &&
+         index.memoryLimit == tree.MemoryNodeLimit;
+}
+
 // Another occurrence of the word of node n, counted in FileCounts slot slot: what the insertion
 // would do, without the walk. It would read each node of the path once and write each back
 // once, unchanged except for the word's own node, whose counts wait in the index (WordIndex.h).
@@ -49,8 +59,7 @@ inline bool EnterIndexedAgain(Engine& e, int32_t& root, unsigned char first, int
   const WordTree& tree = e.tree;
   const WordIndex& index = tree.index;
   // Everything the checked way looks at, as it finds it when the index follows the tree.
-  if (e.fastPaths && !e.failed() && index.usable() && &root == &tree.WordRoots[first] &&
-      index.roots.size() == tree.WordRoots.size() && index.memoryLimit == tree.MemoryNodeLimit &&
+  if (e.fastPaths && !e.failed() && IndexInStep(e) && &root == &tree.WordRoots[first] &&
       root == index.roots[first] && index.Covers(node)) {
     EnterAgain(e, node, OccurrenceSlot(e));
     grow = false;

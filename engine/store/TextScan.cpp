@@ -132,12 +132,7 @@ class WordEnterer {
   int32_t words() const { return words_; }
 
  private:
-  bool IndexedEntryPossible() const {
-    const WordTree& tree = e_.tree;
-    const WordIndex& index = tree.index;
-    return e_.fastPaths && index.usable() && index.roots.size() == tree.WordRoots.size() &&
-           index.memoryLimit == tree.MemoryNodeLimit;
-  }
+  bool IndexedEntryPossible() const { return e_.fastPaths && IndexInStep(e_); }
 
   void StartWalk(const CutWord& w, uint64_t prefix) {
     if (activeWalks_ < kMaxWalks && StartWordWalk(e_, w.first, prefix, &walks_[activeWalks_])) {

@@ -433,12 +433,9 @@ int CompareNode(Engine& e, int32_t n, const NodeLinks& links, uint64_t keyPrefix
 int FindIndexed(Engine& e, int32_t t, std::string_view key, TreeNode* out) {
   WordTree& tree = e.tree;
   WordIndex& index = tree.index;
-  if (!e.fastPaths || e.failed() || key.empty() || t == -1 || !index.usable()) return -1;
+  if (!e.fastPaths || e.failed() || key.empty() || t == -1 || !IndexInStep(e)) return -1;
   const unsigned char c = static_cast<unsigned char>(key[0]);
-  if (index.roots.size() != tree.WordRoots.size() || index.memoryLimit != tree.MemoryNodeLimit ||
-      tree.WordRoots[c] != t || index.roots[c] != t) {
-    return -1;
-  }
+  if (tree.WordRoots[c] != t || index.roots[c] != t) return -1;
   const uint64_t prefix = WordIndex::Prefix(key);
   const int32_t n =
       index.Find(key, WordIndex::Hash(key), prefix, [&](int32_t node, std::string_view* w) {

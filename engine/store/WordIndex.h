@@ -138,6 +138,7 @@ class WordIndex {
   NodeLinks& links(int32_t node) { return links_[static_cast<size_t>(node)]; }
   const NodeLinks& links(int32_t node) const { return links_[static_cast<size_t>(node)]; }
   NodeMeta& meta(int32_t node) { return meta_[static_cast<size_t>(node)]; }
+  const NodeMeta& meta(int32_t node) const { return meta_[static_cast<size_t>(node)]; }
   // Makes room for node number node (numbers come in ascending order) and sets its shape.
   void AddNode(int32_t node, const NodeLinks& links, const NodeMeta& meta);
   // True iff node is one of the nodes the index holds the shape of.

@@ -393,7 +393,7 @@ namespace {
 bool KeepsIndexedShape(Engine& e, int32_t n, const TreeNode& node) {
   const WordIndex& index = e.tree.index;
   const NodeLinks& links = index.links(n);
-  const NodeMeta& meta = e.tree.index.meta(n);
+  const NodeMeta& meta = index.meta(n);
   if (meta.waiting != 0 || meta.shapeWaiting) return false;
   if (node.Left != links.left || node.Right != links.right || node.Balance != meta.balance) {
     return false;
