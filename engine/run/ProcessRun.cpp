@@ -1,5 +1,7 @@
 #include "ProcessRun.h"
 
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,47 @@ void CheckInputList(Engine& e) {
     ProgressMessage(e, "No File\ts selected for processing cannot run", "ERROR", 0);
     e.RunStopped = true;
   }
+}
+
+// path made absolute against the current folder and with "." and ".." steps taken, so that two
+// spellings of one name compare equal. Links are not followed: this compares names, not files.
+std::string NormalName(Engine& e, const std::string& path) {
+  std::filesystem::path p(path);
+  if (p.is_relative()) p = std::filesystem::path(e.fs.CurrentDirectory()) / p;
+  return p.lexically_normal().string();
+}
+
+// With BatchFiles, every input's results file is named before anything is written: a results
+// file that is one of the inputs would replace that text by a report (and then profile the
+// report), and two inputs sharing a results file would leave only the second's report. Either
+// stops the run. The same input listed twice shares its results file with itself, harmlessly.
+void CheckBatchResultsNames(Engine& e) {
+  std::map<std::string, std::string> inputs;   // normal name -> input line
+  std::map<std::string, std::string> results;  // normal results name -> input line
+  const std::vector<std::string> lines = e.host.InputLines();
+  for (const std::string& line : lines)
+    if (!line.empty()) inputs.emplace(NormalName(e, line), line);
+  std::string reason;
+  for (const std::string& line : lines) {
+    if (line.empty()) continue;
+    const std::string name = BatchResultsName(line);
+    const std::string normal = NormalName(e, name);
+    if (auto input = inputs.find(normal); input != inputs.end()) {
+      reason = "Results file " + name + " of " + line + " is the input file " + input->second +
+               ", cannot run";
+      break;
+    }
+    auto [other, added] = results.emplace(normal, line);
+    if (!added && NormalName(e, other->second) != NormalName(e, line)) {
+      reason = "Results file " + name + " would hold the reports of both " + other->second +
+               " and " + line + ", cannot run";
+      break;
+    }
+  }
+  if (reason.empty()) return;
+  e.host.MessageBox(reason, false);
+  ProgressMessage(e, reason, "ERROR", 0);
+  e.RunStopped = true;
 }
 
 // The results file is UTF-8 when any file it reports on is read as UTF-8: the whole input list,
@@ -162,6 +205,7 @@ void Process_filesClick(Engine& e) {
 
   SetUpRun(e);
   if (!e.failed()) CheckInputList(e);
+  if (!e.failed() && !e.RunStopped && e.host.Options().BatchFiles) CheckBatchResultsNames(e);
   if (e.RunStopped || e.failed()) {
     if (e.failed()) ReportFailure(e);
     CleanUpRun(e);

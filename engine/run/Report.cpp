@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "../Engine.h"
 #include "../lists/BasewordLoader.h"
@@ -275,7 +276,17 @@ void ProduceReport(Engine& e) {
   }
   if (e.options.ListsOn()) LoadBasewordFiles(e);
   if (!e.failed() && e.options.Udate_Basewords) UpdateBasewordFiles(e);
-  if (!e.failed() && e.options.Mark_Texts) MarkTexts(e, e.host.InputLines());
+  if (!e.failed() && e.options.Mark_Texts) {
+    // A batch report's store holds only the file just scanned, so only that text can be marked
+    // from it: any other text would get marks from a store that never saw it.
+    std::vector<std::string> texts = e.host.InputLines();
+    if (e.options.BatchFiles) {
+      const auto current = static_cast<size_t>(e.FileNumber - 1);
+      texts = current < texts.size() ? std::vector<std::string>{texts[current]}
+                                     : std::vector<std::string>{};
+    }
+    MarkTexts(e, texts);
+  }
   if (!e.failed() && (e.options.sortbyfreq || e.options.sortbyrange)) {
     TreeNode blank = e.tree.BlankNode;
     WriteNode(e, ++e.tree.NodeCount, blank);

@@ -129,7 +129,7 @@ class WordEnterer {
     return true;
   }
 
-  int32_t words() const { return words_; }
+  int64_t words() const { return words_; }
 
  private:
   bool IndexedEntryPossible() const { return e_.fastPaths && IndexInStep(e_); }
@@ -160,7 +160,7 @@ class WordEnterer {
   static constexpr size_t kSlotAhead = 32;
   static constexpr size_t kRecordAhead = 16;
   Engine& e_;
-  int32_t words_ = 0;
+  int64_t words_ = 0;
   // Walks ahead of words that will probably be new, a step per word entered.
   static constexpr size_t kMaxWalks = 8;
   WordWalk walks_[kMaxWalks];
@@ -173,8 +173,8 @@ class WordEnterer {
 // here. *lines gets the number of lines read (the reader's status tells whether it read them
 // all), or -1 when the run failed; *words the number of words entered. Returns false, having
 // read nothing, when no thread could be started.
-bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int32_t* lines,
-                 int32_t* words) {
+bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int64_t* lines,
+                 int64_t* words) {
   // Eight chunks: one being cut, one being entered, and room for the cutter to run ahead where
   // the words take longer to enter (many new ones) and to catch up where they go in faster.
   SharedWordIds ids{&e.tree.cutIds, {}};
@@ -267,8 +267,8 @@ void ScanInputFile(Engine& e, const std::string& path) {
   }
 
   ProgressMessage(e, "Processing file: " + path, "", 1);
-  int32_t lineCount = 0;
-  int32_t wordCount = 0;
+  int64_t lineCount = 0;
+  int64_t wordCount = 0;
   const CharClassTable& classes = e.classes;
   const bool ignoreAngle = e.options.Ignore_Angle;
   // Without a thread to cut on, the words go in a line at a time below.

@@ -23,7 +23,7 @@ WordCutter::WordCutter(const CharClassTable& classes, bool ignoreAngle, SharedWo
 void WordCutter::CutFile(LineReader& reader, std::string& raw, WordChunk* chunk, Sink& sink) {
   chunk_ = chunk;
   sink_ = &sink;
-  int32_t lineCount = 0;
+  int64_t lineCount = 0;
   do {
     const std::string_view trimmed = Trim(raw);
     ++lineCount;

@@ -66,7 +66,7 @@ struct WordChunk {
   std::vector<CutWord> words;
   // Non-zero when the chunk ends where the line count reached this multiple of 1000: the
   // progress for that count is shown after the chunk's words.
-  int32_t progressLines = 0;
+  int64_t progressLines = 0;
   // The words have their numbers (the cutting thread gave them).
   bool numbered = false;
   // The cutting thread is numbering the words of the chunk, handed on and not yet taken
@@ -74,7 +74,7 @@ struct WordChunk {
   bool numbering = false;
   // The file's last chunk, and the number of lines the file had.
   bool last = false;
-  int32_t lines = 0;
+  int64_t lines = 0;
 };
 
 class WordCutter {

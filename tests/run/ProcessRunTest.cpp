@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "RunFixture.h"
+#include "store/MarkTexts.h"
 
 namespace quarn::testing {
 namespace {
@@ -193,6 +196,71 @@ TEST_F(ProcessRunTest, BatchRunStopsWhenAListVanishesBetweenFiles) {
   EXPECT_FALSE(Exists(dir.File("b_quarn.txt")));
   EXPECT_EQ(Log().back(), "ERROR " + dir.path() + "BASEWRD3.txt not found, cannot run");
   EXPECT_TRUE(ScratchFilesGone());
+}
+
+
+TEST_F(ProcessRunTest, BatchResultsNameThatIsAnInputStopsTheRunBeforeAnythingIsWritten) {
+  host.options.BatchFiles = true;
+  Put("notes.txt", "The cat.\n");
+  Put("notes_quarn.txt", "My own notes.\n");
+  // The second input spelled with a "." step still names the first one's results file.
+  host.inputLines = {dir.File("notes.txt"), dir.path() + "./notes_quarn.txt"};
+  engine.ResultsFileName.clear();
+  Process_filesClick(engine);
+  EXPECT_EQ(engine.reportsWritten, 0);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  const std::string reason = "Results file " + dir.File("notes_quarn.txt") + " of " +
+                             dir.File("notes.txt") + " is the input file " + dir.path() +
+                             "./notes_quarn.txt, cannot run";
+  EXPECT_EQ(host.boxes[0].text, reason);
+  EXPECT_EQ(Log().back(), "ERROR " + reason);
+  EXPECT_EQ(ReadFile(dir.File("notes_quarn.txt")), "My own notes.\n");
+  EXPECT_FALSE(Exists(dir.File("notes_quarn_quarn.txt")));
+  EXPECT_TRUE(ScratchFilesGone());
+}
+
+TEST_F(ProcessRunTest, BatchInputsSharingAResultsNameStopTheRun) {
+  host.options.BatchFiles = true;
+  Put("notes.txt", "The cat.\n");
+  Put("notes.text", "The sat.\n");
+  Run({"notes.txt", "notes.text", "notes.txt"}, "");
+  EXPECT_EQ(engine.reportsWritten, 0);
+  EXPECT_EQ(Log().back(), "ERROR Results file " + dir.File("notes_quarn.txt") +
+                              " would hold the reports of both " + dir.File("notes.txt") +
+                              " and " + dir.File("notes.text") + ", cannot run");
+  EXPECT_FALSE(Exists(dir.File("notes_quarn.txt")));
+
+  // The same text listed twice is no conflict: its report is simply made twice.
+  Run({"notes.txt", "notes.txt"}, "");
+  EXPECT_EQ(engine.reportsWritten, 2);
+}
+
+// Each batch report's store holds only its own text, so each step marks that text alone: the
+// copies are those a run over each text by itself makes, and no word is marked as unknown.
+TEST_F(ProcessRunTest, BatchRunMarksEachTextFromItsOwnReport) {
+  Put("b.txt", "The cat.\n");
+  Put("c.txt", "Sat sat the dog.\n");
+  host.options.Mark_Texts = true;
+  host.options.Overwrite = true;
+  std::vector<std::string> alone;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    Run({name});
+    alone.push_back(ReadFile(dir.File(MarkedFileName(name))));
+    std::remove(dir.File(MarkedFileName(name)).c_str());
+  }
+  const auto markings = [&] {
+    return std::count(Log().begin(), Log().end(), " Marking file: " + dir.File("a.txt"));
+  };
+  const auto before = markings();
+  host.options.BatchFiles = true;
+  Run({"a.txt", "b.txt", "c.txt"}, "");
+  ASSERT_EQ(engine.reportsWritten, 3);
+  EXPECT_EQ(ReadFile(dir.File("a.mrk")), alone[0]);
+  EXPECT_EQ(ReadFile(dir.File("b.mrk")), alone[1]);
+  EXPECT_EQ(ReadFile(dir.File("c.mrk")), alone[2]);
+  EXPECT_EQ(alone[2].find("{0}"), std::string::npos);
+  // One marking per report, each of its own text.
+  EXPECT_EQ(markings() - before, 1);
 }
 
 }  // namespace

@@ -345,7 +345,7 @@ TEST(FastPathTest, ARecordFileThatCannotBeMappedIsUsedThroughReadsAndWrites) {
   TestHost host;
   TempDir dir;
   Engine e(host, faults);
-  ASSERT_TRUE(e.fastPaths);
+  e.fastPaths = true;  // the case is the fast path's own, whatever QUARN_NO_FAST_PATHS says
   e.ScratchFolder = dir.path();
   faults.FailWritesAfter("tree.dvp", 316 * 40);
   ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -346,6 +348,58 @@ TEST(TextScanStoreFailureTest, TheFailingLineIsFinishedAcrossChunks) {
     for (int i = 0; i < words; ++i) text += "w" + std::to_string(i) + " ";
     EXPECT_EQ(TokensWhenTheStoreFailsScanning(text + "\nnever read\n"), words) << words;
   }
+}
+
+
+// A file of nothing but line ends, more of them than a 32-bit counter holds, made up as it is
+// read rather than stored.
+class LineEndsFile : public SequentialFile {
+ public:
+  explicit LineEndsFile(uint64_t lines) : left_(lines) {}
+  Status Read(size_t n, char* buf, size_t* got) override {
+    *got = static_cast<size_t>(std::min<uint64_t>(n, left_));
+    std::memset(buf, '\n', *got);
+    left_ -= *got;
+    return Status::OK();
+  }
+
+ private:
+  uint64_t left_;
+};
+
+class LineEndsFileSystem : public FaultFileSystem {
+ public:
+  Status NewSequentialFile(const std::string& path,
+                           std::unique_ptr<SequentialFile>* result) override {
+    if (path.find("line-ends") == std::string::npos)
+      return FaultFileSystem::NewSequentialFile(path, result);
+    *result = std::make_unique<LineEndsFile>(kLines);
+    return Status::OK();
+  }
+  static constexpr uint64_t kLines = (uint64_t{1} << 31) + 1000;
+};
+
+TEST(TextScanLongFileTest, LinesBeyondTwoToTheThirtyOneAreCounted) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "2^31 lines take many minutes under the sanitizers; the plain build runs this";
+#endif
+  LineEndsFileSystem fs;
+  TempDir dir;
+  TestHost host;
+  Engine e(host, fs);
+  e.ScratchFolder = dir.path();
+  ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
+  e.tree.recordFileOpen = true;
+  ResetStore(e.tree);
+  e.classes = DefaultCharClassTable();
+  e.FileNumber = 1;
+  ScanInputFile(e, dir.File("line-ends.txt"));
+  ASSERT_FALSE(e.failed());
+  const Strings& log = e.progress.lines;
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[log.size() - 3], "  Number of lines: " + std::to_string(LineEndsFileSystem::kLines));
+  // The progress count goes on past 2^31 as well: the last one shown is 2147484000.
+  EXPECT_NE(log[log.size() - 4].find("2147484000, "), std::string::npos);
 }
 
 }  // namespace
