@@ -1,5 +1,5 @@
 # Quick start: `make run` and `make test` install what is missing, configure and build.
-.PHONY: all deps build run test sanitize clean fuzz
+.PHONY: all deps build run test test-plain sanitize clean fuzz
 
 all: build
 
@@ -14,6 +14,11 @@ run: build
 
 test: build
 	cd build && ctest --output-on-failure -j2 --timeout 600
+
+# The whole suite again with the store's fast paths switched off: the straightforward way must
+# give the same results.
+test-plain: build
+	cd build && QUARN_NO_FAST_PATHS=1 ctest --output-on-failure -j2 --timeout 600
 
 # The engine and its tests with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
