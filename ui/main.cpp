@@ -24,6 +24,7 @@
 #include "run/ProcessRun.h"
 #include "run/ResultsName.h"
 #include "store/Messages.h"
+#include "store/TextEncoding.h"
 
 // The help document lives in this library's resources; a static library must register them.
 static void InitQuarnResources() { Q_INIT_RESOURCE(quarn); }
@@ -36,38 +37,6 @@ constexpr const char* kStopFilter = "Stop Files|*.txt|All files (*.*)|*.*";
 constexpr const char* kHelpTopic = "TApplication_HelpJump";
 // How often a run lets the window repaint its new Progress lines.
 constexpr qint64 kRepaintIntervalMs = 25;
-
-// Windows-1252 codes 0x80..0x9F; the rest of the 8-bit range is Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-bool IsUtf8(const std::string& s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t extra;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      extra = 1;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      extra = 2;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      extra = 3;
-    } else {
-      return false;
-    }
-    if (i + extra >= s.size()) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += extra + 1;
-  }
-  return true;
-}
 
 // Message-box texts use CR as a line break.
 QString BoxText(const std::string& text) {
@@ -101,14 +70,7 @@ bool IsUserInput(QEvent::Type type) {
 }  // namespace
 
 QString FromEngineText(const std::string& text) {
-  if (IsUtf8(text)) return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  QString out;
-  out.reserve(static_cast<qsizetype>(text.size()));
-  for (char ch : text) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    out.append(c >= 0x80 && c <= 0x9F ? QChar(kCp1252High[c - 0x80]) : QChar(c));
-  }
-  return out;
+  return QString::fromStdString(quarn::MessageToUtf8(text));
 }
 
 std::string ToEnginePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
@@ -176,7 +138,7 @@ Tmain_screen::Tmain_screen(QWidget* parent, quarn::FileSystem* fs)
 
   BuildControls();
   BuildMenu();
-  statusText = new QLabel("Version 1.32");
+  statusText = new QLabel("Version " QUARN_VERSION);
   statusBar()->addWidget(statusText, 1);
   adjustSize();
 

@@ -456,6 +456,14 @@ class MainTest : public QObject {
     QCOMPARE(w.Label4->text(), QString("/t/STORY_quarn.txt"));
   }
 
+  // Engine text reaches the screen as the engine's own conversion gives it: UTF-8 as it is,
+  // anything else (an overlong form is not UTF-8) as Windows-1252.
+  void engineTextToTheScreen() {
+    QCOMPARE(FromEngineText("caf\xC3\xA9 \xE2\x82\xAC"), QString::fromUtf8("caf\xC3\xA9 \xE2\x82\xAC"));
+    QCOMPARE(FromEngineText("caf\xE9 \x80"), QString::fromUtf8("caf\xC3\xA9 \xE2\x82\xAC"));
+    QCOMPARE(FromEngineText("\xE0\x80\xAF"), QString::fromUtf8("\xC3\xA0\xE2\x82\xAC\xC2\xAF"));
+  }
+
   void fileFilters() {
     QCOMPARE(QtFileFilter("Text Files|*.txt|Quarn Files|*.dos|All files (*.*)|*.*"),
              QString("Text Files (*.txt);;Quarn Files (*.dos);;All files (*)"));
