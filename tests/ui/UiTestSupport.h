@@ -4,9 +4,11 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QQueue>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -21,12 +23,20 @@ namespace uitest {
 
 inline QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// Saves a picture of widget as name in the screenshot folder (when one is set).
+// Takes a picture of widget and checks that it shows something: the widget's size, and more
+// than a handful of colours (a window drawn blank or in one colour has a few at most). Saves it
+// as name in the screenshot folder when one is set.
 inline void SaveShot(QWidget& widget, const QString& name) {
+  const QImage shot = widget.grab().toImage();
+  QCOMPARE(shot.size(), widget.size() * widget.devicePixelRatio());
+  QSet<QRgb> colours;
+  for (int y = 0; y < shot.height() && colours.size() <= 8; y += 3)
+    for (int x = 0; x < shot.width() && colours.size() <= 8; x += 3) colours.insert(shot.pixel(x, y));
+  QVERIFY2(colours.size() > 8, qPrintable(name + " looks blank"));
   const QString dir = qEnvironmentVariable("QUARN_SCREENSHOT_DIR");
   if (dir.isEmpty()) return;
   QDir().mkpath(dir);
-  QVERIFY(widget.grab().save(dir + "/" + name));
+  QVERIFY(shot.save(dir + "/" + name));
 }
 
 // widget stands where the program puts it, unless the platform's font needed more room: then it
