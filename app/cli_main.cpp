@@ -1,5 +1,6 @@
 // quarn-cli: Quarn without a window. `profile` is one press of Process Files; `movecopy` and
 // `headwords` are the OK actions of the two list dialogs.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -8,6 +9,7 @@
 
 #include "CliHost.h"
 #include "Engine.h"
+#include "lists/CharClassTable.h"
 #include "lists/HeadwordList.h"
 #include "lists/MoveCopy.h"
 #include "lists/StopList.h"
@@ -66,16 +68,15 @@ bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string* val
   return true;
 }
 
-// The BaseWrdNum rule: a text starting with a digit must be a whole number.
+// The BaseWrdNum rule: a text starting with a digit must be a whole number in the program's
+// integer notation (0x3 is 3), and one that the two-character field can hold.
 bool ParseListCount(const std::string& text, int* count) {
   if (text.empty() || text[0] < '0' || text[0] > '9') return false;
-  long long v = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
-    if (v > 99) return false;  // the field holds two characters
-  }
-  *count = static_cast<int>(v);
+  uint32_t bits = 0;
+  if (!quarn::ParseInteger(text, &bits)) return false;
+  const int32_t value = static_cast<int32_t>(bits);
+  if (value < 0 || value > 99) return false;
+  *count = value;
   return true;
 }
 
@@ -214,6 +215,7 @@ int MoveCopy(const std::vector<std::string>& args, bool headwordsDialog) {
   bool ok = headwordsDialog ? quarn::MakeHeadwordList(engine, hw)
                             : quarn::MoveCopyBasewords(engine, mc);
   host.FlushProgress(engine.progress);
+  if (engine.failed()) return kIoFailure;
   return ok ? kReportWritten : kStoppedAtCheck;
 }
 

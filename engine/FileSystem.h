@@ -104,6 +104,11 @@ class FileSystem {
   virtual Status ListDirectory(const std::string& dir, std::vector<std::string>* names) = 0;
   // The current working directory, without a trailing separator.
   virtual std::string CurrentDirectory() = 0;
+  // True iff a and b name one and the same file, however each is spelled: through "." or
+  // "..", another letter case in a folder that ignores it, a link. Two paths of which only
+  // one names an existing file are different files. This default knows files by their paths
+  // alone; a file system that knows them by identity says so.
+  virtual bool SameFile(const std::string& a, const std::string& b) { return a == b; }
 };
 
 // Reads the whole file into *contents.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <system_error>
@@ -292,6 +293,17 @@ class PosixFileSystem : public FileSystem {
     ::closedir(d);
     return Status::OK();
   }
+  // Existing files are the same when they have the same device and file number, which takes
+  // in every spelling the system resolves (also a folder that ignores letter case). Two paths
+  // that exist neither are compared with their folder parts resolved.
+  bool SameFile(const std::string& a, const std::string& b) override {
+    struct stat sa, sb;
+    const bool hasA = ::stat(a.c_str(), &sa) == 0;
+    const bool hasB = ::stat(b.c_str(), &sb) == 0;
+    if (hasA && hasB) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    if (hasA || hasB) return false;
+    return ResolvedFolder(a) == ResolvedFolder(b);
+  }
   std::string CurrentDirectory() override {
     std::string buf(4096, '\0');
     if (::getcwd(buf.data(), buf.size()) == nullptr) return ".";
@@ -300,6 +312,18 @@ class PosixFileSystem : public FileSystem {
   }
 
  private:
+  // path with its folder part made absolute and free of links, "." and ".."; as given when
+  // the folder cannot be resolved.
+  static std::string ResolvedFolder(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    char* resolved = ::realpath(folder.c_str(), nullptr);
+    if (resolved == nullptr) return path;
+    std::string result = std::string(resolved) + "/" + name;
+    std::free(resolved);
+    return result;
+  }
   static Status OpenForWrite(const std::string& path, int mode,
                              std::unique_ptr<WritableFile>* result) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | mode, 0644);

@@ -506,13 +506,14 @@ void Tmain_screen::UseStopListClick() {
 
 void Tmain_screen::BaseWrdNumChange() {
   const QString text = BaseWrdNum->text();
-  auto isDigit = [](QChar c) { return c >= '0' && c <= '9'; };
-  if (text.isEmpty() || !isDigit(text[0])) return;
-  if (!std::all_of(text.begin(), text.end(), isDigit)) {
+  if (text.isEmpty() || text[0] < '0' || text[0] > '9') return;
+  // A whole number in the program's integer notation, as every number it reads.
+  uint32_t bits = 0;
+  if (!quarn::ParseInteger(text.toStdString(), &bits)) {
     showBox("'" + text + "' is not a valid integer value", BoxKind::kError);
     return;
   }
-  engine_->ListCount = text.toInt();
+  engine_->ListCount = static_cast<int32_t>(bits);
 }
 
 void Tmain_screen::EncodingChange(int index) {

@@ -38,8 +38,12 @@ std::string BasewordFileName(int n) { return "BASEWRD" + std::to_string(n) + ".t
 std::optional<std::string> FindFileNoCase(FileSystem& fs, const std::string& folder,
                                           const std::string& name) {
   if (fs.FileExists(folder + name)) return folder + name;
-  for (const std::string& entry : SortedNames(fs, folder)) {
-    if (EqualNoCase(entry, name) && fs.FileExists(folder + entry)) return folder + entry;
+  // A name with a folder part of its own is looked for in that folder.
+  const size_t slash = name.rfind('/');
+  const std::string dir = slash == std::string::npos ? folder : folder + name.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+  for (const std::string& entry : SortedNames(fs, dir)) {
+    if (EqualNoCase(entry, base) && fs.FileExists(dir + entry)) return dir + entry;
   }
   return std::nullopt;
 }

@@ -13,7 +13,8 @@ class FileSystem;
 std::string BasewordFileName(int n);
 
 // The path of the regular file in folder (ending in '/') whose name equals name ignoring ASCII
-// letter case; the exact name first when it exists. Empty when there is none.
+// letter case; the exact name first when it exists. A name with a folder part ("sub/name") is
+// looked for in that folder below folder. Empty when there is none.
 std::optional<std::string> FindFileNoCase(FileSystem& fs, const std::string& folder,
                                           const std::string& name);
 

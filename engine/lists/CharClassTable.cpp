@@ -19,9 +19,38 @@ bool IsHexDigit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// Parses text as one whole integer: blanks, then [+|-]digits fitting int32, or one of the
-// prefixes $ x X 0x 0X and 1 to 8 hex digits taken as a 32-bit pattern. Nothing may follow.
-// Returns true iff text is such an integer; *bits receives its 32-bit two's-complement pattern.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i];
+    char y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+constexpr std::string_view kClassFileName = "quarn.txt";
+
+// The path of the class file in folder: the exact name first, else a name that differs only in
+// letter case (the file may have been copied from a system that ignores case). "" when none.
+std::string FindClassFile(FileSystem& fs, const std::string& folder) {
+  std::string exact = folder + std::string(kClassFileName);
+  if (fs.FileExists(exact)) return exact;
+  std::vector<std::string> names;
+  std::string dir = folder.empty() ? fs.CurrentDirectory() : folder;
+  if (!fs.ListDirectory(dir, &names).ok()) return std::string();
+  for (const std::string& name : names) {
+    if (EqualsIgnoringAsciiCase(name, kClassFileName) && fs.FileExists(folder + name)) {
+      return folder + name;
+    }
+  }
+  return std::string();
+}
+
+}  // namespace
+
 bool ParseInteger(std::string_view text, uint32_t* bits) {
   size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
@@ -65,38 +94,6 @@ bool ParseInteger(std::string_view text, uint32_t* bits) {
   *bits = static_cast<uint32_t>(v);
   return true;
 }
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
-constexpr std::string_view kClassFileName = "quarn.txt";
-
-// The path of the class file in folder: the exact name first, else a name that differs only in
-// letter case (the file may have been copied from a system that ignores case). "" when none.
-std::string FindClassFile(FileSystem& fs, const std::string& folder) {
-  std::string exact = folder + std::string(kClassFileName);
-  if (fs.FileExists(exact)) return exact;
-  std::vector<std::string> names;
-  std::string dir = folder.empty() ? fs.CurrentDirectory() : folder;
-  if (!fs.ListDirectory(dir, &names).ok()) return std::string();
-  for (const std::string& name : names) {
-    if (EqualsIgnoringAsciiCase(name, kClassFileName) && fs.FileExists(folder + name)) {
-      return folder + name;
-    }
-  }
-  return std::string();
-}
-
-}  // namespace
 
 CharClassTable DefaultCharClassTable() {
   CharClassTable t;

@@ -22,6 +22,13 @@ struct CharClassTable {
 // A-Z and the accented capitals and small letters of Latin-1 are letters; '-' and 0-9 joiners.
 CharClassTable DefaultCharClassTable();
 
+// Reads text as one whole number in the integer notation that every number of the program
+// uses: blanks, then [+|-]decimal digits fitting a signed 32-bit integer, or one of the
+// prefixes $ x X 0x 0X and 1 to 8 hexadecimal digits taken as a 32-bit pattern; nothing may
+// follow. Returns true iff text is such a number; *bits receives its 32-bit two's-complement
+// pattern.
+bool ParseInteger(std::string_view text, uint32_t* bits);
+
 // Applies one quarn.txt line to table (comments and malformed lines change nothing).
 void ApplyCharClassLine(std::string_view line, CharClassTable& table);
 

@@ -1,17 +1,17 @@
 #include "lists/HeadwordList.h"
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Engine.h"
 #include "QuarnHeader.h"
+#include "ReplaceFile.h"
 #include "lists/BasewordName.h"
 #include "store/CharCase.h"
 #include "store/LineReader.h"
 #include "store/Messages.h"
-#include "store/TextWriter.h"
+#include "store/TextEncoding.h"
 
 namespace quarn {
 namespace {
@@ -48,6 +48,9 @@ HeadwordLine ParseHeadwordLine(std::string_view line) {
 }
 
 bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
+  e.runFailed = false;  // a failure of an earlier operation is not this one's
+  e.runErrorReported = false;
+  e.runError = Status::OK();
   if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
   const std::string sourceName = e.ProgramFolder + settings.FileCopyFrom + ".txt";
   const std::string destName = e.ProgramFolder + settings.FileCopyTo + ".txt";
@@ -61,8 +64,14 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
   std::optional<std::string> existing =
       FindFileNoCase(e.fs, e.ProgramFolder, settings.FileCopyTo + ".txt");
   const std::string dest = existing ? *existing : destName;
+  // Appending to the file being read would add its headwords to the baseword list itself.
+  if (e.fs.SameFile(*source, dest)) {
+    ProgressMessage(e, sourceName + " is both source and destination, nothing done", "ERROR", 1);
+    return false;
+  }
 
   auto failed = [&e](const Status& s) {
+    e.Fail(s);
     ProgressMessage(e, s.ToString(), "ERROR", 1);
     e.host.MessageBox(s.ToString(), false);
     return false;
@@ -71,16 +80,17 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
   FileEncoding encoding;
   Status s = ReadAllLines(e.fs, *source, e.encoding, &lines, &encoding);
   if (!s.ok()) return failed(s);
-  // A new destination is written in the source's encoding; an existing one keeps its own.
+  // The destination is built whole and put in place of the old one, so that a failure leaves
+  // it as it was (never with a torn last line). A new destination is written in the source's
+  // encoding; an existing one keeps its own.
+  std::string text;
   if (existing) {
     s = DetectFileEncoding(e.fs, dest, e.encoding, &encoding);
+    if (s.ok()) s = ReadFileToString(e.fs, dest, &text);
     if (!s.ok()) return failed(s);
-    encoding.byteOrderMark = false;  // already at its start
+  } else if (encoding.utf8() && encoding.byteOrderMark) {
+    text = kUtf8ByteOrderMark;
   }
-  std::unique_ptr<TextWriter> out;
-  s = TextWriter::Open(e.fs, dest, /*append=*/true, &out);
-  if (!s.ok()) return failed(s);
-  out->SetEncoding(encoding);
 
   int written = 0;
   for (const std::string& full : lines) {
@@ -89,10 +99,14 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
     if (line.empty() || line[0] == '#') continue;
     HeadwordLine parsed = ParseHeadwordLine(line);
     if (!parsed.valid || parsed.indented) continue;
-    out->WriteLine(parsed.word);
+    if (encoding.utf8())
+      Cp1252ToUtf8(parsed.word, &text);
+    else
+      text += parsed.word;
+    text += "\r\n";
     ++written;
   }
-  s = out->Close();
+  s = ReplaceFile(e.fs, dest, text);
   if (!s.ok()) return failed(s);
   ProgressMessage(e, "Wrote " + std::to_string(written) + " Headwords to file " + destName, "", 1);
   return true;

@@ -1,46 +1,28 @@
 #include "lists/MoveCopy.h"
 
-#include <cctype>
-#include <climits>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Engine.h"
+#include "ReplaceFile.h"
 #include "lists/BasewordEntry.h"
 #include "lists/BasewordName.h"
 #include "lists/CharClassTable.h"
 #include "store/LineReader.h"
 #include "store/Messages.h"
 #include "store/TextEncoding.h"
-#include "store/TextWriter.h"
 
 namespace quarn {
 namespace {
 
-// The filter number as a signed whole number; anything that is not one (including a value
-// outside 32 bits) counts as 0.
+// The filter number as a signed whole number in the program's integer notation; anything that
+// is not one counts as 0.
 int64_t FilterValue(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  if (i == text.size()) return 0;
-  int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (!std::isdigit(c)) return 0;
-    value = value * 10 + (c - '0');
-    if (value > static_cast<int64_t>(INT32_MAX) + 1) return 0;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX || value < INT32_MIN) return 0;
-  return value;
+  uint32_t bits = 0;
+  if (!ParseInteger(text, &bits)) return 0;
+  return static_cast<int32_t>(bits);
 }
 
 bool Hit(MoveCopySettings::Relation relation, int64_t count, int64_t value) {
@@ -55,12 +37,6 @@ bool Hit(MoveCopySettings::Relation relation, int64_t count, int64_t value) {
   return false;
 }
 
-// ASCII lower-casing, enough to compare two baseword file names the way the list files are found.
-std::string LowerAscii(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // The file that a dialog name stands for: an existing file of that name in any letter case, or
 // the name as typed when there is none.
 std::string ResolveListFile(FileSystem& fs, const std::string& folder, const std::string& name) {
@@ -68,26 +44,13 @@ std::string ResolveListFile(FileSystem& fs, const std::string& folder, const std
   return found ? *found : folder + name;
 }
 
-// Reports a failure of the action: an "ERROR" line and an error box.
+// Reports an input/output failure of the action: an "ERROR" line and an error box; the engine
+// keeps it as the operation's failure.
 bool ReportFailure(Engine& e, const Status& s) {
+  e.Fail(s);
   ProgressMessage(e, s.ToString(), "ERROR", 1);
   e.host.MessageBox(s.ToString(), false);
   return false;
-}
-
-// Writes text to path + ".tmp" and forces it to stable storage; the caller renames it into
-// place. A failure removes the temporary file.
-Status WriteBeside(FileSystem& fs, const std::string& path, const std::string& text) {
-  const std::string temp = path + ".tmp";
-  std::unique_ptr<WritableFile> file;
-  Status s = fs.NewWritableFile(temp, &file);
-  if (!s.ok()) return s;
-  s = file->Append(text);
-  if (s.ok()) s = file->Sync();
-  Status closed = file->Close();
-  if (s.ok()) s = closed;
-  if (!s.ok()) fs.RemoveFile(temp);
-  return s;
 }
 
 // A line in the file's encoding, with its line end.
@@ -102,6 +65,9 @@ void AppendLine(std::string* text, const std::string& line, const FileEncoding& 
 }  // namespace
 
 bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
+  e.runFailed = false;  // a failure of an earlier operation is not this one's
+  e.runErrorReported = false;
+  e.runError = Status::OK();
   if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
   Status s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
   if (!s.ok()) return ReportFailure(e, s);
@@ -117,8 +83,9 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
     return false;
   }
   const std::string dest = ResolveListFile(e.fs, e.ProgramFolder, settings.FileCopyTo + ".txt");
-  // Writing into the file being read would lose families in a move and double them in a copy.
-  if (LowerAscii(*source) == LowerAscii(dest)) {
+  // Writing into the file being read would lose families in a move and double them in a copy,
+  // however the two names are spelled.
+  if (e.fs.SameFile(*source, dest)) {
     ProgressMessage(e, sourceName + " is both source and destination, nothing done", "ERROR", 1);
     return false;
   }
@@ -193,32 +160,17 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
   // Both new files are complete on disk before either replaces its old one, so a full disk
   // changes nothing; the destination goes first, so that a failing second rename can at worst
   // leave a family in both lists, never in neither.
-  s = WriteBeside(e.fs, dest, destText);
-  if (!s.ok()) return ReportFailure(e, Status::IOError(dest, s.reason()));
-  if (moving) {
+  FileReplacement replacement(e.fs);
+  s = replacement.Stage(dest, destText);
+  if (s.ok() && moving) {
     std::string sourceText =
         sourceEncoding.utf8() && sourceEncoding.byteOrderMark ? std::string(kUtf8ByteOrderMark) : "";
     for (const std::string& line : raw) sourceText += line + "\r\n";
     sourceText += "\r\n";  // the source ends with one empty line more
-    s = WriteBeside(e.fs, *source, sourceText);
-    if (!s.ok()) {
-      e.fs.RemoveFile(dest + ".tmp");
-      return ReportFailure(e, Status::IOError(*source, s.reason()));
-    }
+    s = replacement.Stage(*source, sourceText);
   }
-  s = e.fs.RenameFile(dest + ".tmp", dest);
-  if (!s.ok()) {
-    e.fs.RemoveFile(dest + ".tmp");
-    if (moving) e.fs.RemoveFile(*source + ".tmp");
-    return ReportFailure(e, Status::IOError(dest, s.reason()));
-  }
-  if (moving) {
-    s = e.fs.RenameFile(*source + ".tmp", *source);
-    if (!s.ok()) {
-      e.fs.RemoveFile(*source + ".tmp");
-      return ReportFailure(e, Status::IOError(*source, s.reason()));
-    }
-  }
+  if (s.ok()) s = replacement.Commit();
+  if (!s.ok()) return ReportFailure(e, s);
 
   ProgressMessage(e,
                   "Wrote " + std::to_string(written) + " families out of " + std::to_string(found) +

@@ -138,16 +138,48 @@ TEST_F(HeadwordListTest, MissingSourceIsReported) {
   EXPECT_FALSE(Exists(dir.File("headwords.txt")));
 }
 
-TEST_F(HeadwordListTest, WriteFailureIsReported) {
+// A full disk leaves the list as it was, without a torn last line for the next run to add to.
+TEST_F(HeadwordListTest, WriteFailureLeavesTheListAsItWas) {
   WriteFile(dir.File("basewrd1.txt"), "one 1\r\ntwo 2\r\n");
-  fs.FailWritesAfter("headwords", 2);
+  WriteFile(dir.File("headwords.txt"), "OLD\r\n");
+  fs.FailWritesAfter("headwords", 7);
 
   EXPECT_FALSE(MakeHeadwordList(e, HeadwordListSettings{}));
 
+  EXPECT_EQ(Dest(), "OLD\r\n");
+  EXPECT_FALSE(Exists(dir.File("headwords.txt.tmp")));
+  const std::string error = dir.File("headwords.txt") + ": No space left on device";
   ASSERT_FALSE(log().empty());
-  EXPECT_EQ(log()[0].rfind("ERROR ", 0), 0u);
-  EXPECT_NE(log()[0].find("headwords.txt"), std::string::npos);
+  EXPECT_EQ(log()[0], "ERROR " + error);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, error);
+  EXPECT_TRUE(e.failed());
   EXPECT_EQ(ReadFile(dir.File("basewrd1.txt")), "one 1\r\ntwo 2\r\n");
+
+  fs.Clear();
+  ASSERT_TRUE(MakeHeadwordList(e, HeadwordListSettings{}));
+  EXPECT_EQ(Dest(), "OLD\r\nONE\r\nTWO\r\n");
+  EXPECT_FALSE(e.failed());
+}
+
+TEST_F(HeadwordListTest, SourceAsDestinationIsRefused) {
+  const std::string list = "one 1\r\n\tones 2\r\ntwo 2\r\n";
+  WriteFile(dir.File("BASEWRD3.txt"), list);
+  for (const char* to : {"BASEWRD3", "basewrd3", "./BASEWRD3"}) {
+    e.progress.lines.clear();
+    HeadwordListSettings s;
+    s.FileCopyFrom = "BASEWRD3";
+    s.FileCopyTo = to;
+
+    EXPECT_FALSE(MakeHeadwordList(e, s)) << to;
+
+    EXPECT_EQ(ReadFile(dir.File("BASEWRD3.txt")), list) << to;
+    EXPECT_FALSE(Exists(dir.File("BASEWRD3.txt.tmp")));
+    ASSERT_FALSE(log().empty());
+    EXPECT_EQ(log()[0], "ERROR " + dir.File("BASEWRD3.txt") +
+                            " is both source and destination, nothing done");
+    EXPECT_FALSE(e.failed());
+  }
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -33,6 +36,13 @@ class MoveCopyTest : public ::testing::Test {
   std::string WroteLine(int written, int found, const std::string& to = "basewrd4") const {
     return " Wrote " + std::to_string(written) + " families out of " + std::to_string(found) +
            " to file " + dir.path() + to + ".txt";
+  }
+  // The names in the folder, sorted.
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    EXPECT_TRUE(FileSystem::Default()->ListDirectory(dir.path(), &names).ok());
+    std::sort(names.begin(), names.end());
+    return names;
   }
   bool LogHasErrorLine() const {
     for (const std::string& line : log())
@@ -134,13 +144,40 @@ TEST_F(MoveCopyTest, EachRelationTestsHeadwordAndMembers) {
 
 TEST_F(MoveCopyTest, FilterTextThatIsNotAWholeNumberCountsAsZero) {
   WriteFile(dir.File("basewrd1.txt"), "ZERO 0\r\nFIVE 5\r\nTWELVE 12\r\n");
-  for (const char* text : {"12x", "abc", "", "1.5"}) {
+  for (const char* text : {"12x", "abc", "", "1.5", "0x", "$", "0x123456789", "12 "}) {
     MoveCopySettings s;
     s.FilterNum = text;
     s.Copy_Words = true;
     s.appendtofile = false;
     ASSERT_TRUE(MoveCopyBasewords(e, s));
     EXPECT_EQ(Dest(), "ZERO 0\r\n") << text;
+  }
+}
+
+TEST_F(MoveCopyTest, FilterNumberMayBeHexadecimal) {
+  WriteFile(dir.File("basewrd1.txt"), "ZERO 0\r\nSIXTEEN 16\r\nBIG 2147483647\r\n");
+  struct Case {
+    Relation relation;
+    const char* value;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {Relation::kEqualTo, "0x10", "SIXTEEN 16\r\n"},
+      {Relation::kEqualTo, "$10", "SIXTEEN 16\r\n"},
+      {Relation::kEqualTo, "X10", "SIXTEEN 16\r\n"},
+      {Relation::kEqualTo, " +16", "SIXTEEN 16\r\n"},
+      {Relation::kEqualTo, "0x7FFFFFFF", "BIG 2147483647\r\n"},
+      // Eight hexadecimal digits are a 32-bit pattern: 0xFFFFFFFF is -1.
+      {Relation::kGreaterThan, "0xFFFFFFFF", "ZERO 0\r\nSIXTEEN 16\r\nBIG 2147483647\r\n"},
+  };
+  for (const Case& c : cases) {
+    MoveCopySettings s;
+    s.relation = c.relation;
+    s.FilterNum = c.value;
+    s.Copy_Words = true;
+    s.appendtofile = false;
+    ASSERT_TRUE(MoveCopyBasewords(e, s));
+    EXPECT_EQ(Dest(), c.expected) << c.value;
   }
 }
 
@@ -261,6 +298,33 @@ TEST_F(MoveCopyTest, SameSourceAndDestinationIsRefused) {
   EXPECT_EQ(log()[0].rfind("ERROR ", 0), 0u);
 }
 
+// However the destination is spelled, a file is never written into while it is read.
+TEST_F(MoveCopyTest, SourceUnderAnotherSpellingIsRefused) {
+  const std::string source = "ABLE 0\r\nKEEP 1\r\n";
+  WriteFile(dir.File("basewrd1.txt"), source);
+  ASSERT_EQ(mkdir(dir.File("sub").c_str(), 0755), 0);
+  ASSERT_EQ(link(dir.File("basewrd1.txt").c_str(), dir.File("linked.txt").c_str()), 0);
+  const std::vector<std::string> before = Entries();
+
+  for (const char* to : {"./basewrd1", "sub/../basewrd1", "./BASEWRD1", "linked"}) {
+    for (bool copy : {false, true}) {
+      e.progress.lines.clear();
+      MoveCopySettings s;
+      s.FileCopyTo = to;
+      s.Copy_Words = copy;
+
+      EXPECT_FALSE(MoveCopyBasewords(e, s)) << to;
+
+      EXPECT_EQ(Source(), source) << to << copy;
+      EXPECT_EQ(Entries(), before) << to << copy;
+      ASSERT_FALSE(log().empty());
+      EXPECT_EQ(log()[0], "ERROR " + dir.File("basewrd1.txt") +
+                              " is both source and destination, nothing done");
+      EXPECT_FALSE(e.failed());  // a refusal, not an input/output failure
+    }
+  }
+}
+
 TEST_F(MoveCopyTest, FailingSourceRewriteLeavesTheOldListWhole) {
   const std::string source = "ABLE 0\r\nKEEP 1\r\nAPPLE 0\r\n";
   WriteFile(dir.File("basewrd1.txt"), source);
@@ -270,6 +334,8 @@ TEST_F(MoveCopyTest, FailingSourceRewriteLeavesTheOldListWhole) {
 
   EXPECT_EQ(Source(), source);
   EXPECT_FALSE(Exists(dir.File("basewrd1.txt.tmp")));
+  EXPECT_FALSE(Exists(dir.File("basewrd4.txt")));
+  EXPECT_FALSE(Exists(dir.File("basewrd4.txt.tmp")));
   ASSERT_FALSE(log().empty());
   EXPECT_NE(log()[0].find(dir.File("basewrd1.txt") + ":"), std::string::npos);
   EXPECT_NE(log()[0].find("No space left on device"), std::string::npos);
@@ -288,17 +354,25 @@ TEST_F(MoveCopyTest, RefusedRenameLeavesTheOldListWhole) {
   EXPECT_TRUE(LogHasErrorLine());
 }
 
-TEST_F(MoveCopyTest, FailingDestinationWriteLeavesTheSourceUntouched) {
+TEST_F(MoveCopyTest, FailingDestinationWriteLeavesBothListsAsTheyWere) {
   const std::string source = "ABLE 0\r\n\tABLY 0\r\nKEEP 1\r\n";
   WriteFile(dir.File("basewrd1.txt"), source);
-  fs.FailWritesAfter("basewrd4", 3);
+  WriteFile(dir.File("basewrd4.txt"), "OLD 1\r\n");
+  const std::vector<std::string> before = Entries();
+  fs.FailWritesAfter("basewrd4", 10);
 
   EXPECT_FALSE(MoveCopyBasewords(e, MoveCopySettings{}));
 
   EXPECT_EQ(Source(), source);
+  EXPECT_EQ(Dest(), "OLD 1\r\n");
+  EXPECT_EQ(Entries(), before);
   ASSERT_FALSE(log().empty());
-  EXPECT_EQ(log()[0].rfind("ERROR ", 0), 0u);
-  EXPECT_NE(log()[0].find("basewrd4.txt"), std::string::npos);
+  const std::string error = dir.File("basewrd4.txt") + ": No space left on device";
+  EXPECT_EQ(log()[0], "ERROR " + error);
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, error);
+  EXPECT_TRUE(e.failed());
+  EXPECT_EQ(e.runError.ToString(), error);
 }
 
 TEST_F(MoveCopyTest, DestinationThatCannotBeCreatedIsReported) {

@@ -363,6 +363,16 @@ class MainTest : public QObject {
     QCOMPARE(w.engine().ListCount, 99);
     w.BaseWrdNum->setText("0");
     QCOMPARE(w.engine().ListCount, 0);
+
+    // The rule reads any text in the notation of the program's whole numbers; the two
+    // characters are the field's own limit, widened here to reach the longer forms.
+    w.BaseWrdNum->setMaxLength(5);
+    w.BaseWrdNum->setText("0x3");
+    QCOMPARE(w.engine().ListCount, 3);
+    w.BaseWrdNum->setText("0x1G");
+    QCOMPARE(f.script.boxes.size(), 2);
+    QCOMPARE(f.script.boxes[1].text, QString("'0x1G' is not a valid integer value"));
+    QCOMPARE(w.engine().ListCount, 3);
   }
 
   void stopListCancelUnticks() {

@@ -1,0 +1,110 @@
+// quarn-cli as a process: the exit status of the list actions and the --lists number.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+
+namespace quarn {
+namespace {
+
+using testing::Exists;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+constexpr int kDone = 0;
+constexpr int kStoppedAtCheck = 1;
+constexpr int kIoFailure = 3;
+
+// Runs quarn-cli in folder (where its scratch files go) with args, its output thrown away;
+// fileSizeLimit > 0 lets it write no file beyond that many bytes, as a full disk would.
+// Returns its exit status, or -1.
+int RunCli(const TempDir& folder, std::vector<std::string> args, rlim_t fileSizeLimit = 0) {
+  pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    if (chdir(folder.path().c_str()) != 0) _exit(102);
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    if (fileSizeLimit > 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{fileSizeLimit, fileSizeLimit};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(100);
+    }
+    std::vector<char*> argv{const_cast<char*>(QUARN_CLI_PATH)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(QUARN_CLI_PATH, argv.data());
+    _exit(101);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// A list of n one-line families of 12 bytes, every one with the count 0.
+std::string LongList(int n) {
+  std::string list;
+  for (int i = 0; i < n; ++i) {
+    std::string word = "WORD";
+    for (int k = i, d = 0; d < 4; ++d, k /= 26) word += static_cast<char>('A' + k % 26);
+    list += word + " 0\r\n";
+  }
+  return list;
+}
+
+TEST(QuarnCliTest, MoveCopyExitsThreeOnAFullDiskAndOneOnARefusal) {
+  TempDir dir;
+  const std::string list = LongList(8000);
+  WriteFile(dir.File("basewrd1.txt"), list);
+
+  EXPECT_EQ(RunCli(dir, {"movecopy", "--folder", dir.path()}, 65536), kIoFailure);
+  EXPECT_TRUE(ReadFile(dir.File("basewrd1.txt")) == list);
+  EXPECT_FALSE(Exists(dir.File("basewrd4.txt")));
+  EXPECT_FALSE(Exists(dir.File("basewrd4.txt.tmp")));
+
+  EXPECT_EQ(RunCli(dir, {"movecopy", "--folder", dir.path(), "--to", "./basewrd1"}), kStoppedAtCheck);
+  EXPECT_EQ(RunCli(dir, {"movecopy", "--folder", dir.path(), "--from", "none"}), kStoppedAtCheck);
+  EXPECT_TRUE(ReadFile(dir.File("basewrd1.txt")) == list);
+}
+
+TEST(QuarnCliTest, HeadwordsExitsThreeOnAFullDiskAndOneOnARefusal) {
+  TempDir dir;
+  const std::string list = LongList(8000);  // 80,000 bytes of headwords
+  WriteFile(dir.File("basewrd1.txt"), list);
+  WriteFile(dir.File("headwords.txt"), "OLD\r\n");
+
+  EXPECT_EQ(RunCli(dir, {"headwords", "--folder", dir.path()}, 65536), kIoFailure);
+  EXPECT_TRUE(ReadFile(dir.File("headwords.txt")) == "OLD\r\n");
+  EXPECT_FALSE(Exists(dir.File("headwords.txt.tmp")));
+
+  EXPECT_EQ(RunCli(dir, {"headwords", "--folder", dir.path(), "--to", "basewrd1"}), kStoppedAtCheck);
+  EXPECT_TRUE(ReadFile(dir.File("basewrd1.txt")) == list);
+  EXPECT_EQ(RunCli(dir, {"headwords", "--folder", dir.path()}), kDone);
+}
+
+// --lists reads the number as the BaseWrdNum field does, hexadecimal included.
+TEST(QuarnCliTest, ListsTakeTheIntegerNotation) {
+  TempDir dir;
+  WriteFile(dir.File("BASEWRD1.txt"), "ABLE 0\r\n");
+  WriteFile(dir.File("BASEWRD2.txt"), "BAKE 0\r\n");
+  WriteFile(dir.File("text.txt"), "able bake cake\r\n");
+  auto profile = [&](const std::string& lists) {
+    return RunCli(dir, {"profile", "--folder", dir.path(), "--results", dir.File("out"), "--lists",
+                   lists, dir.File("text.txt")});
+  };
+  EXPECT_EQ(profile("0x2"), kDone);
+  EXPECT_EQ(profile("0x3"), kStoppedAtCheck);  // BASEWRD3.txt is missing
+  EXPECT_EQ(profile("2x"), 2);                 // not a whole number: bad usage
+}
+
+}  // namespace
+}  // namespace quarn
