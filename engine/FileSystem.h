@@ -104,6 +104,14 @@ class FileSystem {
   virtual Status ListDirectory(const std::string& dir, std::vector<std::string>* names) = 0;
   // The current working directory, without a trailing separator.
   virtual std::string CurrentDirectory() = 0;
+
+  // The file that path names once its symbolic links are followed: path itself when it is no
+  // link (only the last component is followed, link after link; the folders stay as given).
+  // A link whose target is relative is resolved against the link's folder.
+  virtual Status ResolveLink(const std::string& path, std::string* target) {
+    *target = path;
+    return Status::OK();
+  }
 };
 
 // Reads the whole file into *contents.

@@ -52,6 +52,9 @@ class FaultFileSystem : public FileSystem {
     return base_->ListDirectory(dir, names);
   }
   std::string CurrentDirectory() override { return base_->CurrentDirectory(); }
+  Status ResolveLink(const std::string& path, std::string* target) override {
+    return base_->ResolveLink(path, target);
+  }
 
  private:
   static bool Matches(const std::optional<std::string>& match, const std::string& path) {
