@@ -109,6 +109,14 @@ class FileSystem {
   // one names an existing file are different files. This default knows files by their paths
   // alone; a file system that knows them by identity says so.
   virtual bool SameFile(const std::string& a, const std::string& b) { return a == b; }
+
+  // The file that path names once its symbolic links are followed: path itself when it is no
+  // link (only the last component is followed, link after link; the folders stay as given).
+  // A link whose target is relative is resolved against the link's folder.
+  virtual Status ResolveLink(const std::string& path, std::string* target) {
+    *target = path;
+    return Status::OK();
+  }
 };
 
 // Reads the whole file into *contents.

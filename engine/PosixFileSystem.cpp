@@ -310,6 +310,24 @@ class PosixFileSystem : public FileSystem {
     buf.resize(std::strlen(buf.c_str()));
     return buf;
   }
+  Status ResolveLink(const std::string& path, std::string* target) override {
+    std::string current = path;
+    for (int hops = 0;; ++hops) {
+      struct stat st;
+      if (::lstat(current.c_str(), &st) != 0) return ErrnoStatus(current, errno);
+      if (!S_ISLNK(st.st_mode)) break;
+      if (hops == 40) return ErrnoStatus(path, ELOOP);
+      std::string link(4096, '\0');
+      ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
+      if (n < 0) return ErrnoStatus(current, errno);
+      link.resize(static_cast<size_t>(n));
+      const size_t slash = current.rfind('/');
+      if (link[0] != '/' && slash != std::string::npos) link.insert(0, current, 0, slash + 1);
+      current = std::move(link);
+    }
+    *target = current;
+    return Status::OK();
+  }
 
  private:
   // path with its folder part made absolute and free of links, "." and ".."; as given when

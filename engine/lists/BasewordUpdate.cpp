@@ -11,6 +11,7 @@
 #include "../store/CharCase.h"
 #include "../store/LineReader.h"
 #include "../store/Messages.h"
+#include "../store/TextEncoding.h"
 #include "../store/WordEntry.h"
 #include "BasewordEntry.h"
 #include "BasewordName.h"
@@ -56,6 +57,11 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The name by which a failure names the list of an update: the name it takes.
+const std::string& ShownName(const PendingListUpdate& p) {
+  return p.caseTo.empty() ? p.target : p.caseTo;
+}
+
 // Reports a failure of the update of the list file at path and stops the run; s keeps the
 // file on which the operation failed (it may be the temporary file).
 void UpdateFailed(Engine& e, const std::string& path, const Status& s) {
@@ -82,19 +88,50 @@ bool UpdatedLine(Engine& e, const std::string& line, std::string* out, bool* pas
   return true;
 }
 
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The number (from 1) of the first line that is not UTF-8 in a list that holds UTF-8 (a byte
+// order mark, or a line of UTF-8 with a character beyond ASCII), or 0. Such a list cannot be
+// written back in one encoding without changing one kind of line or the other.
+size_t FirstLineNotUtf8(const std::vector<std::string>& raw, bool byteOrderMark) {
+  bool utf8 = byteOrderMark;
+  size_t first = 0;
+  for (size_t i = 0; i < raw.size() && !(utf8 && first != 0); ++i) {
+    Utf8Validator validator;
+    validator.Feed(raw[i].data(), raw[i].size());
+    if (!validator.valid()) {
+      if (first == 0) first = i + 1;
+    } else if (validator.sawMultibyte()) {
+      utf8 = true;
+    }
+  }
+  return utf8 ? first : 0;
+}
+
 // Rewrites one list file. Returns false when the run has failed.
 bool UpdateOneFile(Engine& e, int n) {
   const std::string folder = e.ProgramFolder;
   const std::string base = folder + "basewrd" + std::to_string(n);
-  std::string target = base + ".txt";
-  const std::string temp = base + ".tmp";
-  ProgressMessage(e, " Updating: " + target, "", 0);
+  const std::string lowerName = base + ".txt";
+  ProgressMessage(e, " Updating: " + lowerName, "", 0);
 
   // The list the loader read, in whatever letter case it is named.
   std::optional<std::string> source = FindFileNoCase(e.fs, folder, BasewordFileName(n));
   if (!source) {
-    UpdateFailed(e, target, Status::IOError(target, "No such file or directory"));
+    UpdateFailed(e, lowerName, Status::IOError(lowerName, "No such file or directory"));
     return false;
+  }
+  // The run's set-up refuses such a list; this one has changed since.
+  WideText wide = WideText::kNone;
+  if (DetectWideText(e.fs, *source, &wide).ok() && wide != WideText::kNone) {
+    ProgressMessage(e,
+                    *source + " is " + WideTextName(wide) +
+                        " text, which Quarn cannot read: not updated, left as it was",
+                    "ERROR", 0);
+    return true;
   }
   std::vector<std::string> lines;
   std::vector<std::string> raw;
@@ -104,14 +141,29 @@ bool UpdateOneFile(Engine& e, int n) {
     UpdateFailed(e, *source, s);
     return false;
   }
-  // The list keeps its encoding; lines that pass through keep their very bytes.
+  if (size_t line = FirstLineNotUtf8(raw, encoding.utf8() && encoding.byteOrderMark)) {
+    ProgressMessage(e,
+                    *source + ": line " + std::to_string(line) +
+                        " is not UTF-8 while the list holds UTF-8: not updated, left as it was",
+                    "ERROR", 0);
+    return true;
+  }
+  // The list keeps its encoding; lines that pass through keep their very bytes, and so do
+  // entry lines holding characters that Quarn reads as separators: rewritten they would lose
+  // them.
   e.tree.InsertDepth = 0;
   std::vector<std::string> updated;
   updated.reserve(lines.size());
+  size_t kept = 0;
   for (size_t i = 0; i < lines.size() && !e.failed(); ++i) {
     std::string line;
-    bool passThrough = false;
-    if (!UpdatedLine(e, lines[i], &line, &passThrough)) continue;
+    bool passThrough = Trim(lines[i]).empty() || lines[i][0] == '#';
+    if (!passThrough && encoding.utf8() && HasCharOutsideCp1252(raw[i])) {
+      ++kept;
+      passThrough = true;
+    } else if (!UpdatedLine(e, lines[i], &line, &passThrough)) {
+      continue;
+    }
     if (passThrough) {
       updated.push_back(raw[i]);
     } else if (encoding.utf8()) {
@@ -124,28 +176,46 @@ bool UpdateOneFile(Engine& e, int n) {
   lines.clear();
   raw.clear();
   if (e.failed()) return false;
-
-  // When a list of the other letter case (basewrd1.txt beside BASEWRD1.txt, on a file system
-  // that tells them apart) exists as well, the update goes back into the file that was read,
-  // so that the other file is not overwritten.
-  if (*source != target) {
-    std::vector<std::string> names;
-    if (e.fs.ListDirectory(folder, &names).ok() && HasEntry(names, NameOf(*source)) &&
-        HasEntry(names, NameOf(target)))
-      target = *source;
+  if (kept > 0) {
+    ProgressMessage(e,
+                    " Kept as they were: " + std::to_string(kept) +
+                        (kept == 1 ? " line" : " lines") + " of " + *source +
+                        " with characters outside Windows-1252",
+                    "", 0);
   }
+
+  // The update goes into the file that was read, through its links (a list shared from
+  // elsewhere receives the counts), and that file then takes the lower-case name. When a list
+  // of that name exists as well (basewrd1.txt beside BASEWRD1.txt, on a file system that tells
+  // them apart) the read list keeps its name, so that the other is not overwritten.
+  PendingListUpdate pending;
+  s = e.fs.ResolveLink(*source, &pending.target);
+  if (!s.ok()) {
+    UpdateFailed(e, *source, s);
+    return false;
+  }
+  if (*source != lowerName) {
+    std::vector<std::string> names;
+    if (e.fs.ListDirectory(folder, &names).ok() && !HasEntry(names, NameOf(lowerName))) {
+      pending.caseFrom = *source;
+      pending.caseTo = lowerName;
+    }
+  }
+  pending.temp = pending.target == *source
+                     ? base + ".tmp"
+                     : FolderOf(pending.target) + "basewrd" + std::to_string(n) + ".tmp";
 
   // The new list is written completely to disk now; it replaces the old one in a single
   // rename once the report is finished (CommitBasewordUpdates), so that a full disk, a crash or
   // a failed report leaves every old list whole and the texts are never counted twice.
-  s = WriteLinesDurably(e.fs, temp, updated,
+  s = WriteLinesDurably(e.fs, pending.temp, updated,
                         encoding.utf8() && encoding.byteOrderMark ? kUtf8ByteOrderMark : "");
   if (!s.ok()) {
-    e.fs.RemoveFile(temp);  // may not exist; the failure that matters is s
-    UpdateFailed(e, target, s);
+    e.fs.RemoveFile(pending.temp);  // may not exist; the failure that matters is s
+    UpdateFailed(e, ShownName(pending), s);
     return false;
   }
-  e.pendingListUpdates.push_back({temp, target, *source != target ? *source : std::string()});
+  e.pendingListUpdates.push_back(std::move(pending));
   return true;
 }
 
@@ -167,25 +237,22 @@ std::vector<std::string> UpdateBasewordLines(Engine& e, const std::vector<std::s
 void CommitBasewordUpdates(Engine& e) {
   std::vector<PendingListUpdate> pending;
   pending.swap(e.pendingListUpdates);
+  // The new lists go in one after another, with nothing in between: a stop between two of
+  // these renames is the one moment at which some lists are updated and others not.
   for (size_t i = 0; i < pending.size(); ++i) {
     const PendingListUpdate& p = pending[i];
     Status s = e.fs.RenameFile(p.temp, p.target);
     if (!s.ok()) {
       for (size_t k = i; k < pending.size(); ++k) e.fs.RemoveFile(pending[k].temp);
-      return UpdateFailed(e, p.target, s);
+      return UpdateFailed(e, ShownName(p), s);
     }
-    // A list named in another letter case (BASEWRD1.txt) is a separate file only on a file
-    // system that tells letter cases apart; there it would now shadow the updated list.
-    if (p.oldName.empty()) continue;
-    const std::string folder = p.target.substr(0, p.target.rfind('/') + 1);
-    std::vector<std::string> names;
-    s = e.fs.ListDirectory(folder, &names);
-    if (s.ok() && HasEntry(names, NameOf(p.oldName)) && HasEntry(names, NameOf(p.target)))
-      s = e.fs.RemoveFile(p.oldName);
-    if (!s.ok()) {
-      for (size_t k = i + 1; k < pending.size(); ++k) e.fs.RemoveFile(pending[k].temp);
-      return UpdateFailed(e, p.oldName, s);
-    }
+  }
+  // Each list holds its new counts under the name it was read by; a failure here leaves it
+  // there, where the next run finds it.
+  for (const PendingListUpdate& p : pending) {
+    if (p.caseFrom.empty()) continue;
+    Status s = e.fs.RenameFile(p.caseFrom, p.caseTo);
+    if (!s.ok()) ProgressMessage(e, p.caseFrom + ": " + s.reason(), "ERROR", 0);
   }
 }
 

@@ -10,15 +10,21 @@ struct Engine;
 
 // A list written anew beside the old one, waiting for the report to finish.
 struct PendingListUpdate {
-  std::string temp;     // the complete new list (basewrd<n>.tmp)
-  std::string target;   // the list it replaces
-  std::string oldName;  // the list as it was found in another letter case, or empty
+  std::string temp;    // the complete new list (basewrd<n>.tmp beside target)
+  std::string target;  // the file it replaces: the list as read, its links followed
+  // The list's name as found in another letter case (BASEWRD1.txt) and the name it then takes
+  // (basewrd1.txt); both empty when it keeps its name.
+  std::string caseFrom;
+  std::string caseTo;
 };
 
 // Writes every list file due in this run, in normalised form with the new counts, to its
 // temporary file; they are pending in e.pendingListUpdates.
 void UpdateBasewordFiles(Engine& e);
-// Puts the pending lists in place, each by one rename, once the report is complete.
+// Puts the pending lists in place once the report is complete: first every new list over the
+// file it replaces, each by one rename, then the lists found in another letter case are renamed
+// to their lower-case names. At every moment each list has one name, holding either the old or
+// the new list.
 void CommitBasewordUpdates(Engine& e);
 // Removes the pending lists' temporary files: the old lists stay as they were.
 void DiscardBasewordUpdates(Engine& e);

@@ -1,11 +1,13 @@
 #include "RunSetUp.h"
 
+#include <optional>
 #include <string>
 
 #include "../Engine.h"
 #include "../lists/BasewordName.h"
 #include "../lists/CharClassTable.h"
 #include "Messages.h"
+#include "TextEncoding.h"
 #include "WordTree.h"
 
 namespace quarn {
@@ -23,6 +25,26 @@ bool CheckBasewordFiles(Engine& e) {
     }
   }
   return allThere;
+}
+
+// Refuses every list due to be read or updated in this run that is in 16- or 32-bit units:
+// read as 8-bit text it would give nonsense, and an update would rewrite it as such. Returns
+// true iff none is.
+bool CheckListEncodings(Engine& e) {
+  const bool due = e.options.ListsOn() || e.options.Udate_Basewords;
+  bool allReadable = true;
+  for (int n = 1; due && n <= e.ListCount; ++n) {
+    if (!e.options.ListBoxOn(n)) continue;
+    std::optional<std::string> path = FindFileNoCase(e.fs, e.ProgramFolder, BasewordFileName(n));
+    WideText wide = WideText::kNone;
+    if (!path || !DetectWideText(e.fs, *path, &wide).ok() || wide == WideText::kNone) continue;
+    ProgressMessage(e,
+                    *path + " is " + WideTextName(wide) +
+                        " text, which Quarn cannot read: save it as UTF-8 or 8-bit text, cannot run",
+                    "ERROR", 0);
+    allReadable = false;
+  }
+  return allReadable;
 }
 
 void CloseScratchFiles(Engine& e) {
@@ -43,6 +65,10 @@ void SetUpRun(Engine& e) {
   e.RunStopped = false;
   e.options = e.host.Options();
   if (e.options.ListsOn() && !CheckBasewordFiles(e)) {
+    e.RunStopped = true;
+    return;
+  }
+  if (!CheckListEncodings(e)) {
     e.RunStopped = true;
     return;
   }

@@ -6,7 +6,7 @@ namespace quarn {
 struct Engine;
 
 // Takes the options from the host, checks the baseword files (setting RunStopped when one is
-// missing), creates temp$$$.dvp and tree.dvp afresh, zeroes the counters, empties the store
+// missing, or when one due to be read or updated is in 16- or 32-bit units), creates temp$$$.dvp and tree.dvp afresh, zeroes the counters, empties the store
 // and builds the character classes. A failure to create a file fails the run.
 void SetUpRun(Engine& e);
 

@@ -183,4 +183,94 @@ std::string MessageToUtf8(std::string_view line) {
   return out;
 }
 
+namespace {
+
+// True iff the units of size `unit` in head look like ASCII text in that encoding: nulPlaces
+// tells which bytes of a unit are NUL for an ASCII character.
+bool LooksWide(std::string_view head, size_t unit, const bool* nulPlaces) {
+  const size_t units = head.size() / unit;
+  if (units < 2) return false;
+  size_t ascii = 0;
+  for (size_t u = 0; u < units; ++u) {
+    const char* p = head.data() + u * unit;
+    bool allNul = true;
+    bool nulsInPlace = true;
+    for (size_t k = 0; k < unit; ++k) {
+      if (p[k] != '\0') allNul = false;
+      if (nulPlaces[k] && p[k] != '\0') nulsInPlace = false;
+    }
+    if (allNul) return false;
+    if (nulsInPlace) ++ascii;
+  }
+  return ascii * 2 > units;
+}
+
+}  // namespace
+
+WideText WideTextOf(std::string_view head) {
+  if (head.substr(0, 4) == std::string_view("\xFF\xFE\0\0", 4)) return WideText::kUtf32Le;
+  if (head.substr(0, 4) == std::string_view("\0\0\xFE\xFF", 4)) return WideText::kUtf32Be;
+  if (head.substr(0, 2) == "\xFF\xFE") return WideText::kUtf16Le;
+  if (head.substr(0, 2) == "\xFE\xFF") return WideText::kUtf16Be;
+  static constexpr bool k32Le[4] = {false, true, true, true};
+  static constexpr bool k32Be[4] = {true, true, true, false};
+  static constexpr bool k16Le[2] = {false, true};
+  static constexpr bool k16Be[2] = {true, false};
+  if (LooksWide(head, 4, k32Le)) return WideText::kUtf32Le;
+  if (LooksWide(head, 4, k32Be)) return WideText::kUtf32Be;
+  if (LooksWide(head, 2, k16Le)) return WideText::kUtf16Le;
+  if (LooksWide(head, 2, k16Be)) return WideText::kUtf16Be;
+  return WideText::kNone;
+}
+
+const char* WideTextName(WideText wide) {
+  switch (wide) {
+    case WideText::kUtf16Le:
+    case WideText::kUtf16Be:
+      return "UTF-16";
+    case WideText::kUtf32Le:
+    case WideText::kUtf32Be:
+      return "UTF-32";
+    case WideText::kNone:
+      break;
+  }
+  return "";
+}
+
+Status DetectWideText(FileSystem& fs, const std::string& path, WideText* result) {
+  *result = WideText::kNone;
+  std::unique_ptr<SequentialFile> file;
+  Status s = fs.NewSequentialFile(path, &file);
+  if (!s.ok()) return s;
+  char head[kWideTextHead];
+  size_t have = 0;
+  while (have < kWideTextHead) {
+    size_t got = 0;
+    s = file->Read(kWideTextHead - have, head + have, &got);
+    if (!s.ok()) return s;
+    if (got == 0) break;
+    have += got;
+  }
+  *result = WideTextOf(std::string_view(head, have));
+  return Status::OK();
+}
+
+bool HasCharOutsideCp1252(std::string_view utf8) {
+  for (size_t i = 0; i < utf8.size();) {
+    if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    uint32_t cp = 0;
+    const size_t len = DecodeSequence(utf8, i, &cp);
+    if (len == 0) {
+      ++i;  // not UTF-8: a Windows-1252 byte
+      continue;
+    }
+    if (Cp1252FromCodePoint(cp) < 0) return true;
+    i += len;
+  }
+  return false;
+}
+
 }  // namespace quarn

@@ -70,4 +70,24 @@ void Cp1252ToUtf8(std::string_view in, std::string* out);
 // taken as it is, any other line is converted.
 std::string MessageToUtf8(std::string_view line);
 
+// Text in 16- or 32-bit units, which Quarn cannot read: read as 8-bit text its NUL bytes and
+// unit halves would become separators and single letters.
+enum class WideText { kNone, kUtf16Le, kUtf16Be, kUtf32Le, kUtf32Be };
+
+// How many bytes of a file's start WideTextOf needs to decide.
+constexpr size_t kWideTextHead = 512;
+
+// The wide encoding of a file that starts with head (its first kWideTextHead bytes, or all of
+// it): by its byte order mark, or, without one, when of its units (at least two) more than half
+// hold NULs where an ASCII character in that encoding has them, and none is all NULs. 8-bit
+// and UTF-8 text hold no NUL between characters, so they are never taken as wide.
+WideText WideTextOf(std::string_view head);
+// "UTF-16" or "UTF-32"; empty for kNone.
+const char* WideTextName(WideText wide);
+// WideTextOf the start of the file at path.
+Status DetectWideText(FileSystem& fs, const std::string& path, WideText* result);
+
+// True iff the UTF-8 text holds a well-formed character that has no Windows-1252 form.
+bool HasCharOutsideCp1252(std::string_view utf8);
+
 }  // namespace quarn

@@ -232,6 +232,17 @@ void ScanInputFile(Engine& e, const std::string& path) {
     Engine& e;
     ~SettleAtEnd() { SettleAllWaiting(e); }
   } settle{e};
+  // Text in 16- or 32-bit units would count as single letters: it is refused, as unreadable.
+  // A file that cannot be read here fails below, where it is opened for the scan.
+  WideText wide = WideText::kNone;
+  if (DetectWideText(e.fs, path, &wide).ok() && wide != WideText::kNone) {
+    ProgressMessage(e,
+                    "File " + path + " is " + WideTextName(wide) +
+                        " text, which Quarn cannot read, skipping!",
+                    "ERROR ", 0);
+    ProgressMessage(e, " ", " ", 0);
+    return;
+  }
   std::unique_ptr<LineReader> reader;
   // The straightforward way looks at the whole file before reading it.
   Status s = e.fastPaths ? LineReader::OpenDeciding(e.fs, path, e.encoding, &reader)

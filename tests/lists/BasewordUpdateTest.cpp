@@ -30,6 +30,36 @@ using quarn::testing::TestHost;
 using quarn::testing::WriteFile;
 using Lines = std::vector<std::string>;
 
+// Lets a number of renames and removals through and refuses every later one, as a process
+// killed at that point would make no further change.
+class StoppingFileSystem : public FaultFileSystem {
+ public:
+  void StopAfter(int changes) {
+    left_ = changes;
+    stopped_ = false;
+  }
+  bool stopped() const { return stopped_; }
+  Status RenameFile(const std::string& from, const std::string& to) override {
+    if (!Allow()) return Status::IOError(from, "killed");
+    return FaultFileSystem::RenameFile(from, to);
+  }
+  Status RemoveFile(const std::string& path) override {
+    if (!Allow()) return Status::IOError(path, "killed");
+    return FaultFileSystem::RemoveFile(path);
+  }
+
+ private:
+  bool Allow() {
+    if (left_ < 0) return true;
+    if (left_ == 0) stopped_ = true;
+    if (stopped_) return false;
+    --left_;
+    return true;
+  }
+  int left_ = -1;
+  bool stopped_ = false;
+};
+
 class BasewordUpdateTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -56,7 +86,7 @@ class BasewordUpdateTest : public ::testing::Test {
 
   TestHost host;
   TempDir dir;
-  FaultFileSystem fs;
+  StoppingFileSystem fs;
   Engine e{host, fs};
 };
 
@@ -215,6 +245,109 @@ TEST_F(BasewordUpdateTest, FileSizeLimitLeavesTheListAsItWas) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the update should have failed on the size limit";
   EXPECT_EQ(ReadFile(dir.File("basewrd1.txt")), list);
   EXPECT_FALSE(Exists(dir.File("basewrd1.tmp")));
+}
+
+// Entry lines with characters that Quarn reads as separators (ω) go back as they were read;
+// other entry lines of the UTF-8 list are normalised in UTF-8 as before.
+TEST_F(BasewordUpdateTest, LinesWithCharactersOutsideWindows1252AreKept) {
+  Add("CAF\xC9", 3);
+  Add("MIXED", 2);
+  e.ListCount = 1;
+  WriteFile(dir.File("BASEWRD1.txt"),
+            "MIXED\xCF\x89ORD 4\ncaf\xC3\xA9 2\n\t\xCF\x89\xCF\x89 7 \n\xCF\x89\n");
+  UpdateBasewordFiles(e);
+  CommitBasewordUpdates(e);
+  ASSERT_FALSE(e.failed()) << e.runError.ToString();
+  EXPECT_EQ(ReadFile(dir.File("basewrd1.txt")),
+            "MIXED\xCF\x89ORD 4\r\nCAF\xC3\x89 5\r\n\t\xCF\x89\xCF\x89 7 \r\n\xCF\x89\r\n");
+  Lines messages = {"  Updating: " + dir.File("basewrd1.txt"),
+                    "  Kept as they were: 2 lines of " + dir.File("BASEWRD1.txt") +
+                        " with characters outside Windows-1252"};
+  EXPECT_EQ(e.progress.lines, messages);
+}
+
+// A list that holds UTF-8 and bytes that are not UTF-8 cannot be written back in either
+// encoding: it stays as it was, and the other lists are updated. An 8-bit list is as before.
+TEST_F(BasewordUpdateTest, ListMixingUtf8WithOtherBytesIsLeftAlone) {
+  Add("CAF\xC9", 3);
+  e.ListCount = 3;
+  const std::string mixed = "caf\xC3\xA9 1\r\n# \xCF\x89\r\nna\xEFve 3\r\ncaf\xE9\r\n";
+  const std::string marked = "\xEF\xBB\xBF" "caf\xE9 1\n";
+  WriteFile(dir.File("BASEWRD1.txt"), mixed);
+  WriteFile(dir.File("BASEWRD2.txt"), "caf\xE9 2\n\tna\xEFve\n");
+  WriteFile(dir.File("BASEWRD3.txt"), marked);
+  UpdateBasewordFiles(e);
+  CommitBasewordUpdates(e);
+  ASSERT_FALSE(e.failed()) << e.runError.ToString();
+  EXPECT_EQ(ReadFile(dir.File("BASEWRD1.txt")), mixed);
+  EXPECT_EQ(ReadFile(dir.File("basewrd2.txt")), "CAF\xC9 5\r\n\tNA\xCFVE 0\r\n");
+  EXPECT_EQ(ReadFile(dir.File("BASEWRD3.txt")), marked);
+  Lines files = {"BASEWRD1.txt", "BASEWRD3.txt", "basewrd2.txt"};
+  EXPECT_EQ(ListFiles(), files);
+  const std::string kept = " is not UTF-8 while the list holds UTF-8: not updated, left as it was";
+  Lines messages = {"  Updating: " + dir.File("basewrd1.txt"),
+                    "ERROR " + dir.File("BASEWRD1.txt") + ": line 3" + kept,
+                    "  Updating: " + dir.File("basewrd2.txt"),
+                    "  Updating: " + dir.File("basewrd3.txt"),
+                    "ERROR " + dir.File("BASEWRD3.txt") + ": line 1" + kept};
+  EXPECT_EQ(e.progress.lines, messages);
+}
+
+// Stopped after any number of renames and removals, every list is found under exactly one
+// name, holding either its old or its new counts.
+TEST_F(BasewordUpdateTest, StoppedCommitLeavesOneCopyOfEachList) {
+  Add("ABLE", 3);
+  e.ListCount = 2;
+  const std::string one = "able 1\n";
+  const std::string two = "able 2\n";
+  for (int changes = 0;; ++changes) {
+    SCOPED_TRACE("stopped after " + std::to_string(changes));
+    for (const std::string& name : ListFiles()) std::filesystem::remove(dir.File(name));
+    WriteFile(dir.File("BASEWRD1.txt"), one);
+    WriteFile(dir.File("Basewrd2.TXT"), two);
+    e.runFailed = false;
+    fs.StopAfter(changes);
+    UpdateBasewordFiles(e);
+    CommitBasewordUpdates(e);
+    for (int n = 1; n <= 2; ++n) {
+      Lines copies;
+      for (const std::string& name : ListFiles()) {
+        std::string lower = name;
+        std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+        if (lower == "basewrd" + std::to_string(n) + ".txt") copies.push_back(name);
+      }
+      ASSERT_EQ(copies.size(), 1u) << "list " << n;
+      const std::string content = ReadFile(dir.File(copies[0]));
+      EXPECT_TRUE(content == (n == 1 ? one : two) ||
+                  content == "ABLE " + std::to_string(n + 3) + "\r\n")
+          << content;
+    }
+    if (!fs.stopped()) {
+      Lines files = {"basewrd1.txt", "basewrd2.txt"};
+      EXPECT_EQ(ListFiles(), files);
+      EXPECT_EQ(ReadFile(dir.File("basewrd2.txt")), "ABLE 5\r\n");
+      break;
+    }
+  }
+}
+
+// A list that is a link to a list kept elsewhere updates that list, and stays a link.
+TEST_F(BasewordUpdateTest, LinkedListIsUpdatedWhereItLives) {
+  Add("ABLE", 3);
+  e.ListCount = 1;
+  std::filesystem::create_directory(dir.File("shared"));
+  WriteFile(dir.File("shared/common.txt"), "able 12\n");
+  std::filesystem::create_symlink("shared/common.txt", dir.File("BASEWRD1.txt"));
+  UpdateBasewordFiles(e);
+  CommitBasewordUpdates(e);
+  ASSERT_FALSE(e.failed()) << e.runError.ToString();
+  EXPECT_EQ(ReadFile(dir.File("shared/common.txt")), "ABLE 15\r\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("basewrd1.txt")));
+  Lines files = {"basewrd1.txt", "shared"};
+  EXPECT_EQ(ListFiles(), files);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("shared")),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 }  // namespace

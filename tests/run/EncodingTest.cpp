@@ -156,5 +156,39 @@ TEST_F(EncodingTest, UpdatedWindows1252ListStays8Bit) {
   EXPECT_EQ(ReadFile(dir.File("basewrd1.txt")), "IT 0\r\nCAF\xC9 1\r\n\tCAF\xC9S 0\r\n");
 }
 
+// Texts and lists in 16- or 32-bit units are not read as 8-bit text: such a list stops the run
+// before anything is written, such a text is passed over.
+TEST_F(EncodingTest, WideTextsAndListsAreRefused) {
+  using namespace std::string_literals;
+  const std::string wideList = "\xFF\xFEY\0O\0U\0 \0" "0\0\n\0I\0 \0" "0\0\n\0"s;
+  Put("BASEWRD1.txt", wideList);
+  Put("t.txt", "caf\xE9 it\n");
+  host.options.Udate_Basewords = true;
+  Run({"t.txt"});
+  EXPECT_TRUE(engine.RunStopped);
+  EXPECT_EQ(engine.reportsWritten, 0);
+  EXPECT_NE(std::find(Log().begin(), Log().end(),
+                      "ERROR " + dir.File("BASEWRD1.txt") +
+                          " is UTF-16 text, which Quarn cannot read: save it as UTF-8 or 8-bit "
+                          "text, cannot run"),
+            Log().end());
+  EXPECT_FALSE(Exists(dir.File("out_quarn.txt")));
+  EXPECT_TRUE(ScratchFilesGone());
+  EXPECT_EQ(ReadFile(dir.File("BASEWRD1.txt")), wideList);
+  EXPECT_FALSE(Exists(dir.File("basewrd1.txt")));
+
+  Put("BASEWRD1.txt", "IT 0\n");
+  host.options.Udate_Basewords = false;
+  Put("wide.txt", "\0\0\0I\0\0\0T\0\0\0 \0\0\0I\0\0\0T\0\0\0\n"s);  // UTF-32, no mark
+  Run({"wide.txt", "t.txt"});
+  ASSERT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(engine.counters.TotalTokens, 2);  // CAFÉ and IT of t.txt
+  EXPECT_EQ(engine.counters.ListTokens[1], 1);
+  EXPECT_NE(std::find(Log().begin(), Log().end(),
+                      "ERROR  File " + dir.File("wide.txt") +
+                          " is UTF-32 text, which Quarn cannot read, skipping!"),
+            Log().end());
+}
+
 }  // namespace
 }  // namespace quarn::testing

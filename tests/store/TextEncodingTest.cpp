@@ -102,5 +102,35 @@ TEST(TextEncodingTest, EveryWindows1252ByteRoundTrips) {
   EXPECT_EQ(utf8, "\xE2\x80\x99\xC3\xA9\xE2\x82\xAC");
 }
 
+TEST(TextEncodingTest, WideTextByMarkOrNulPattern) {
+  using namespace std::string_literals;
+  EXPECT_EQ(WideTextOf("\xFF\xFE" "a\0"s), WideText::kUtf16Le);
+  EXPECT_EQ(WideTextOf("\xFE\xFF\0a"s), WideText::kUtf16Be);
+  EXPECT_EQ(WideTextOf("\xFF\xFE\0\0" "a\0\0\0"s), WideText::kUtf32Le);
+  EXPECT_EQ(WideTextOf("\0\0\xFE\xFF\0\0\0a"s), WideText::kUtf32Be);
+  // Without a mark: ASCII in wide units, also with a few characters beyond it (Greek ωω).
+  EXPECT_EQ(WideTextOf("Y\0O\0U\0 \0\xC9\x03\xC9\x03\r\0\n\0"s), WideText::kUtf16Le);
+  EXPECT_EQ(WideTextOf("\0Y\0O\0U\0\n"s), WideText::kUtf16Be);
+  EXPECT_EQ(WideTextOf("Y\0\0\0O\0\0\0\n\0\0\0"s), WideText::kUtf32Le);
+  EXPECT_EQ(WideTextOf("\0\0\0Y\0\0\0O"s), WideText::kUtf32Be);
+  EXPECT_STREQ(WideTextName(WideText::kUtf16Be), "UTF-16");
+  EXPECT_STREQ(WideTextName(WideText::kUtf32Le), "UTF-32");
+  // 8-bit and UTF-8 text, and 8-bit text with NULs in it, are not wide.
+  for (const std::string& narrow :
+       {""s, "YOU 0\n"s, "caf\xC3\xA9 \xCF\x89\n"s, "caf\xE9\n"s, "\xFF\xFE"s.substr(0, 1),
+        "dog\0cat\xff\x80\xe9t\xe9\r\n\0\0\0\n"s, "\0\0\0\n\x80\x81\n\t\0\n"s, "\0 2\n"s,
+        "A\0"s}) {
+    EXPECT_EQ(WideTextOf(narrow), WideText::kNone) << narrow;
+  }
+}
+
+TEST(TextEncodingTest, CharactersOutsideWindows1252) {
+  EXPECT_TRUE(HasCharOutsideCp1252("MIXED\xCF\x89ORD 4"));      // ω
+  EXPECT_TRUE(HasCharOutsideCp1252("\xE4\xB8\xAD"));            // a CJK character
+  EXPECT_FALSE(HasCharOutsideCp1252("caf\xC3\xA9 \xE2\x80\x99"));  // é and ’ have 8-bit forms
+  EXPECT_FALSE(HasCharOutsideCp1252("caf\xE9 \xCF"));           // bytes that are not UTF-8
+  EXPECT_FALSE(HasCharOutsideCp1252("plain"));
+}
+
 }  // namespace
 }  // namespace quarn::testing

@@ -55,6 +55,9 @@ class FaultFileSystem : public FileSystem {
   bool SameFile(const std::string& a, const std::string& b) override {
     return base_->SameFile(a, b);
   }
+  Status ResolveLink(const std::string& path, std::string* target) override {
+    return base_->ResolveLink(path, target);
+  }
 
  private:
   static bool Matches(const std::optional<std::string>& match, const std::string& path) {
