@@ -13,14 +13,19 @@ void FileReplacement::RemoveTemporaries() {
 }
 
 Status FileReplacement::Stage(const std::string& path, std::string_view content) {
+  // A list reached through a link is replaced where it lives, so that the link (to a list
+  // shared between folders, say) stays and its target gets the new content. A path that does
+  // not resolve (a new file, a dangling link) is written as named.
+  std::string target;
+  if (!fs_.ResolveLink(path, &target).ok()) target = path;
   // Two files may be spelled so that their temporaries would be one file; the second one then
   // takes another name, so that no staged content is written over.
-  std::string temp = path + ".tmp";
+  std::string temp = target + ".tmp";
   for (int n = 1;; ++n) {
     bool taken = false;
     for (const Staged& s : staged_) taken = taken || fs_.SameFile(s.temp, temp);
     if (!taken) break;
-    temp = path + ".tmp" + std::to_string(n);
+    temp = target + ".tmp" + std::to_string(n);
   }
 
   std::unique_ptr<WritableFile> file;
@@ -34,13 +39,13 @@ Status FileReplacement::Stage(const std::string& path, std::string_view content)
     fs_.RemoveFile(temp);
     return Status::IOError(path, s.reason());
   }
-  staged_.push_back({path, temp});
+  staged_.push_back({path, target, temp});
   return Status::OK();
 }
 
 Status FileReplacement::Commit() {
   for (size_t i = 0; i < staged_.size(); ++i) {
-    Status s = fs_.RenameFile(staged_[i].temp, staged_[i].path);
+    Status s = fs_.RenameFile(staged_[i].temp, staged_[i].target);
     if (!s.ok()) {
       Status failure = Status::IOError(staged_[i].path, s.reason());
       staged_.erase(staged_.begin(), staged_.begin() + static_cast<std::ptrdiff_t>(i));

@@ -22,8 +22,9 @@ class FileReplacement {
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
 
-  // Writes content into a temporary file beside path (path + ".tmp", or another name when that
-  // one is the temporary of a file staged before) and forces it to stable storage. A failure
+  // Writes content into a temporary file beside path, or beside the file path links to
+  // (that file + ".tmp", or another name when that one is the temporary of a file staged
+  // before), and forces it to stable storage. A failure
   // names path; the temporary is then removed and nothing else changes.
   Status Stage(const std::string& path, std::string_view content);
   // Renames the staged temporaries over their files, in the order staged. At the first
@@ -35,7 +36,8 @@ class FileReplacement {
   void RemoveTemporaries();
 
   struct Staged {
-    std::string path;
+    std::string path;    // as named; failures name it
+    std::string target;  // path with its links followed: the file replaced
     std::string temp;
   };
   FileSystem& fs_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,19 @@ TEST_F(ReplaceFileTest, OneFileStagedUnderTwoSpellings) {
 
   EXPECT_EQ(ReadFile(dir.File("a.txt")), "second\r\n");
   EXPECT_EQ(Entries(), (std::vector<std::string>{"a.txt"}));
+}
+
+
+// A list reached through a link (a list shared between folders) gets its new content where it
+// lives; the link stays a link.
+TEST_F(ReplaceFileTest, ALinkedFileIsReplacedWhereItLives) {
+  std::filesystem::create_directory(dir.File("shared"));
+  WriteFile(dir.File("shared/list.txt"), "old\r\n");
+  std::filesystem::create_symlink("shared/list.txt", dir.File("BASEWRD2.txt"));
+  ASSERT_TRUE(ReplaceFile(fs, dir.File("BASEWRD2.txt"), "new\r\n").ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("BASEWRD2.txt")));
+  EXPECT_EQ(ReadFile(dir.File("shared/list.txt")), "new\r\n");
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"BASEWRD2.txt", "shared"}));
 }
 
 }  // namespace
