@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Engine.h"
+#include "FolderLock.h"
 #include "QuarnHeader.h"
 #include "lists/BasewordName.h"
 #include "store/CharCase.h"
@@ -48,6 +49,8 @@ HeadwordLine ParseHeadwordLine(std::string_view line) {
 }
 
 bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
+  FolderLock listLock;  // no other run writes the lists meanwhile
+  if (!LockListFolder(e, &listLock)) return false;
   if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
   const std::string sourceName = e.ProgramFolder + settings.FileCopyFrom + ".txt";
   const std::string destName = e.ProgramFolder + settings.FileCopyTo + ".txt";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Engine.h"
+#include "FolderLock.h"
 #include "lists/BasewordEntry.h"
 #include "lists/BasewordName.h"
 #include "lists/CharClassTable.h"
@@ -102,6 +103,8 @@ void AppendLine(std::string* text, const std::string& line, const FileEncoding& 
 }  // namespace
 
 bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
+  FolderLock listLock;  // no other run writes the lists meanwhile
+  if (!LockListFolder(e, &listLock)) return false;
   if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
   Status s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
   if (!s.ok()) return ReportFailure(e, s);
