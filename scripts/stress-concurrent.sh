@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Two quarn-cli runs at once in one folder must not spoil each other: one waits for the other
 # (or gives up with "Another Quarn run is using FOLDER" and exit 1, having written nothing).
-# Not part of the unit suite; run by hand: scripts/stress-concurrent.sh [BUILD_DIR] [PAIRS].
+# Not part of the unit suite; run by hand: scripts/stress-concurrent.sh [BUILD_DIR] [PAIRS]
+# (BUILD_DIR relative to the source tree or absolute; default build, 50 pairs).
 #
 # Part 1, profile --update: PAIRS times, two runs of `profile --update` over the same text start
 # together in one folder. A list's "total" is the sum of the counts of all its entries
@@ -21,19 +22,22 @@
 # families as the successful runs said they wrote.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
-cli="$src/${1:-build}/quarn-cli"
+build=${1:-build}
+[[ $build = /* ]] || build="$src/$build"
+cli="$build/quarn-cli"
 pairs=${2:-50}
 [ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 2; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/quarn-stress-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-cp "$src"/sample/BASEWRD{1,2,3}.txt .
+# Lower-case names: the update writes a list back under that name.
+for n in 1 2 3; do cp "$src/sample/BASEWRD$n.txt" "basewrd$n.txt"; done
 cp "$src"/sample/ca01.txt text.txt
 
 # The sum of the counts of every entry of a list (the last number of each entry line).
 total() { awk '$0 !~ /^#/ && NF >= 2 { sub(/\r$/, ""); s += $NF } END { print s + 0 }' "$1"; }
-# The results file without the lines that differ from run to run (time taken, memory).
-report() { grep -a -v -E 'seconds|Memory|Time|Date' "$1" | sed 's/_quarn[-0-9a-z]*\.txt/_quarn.txt/g'; }
+# The results file without the lines that differ from run to run (time taken, speeds, memory).
+report() { grep -a -v -i -E 'second|memory' "$1"; }
 # Every family of the lists given, one per line (headword, then its members), sorted.
 families() {
   cat "$@" | tr -d '\r' | awk '
@@ -49,8 +53,7 @@ fail=0
 # ---- Part 1: profile --update ----
 "$cli" profile --update --results lone text.txt > lone.log
 declare -A start rise
-for n in 1 2 3; do start[$n]=$(total BASEWRD$n.txt); done
-cp BASEWRD1.txt b1.orig; cp BASEWRD2.txt b2.orig; cp BASEWRD3.txt b3.orig
+for n in 1 2 3; do start[$n]=$(total basewrd$n.txt); done
 # The lone run above already raised the totals once: measure the rise against the originals.
 for n in 1 2 3; do
   rise[$n]=$(( start[$n] - $(total "$src/sample/BASEWRD$n.txt") ))
@@ -75,7 +78,7 @@ for ((i = 1; i <= pairs; i++)); do
   done
   for n in 1 2 3; do
     want=$(( start[$n] + rise[$n] * successes ))
-    got=$(total BASEWRD$n.txt)
+    got=$(total basewrd$n.txt)
     if [ "$got" -ne "$want" ]; then
       echo "pair $i: BASEWRD$n total $got, want $want"; fail=1
     fi
@@ -89,17 +92,17 @@ echo "profile --update: $pairs pairs, $successes runs exit 0, $refused refused (
 
 # ---- Part 2: movecopy ----
 rm -f r*_quarn.txt p*.log
-all_before=$(families BASEWRD1.txt BASEWRD2.txt BASEWRD3.txt | md5sum)
-n_before=$(families BASEWRD1.txt BASEWRD2.txt BASEWRD3.txt | wc -l)
+all_before=$(families basewrd1.txt basewrd2.txt basewrd3.txt | md5sum)
+n_before=$(families basewrd1.txt basewrd2.txt basewrd3.txt | wc -l)
 mc_ok=0; mc_refused=0; mc_other=0; mc_bad=0
 written() { sed -n 's/.*Wrote \([0-9]*\) families.*/\1/p' "$1" | tail -1; }
 for ((i = 1; i <= pairs; i++)); do
   if ((i % 2 == 1)); then
-    "$cli" movecopy --from BASEWRD1 --to BASEWRD4 --greater --value -1 > "m${i}a.log" 2>&1 & pa=$!
-    "$cli" movecopy --from BASEWRD2 --to BASEWRD4 --greater --value -1 > "m${i}b.log" 2>&1 & pb=$!
+    "$cli" movecopy --from basewrd1 --to basewrd4 --greater --value -1 > "m${i}a.log" 2>&1 & pa=$!
+    "$cli" movecopy --from basewrd2 --to basewrd4 --greater --value -1 > "m${i}b.log" 2>&1 & pb=$!
   else
-    "$cli" movecopy --from BASEWRD4 --to BASEWRD1 --less --value 5 > "m${i}a.log" 2>&1 & pa=$!
-    "$cli" movecopy --from BASEWRD4 --to BASEWRD2 --greater --value 4 > "m${i}b.log" 2>&1 & pb=$!
+    "$cli" movecopy --from basewrd4 --to basewrd1 --less --value 5 > "m${i}a.log" 2>&1 & pa=$!
+    "$cli" movecopy --from basewrd4 --to basewrd2 --greater --value 4 > "m${i}b.log" 2>&1 & pb=$!
   fi
   moved=0
   for side in a b; do
@@ -113,13 +116,13 @@ for ((i = 1; i <= pairs; i++)); do
       mc_other=$((mc_other + 1)); echo "movecopy pair $i run $side: exit $rc"; tail -3 "m${i}${side}.log"
     fi
   done
-  lists=(BASEWRD1.txt BASEWRD2.txt BASEWRD3.txt); [ -f BASEWRD4.txt ] && lists+=(BASEWRD4.txt)
+  lists=(basewrd1.txt basewrd2.txt basewrd3.txt); [ -f basewrd4.txt ] && lists+=(basewrd4.txt)
   if [ "$(families "${lists[@]}" | md5sum)" != "$all_before" ]; then
     echo "movecopy pair $i: families lost or doubled ($(families "${lists[@]}" | wc -l) of $n_before)"
     mc_bad=$((mc_bad + 1)); fail=1; break
   fi
-  if ((i % 2 == 1)) && [ "$(count_families BASEWRD4.txt)" -ne "$moved" ]; then
-    echo "movecopy pair $i: BASEWRD4 holds $(count_families BASEWRD4.txt), the runs wrote $moved"
+  if ((i % 2 == 1)) && [ "$(count_families basewrd4.txt)" -ne "$moved" ]; then
+    echo "movecopy pair $i: BASEWRD4 holds $(count_families basewrd4.txt), the runs wrote $moved"
     mc_bad=$((mc_bad + 1)); fail=1; break
   fi
 done
