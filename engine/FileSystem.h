@@ -118,8 +118,7 @@ class FileSystem {
   // *lock empty. Ok with neither means there was nothing to lock: the file cannot be created
   // because its folder is missing or not writable, so no file can be written there either. The
   // default, for a file system that no other process sees, locks nothing and is never busy.
-  virtual Status TryLockFile(const std::string& path, bool* busy,
-                             std::unique_ptr<FileLock>* lock) {
+  virtual Status TryLockFile(const std::string& path, bool* busy, std::unique_ptr<FileLock>* lock) {
     struct Unshared : FileLock {
       std::string path;
       bool Holds(const std::string& p) override { return p == path; }

@@ -1,7 +1,5 @@
 // One Quarn run at a time in a folder: the lock of the scratch folder and of the list folder,
 // held by another process or by another lock of this one.
-#include "FolderLock.h"
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "FaultFileSystem.h"
+#include "FolderLock.h"
 #include "RunFixture.h"
 #include "lists/HeadwordList.h"
 #include "lists/MoveCopy.h"

@@ -200,8 +200,8 @@ TEST_F(ProcessRunTest, WorkFilesOfAKilledRunAreRemovedByTheNext) {
   const std::vector<std::string> leftovers = {"basewrd1.tmp", "basewrd12.tmp", "out_quarn.txt.tmp",
                                               "a.mrk.tmp"};
   // The user's own files, and work names of results and texts this run does not write.
-  const std::vector<std::string> kept = {"BASEWRD1.tmp",    "basewrd1.tmp.txt", "notes.tmp",
-                                         "old_quarn.txt.tmp", "b.mrk.tmp",      "basewrd.tmp"};
+  const std::vector<std::string> kept = {"BASEWRD1.tmp",      "basewrd1.tmp.txt", "notes.tmp",
+                                         "old_quarn.txt.tmp", "b.mrk.tmp",        "basewrd.tmp"};
   for (const std::string& name : leftovers) Put(name, "half written");
   for (const std::string& name : kept) Put(name, "mine");
   engine.ListCount = 4;  // BASEWRD4.txt is missing: the run stops at its first check
