@@ -1,5 +1,6 @@
 // quarn-cli: Quarn without a window. `profile` is one press of Process Files; `movecopy` and
 // `headwords` are the OK actions of the two list dialogs.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -44,7 +45,10 @@ const char kUsage[] =
     "                     [--greater|--equal|--less] [--value TEXT] [--copy]\n"
     "                     [--headwords-only] [--family-totals] [--no-append]\n"
     "  quarn-cli headwords [--folder DIR] [--encoding E] [--from NAME] [--to NAME]\n"
-    "exit status: 0 done, 1 stopped at a check, 2 bad usage, 3 input/output failure\n";
+    "exit status: 0 done, 1 stopped at a check, 2 bad usage, 3 input/output failure\n"
+    "  profile: a --stop FILE that cannot be read still lets the run go on, then exits 1 when\n"
+    "  FILE does not exist or is not a regular file, 3 when reading it fails\n"
+    "  a folder another Quarn run is writing in is waited for a few seconds, then: exit 1\n";
 
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << "quarn-cli: " << problem << "\n";
@@ -154,21 +158,28 @@ int Profile(const std::vector<std::string>& args) {
         host.MessageBox("File " + name + " exists. Overwrite?", true))
       engine.ResultsFileName = name;
   }
+  // A stop list asked for and not read makes the exit status at least this; the run goes on.
+  int stopListStatus = kReportWritten;
   if (!stopFile.empty()) {  // as ticking Use Stop List and choosing the file
     host.options.UseStopList = true;
-    if (!engine.fs.FileExists(stopFile)) host.MessageBox("File " + stopFile + " does not exist", false);
+    const quarn::StopFileKind kind = quarn::ExamineStopFile(engine.fs, stopFile);
+    if (kind == quarn::StopFileKind::kMissing)
+      host.MessageBox("File " + stopFile + " does not exist", false);
     engine.stopList.emplace();
     quarn::Status s = quarn::LoadStopList(engine, stopFile);
-    if (!s.ok()) quarn::ProgressMessage(engine, s.ToString(), "ERROR", 0);
+    if (!s.ok()) {
+      quarn::ProgressMessage(engine, s.ToString(), "ERROR", 0);
+      stopListStatus = kind == quarn::StopFileKind::kRegularFile ? kIoFailure : kStoppedAtCheck;
+    }
   }
 
   quarn::Process_filesClick(engine);
   host.FlushProgress(engine.progress);
   if (engine.failed()) return kIoFailure;
-  if (engine.reportsWritten == 0) return kStoppedAtCheck;
+  if (engine.reportsWritten == 0) return std::max(kStoppedAtCheck, stopListStatus);
   if (!engine.ResultsFileName.empty())
     std::cout << "Results file: " << engine.ResultsFileName << "\n";
-  return kReportWritten;
+  return stopListStatus;
 }
 
 int MoveCopy(const std::vector<std::string>& args, bool headwordsDialog) {

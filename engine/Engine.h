@@ -39,6 +39,9 @@ struct Engine {
   TextEncoding encoding = TextEncoding::kAuto;
   std::optional<StopList> stopList;  // present while Use Stop List is ticked
   std::string ResultsFileName;
+  // How long an operation waits for another Quarn run to leave a folder it writes in before it
+  // gives up (FolderLock.h).
+  int lockWaitMilliseconds = 5000;
   ProgressLog progress;
   bool ResultsFileOpen = false;
   // Whether a file scanned since the results file was opened was read as UTF-8: the results

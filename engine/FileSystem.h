@@ -117,6 +117,31 @@ class FileSystem {
     *target = path;
     return Status::OK();
   }
+
+  // An exclusive advisory lock on a file, held until the object goes.
+  class FileLock {
+   public:
+    virtual ~FileLock() = default;
+    // True iff path names the very file this lock is held on.
+    virtual bool Holds(const std::string& path) = 0;
+  };
+  // Takes the exclusive lock of the file at path without waiting, creating the file when
+  // missing; the file stays (removing it would race with its next taker). While another holder
+  // has it (another process, or another lock of this process) returns ok with *busy set and
+  // *lock empty. Ok with neither means there was nothing to lock: the file cannot be created
+  // because its folder is missing or not writable, so no file can be written there either. The
+  // default, for a file system that no other process sees, locks nothing and is never busy.
+  virtual Status TryLockFile(const std::string& path, bool* busy, std::unique_ptr<FileLock>* lock) {
+    struct Unshared : FileLock {
+      std::string path;
+      bool Holds(const std::string& p) override { return p == path; }
+    };
+    auto unshared = std::make_unique<Unshared>();
+    unshared->path = path;
+    *busy = false;
+    *lock = std::move(unshared);
+    return Status::OK();
+  }
 };
 
 // Reads the whole file into *contents.

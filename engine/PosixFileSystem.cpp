@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -238,6 +239,21 @@ class PosixRecordFile : public RecordFile {
   std::atomic<bool> populateRefused_{false};
 };
 
+// Held by its open descriptor: closing it releases the lock, as does the end of the process.
+class PosixFileLock : public FileSystem::FileLock {
+ public:
+  explicit PosixFileLock(int fd) : fd_(fd) {}
+  ~PosixFileLock() override { ::close(fd_); }
+  bool Holds(const std::string& path) override {
+    struct stat held, named;
+    return ::fstat(fd_, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+  }
+
+ private:
+  int fd_;
+};
+
 class PosixFileSystem : public FileSystem {
  public:
   bool FileExists(const std::string& path) override {
@@ -326,6 +342,36 @@ class PosixFileSystem : public FileSystem {
       current = std::move(link);
     }
     *target = current;
+    return Status::OK();
+  }
+
+  Status TryLockFile(const std::string& path, bool* busy,
+                     std::unique_ptr<FileLock>* lock) override {
+    *busy = false;
+    lock->reset();
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // An existing lock file in a folder this process cannot write is locked all the same
+    // (flock needs no write access).
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      const int err = errno;
+      if (err == EACCES || err == EROFS || err == EPERM || err == ENOENT || err == ENOTDIR)
+        return Status::OK();  // nothing can be written there: nothing to guard
+      return ErrnoStatus(path, err);
+    }
+    for (;;) {
+      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) break;
+      const int err = errno;
+      if (err == EINTR) continue;
+      ::close(fd);
+      if (err == EWOULDBLOCK) {
+        *busy = true;
+        return Status::OK();
+      }
+      return ErrnoStatus(path, err);
+    }
+    lock->reset(new PosixFileLock(fd));
     return Status::OK();
   }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Engine.h"
+#include "FolderLock.h"
 #include "QuarnHeader.h"
 #include "ReplaceFile.h"
 #include "lists/BasewordName.h"
@@ -52,6 +53,8 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
   e.runErrorReported = false;
   e.runError = Status::OK();
   if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
+  FolderLock listLock;  // no other run writes the lists meanwhile
+  if (!LockListFolder(e, &listLock)) return false;
   const std::string sourceName = e.ProgramFolder + settings.FileCopyFrom + ".txt";
   const std::string destName = e.ProgramFolder + settings.FileCopyTo + ".txt";
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Engine.h"
+#include "FolderLock.h"
 #include "ReplaceFile.h"
 #include "lists/BasewordEntry.h"
 #include "lists/BasewordName.h"
@@ -69,6 +70,8 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
   e.runErrorReported = false;
   e.runError = Status::OK();
   if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
+  FolderLock listLock;  // no other run writes the lists meanwhile
+  if (!LockListFolder(e, &listLock)) return false;
   Status s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
   if (!s.ok()) return ReportFailure(e, s);
 

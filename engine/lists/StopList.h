@@ -10,12 +10,15 @@
 namespace quarn {
 
 struct Engine;
+class FileSystem;
 
 // Sorted entries without duplicates; each entry the first 30 characters of a stop-file line,
 // upper-cased, neither trimmed nor validated.
 class StopList {
  public:
   void Add(std::string_view entry);  // a duplicate is dropped
+  // Adds many entries at once, in O(n log n): the same list as adding them one by one.
+  void AddAll(std::vector<std::string> more);
   bool Contains(std::string_view word) const;
   size_t size() const { return entries_.size(); }
   const std::vector<std::string>& entries() const { return entries_; }
@@ -25,8 +28,15 @@ class StopList {
 };
 
 // Fills e.stopList (which the caller has made present and empty) from the file at path. A
-// failure leaves the entries read so far and is returned.
+// failure leaves the entries read so far and is returned. Only a regular file is read: for
+// anything else (a folder, a pipe, a device, which could block or never end) nothing is read
+// and the failure says "not a regular file".
 Status LoadStopList(Engine& e, const std::string& path);
+
+enum class StopFileKind { kRegularFile, kMissing, kNotRegular };
+// What lies at path: a regular file, nothing, or something else (reachable through the file
+// system's own calls, without opening it).
+StopFileKind ExamineStopFile(FileSystem& fs, const std::string& path);
 
 // True iff the stop list is present and holds word.
 bool InStopList(const Engine& e, std::string_view word);

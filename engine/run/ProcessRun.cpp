@@ -1,12 +1,15 @@
 #include "ProcessRun.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "../Engine.h"
+#include "../FolderLock.h"
 #include "../lists/BasewordUpdate.h"
+#include "../store/MarkTexts.h"
 #include "../store/Messages.h"
 #include "../store/RunSetUp.h"
 #include "../store/TextScan.h"
@@ -191,6 +194,55 @@ void ReportFailure(Engine& e) {
   e.host.MessageBox(text, false);
 }
 
+// Takes the locks of the folders the run writes in: the scratch folder, and the list folder
+// when the counts are written back. Returns false, the run ended, when they cannot be had.
+bool LockRunFolders(Engine& e, FolderLock* lock) {
+  std::vector<std::string> folders = {e.ScratchFolder};
+  if (e.host.Options().Udate_Basewords) folders.push_back(e.ProgramFolder);
+  std::string busy;
+  Status s = LockFolders(e, folders, lock, &busy);
+  if (!s.ok()) {
+    e.Fail(s);
+    ReportFailure(e);
+    return false;
+  }
+  if (busy.empty()) return true;
+  const std::string text = FolderBusyMessage(busy);
+  e.host.MessageBox(text, false);
+  ProgressMessage(e, text, "ERROR", 0);
+  e.RunStopped = true;
+  return false;
+}
+
+// The folder part of path, with its '/'; "" for a bare name (the current directory).
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Removes the work files that a run killed part-way leaves behind, as far as they lie in a
+// folder locked by this run: the updated lists (basewrd<n>.tmp in ProgramFolder), and for this
+// run's own results and input files the results file's and the marked texts' work names. Only
+// these exact names go; a listed input or the results file itself is never one of them.
+void RemoveLeftovers(Engine& e, const FolderLock& lock) {
+  const std::vector<std::string> lines = e.host.InputLines();
+  std::vector<std::string> names;
+  for (int n = 1; n <= kMaxLists; ++n)
+    names.push_back(e.ProgramFolder + "basewrd" + std::to_string(n) + ".tmp");
+  const bool batch = e.host.Options().BatchFiles;
+  if (!batch && !e.ResultsFileName.empty()) names.push_back(ResultsWorkName(e.ResultsFileName));
+  for (const std::string& line : lines) {
+    if (line.empty()) continue;
+    if (batch) names.push_back(ResultsWorkName(BatchResultsName(line)));
+    names.push_back(MarkedFileName(line) + ".tmp");
+  }
+  for (const std::string& name : names) {
+    if (name == e.ResultsFileName || std::find(lines.begin(), lines.end(), name) != lines.end())
+      continue;
+    if (lock.Covers(FolderOf(name)) && e.fs.FileExists(name)) e.fs.RemoveFile(name);
+  }
+}
+
 }  // namespace
 
 void Process_filesClick(Engine& e) {
@@ -202,6 +254,9 @@ void Process_filesClick(Engine& e) {
   e.FileNumber = 0;
   e.RunStopped = false;
   if (RefuseBeyondLimits(e)) return;
+  FolderLock lock;
+  if (!LockRunFolders(e, &lock)) return;
+  RemoveLeftovers(e, lock);
 
   SetUpRun(e);
   if (!e.failed()) CheckInputList(e);

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -10,6 +15,7 @@
 #include "lists/BasewordLoader.h"
 #include "lists/CharClassTable.h"
 #include "lists/StopList.h"
+#include "store/CharCase.h"
 #include "store/WordEntry.h"
 #include "store/WordTree.h"
 
@@ -93,6 +99,86 @@ TEST_F(StopListTest, MissingFileFailsAndLeavesListEmpty) {
   EXPECT_EQ(s.path(), dir.File("nothere.txt"));
   ASSERT_TRUE(e.stopList.has_value());
   EXPECT_EQ(e.stopList->size(), 0u);
+}
+
+TEST_F(StopListTest, LoadingAShuffledFileGivesTheListOfAddingLineByLine) {
+  // Words in several letter cases, many times each, long lines sharing their first 30
+  // characters, blanks kept, empty lines and 8-bit letters; shuffled.
+  std::vector<std::string> lines;
+  std::mt19937 random(15);
+  for (int i = 0; i < 4000; ++i) {
+    std::string word;
+    const int length = static_cast<int>(random() % 6);
+    for (int k = 0; k < length; ++k) word += static_cast<char>("aBcE \xE9#"[random() % 7]);
+    if (i % 97 == 0) word = "abcdefghijklmnopqrstuvwxyzabcd" + std::to_string(i % 5);
+    lines.push_back(word);
+  }
+  std::shuffle(lines.begin(), lines.end(), random);
+  std::string file;
+  for (const std::string& line : lines) file += line + "\r\n";
+  WriteFile(dir.File("stop.txt"), file);
+
+  // Entries present before the load take part too.
+  StopList byLine;
+  e.stopList.emplace();
+  for (const char* earlier : {"CAB", "ZZZ", "BEE"}) {
+    byLine.Add(earlier);
+    e.stopList->Add(earlier);
+  }
+  for (std::string line : lines) {
+    if (line.size() > 30) line.resize(30);
+    UpperCaseInPlace(line);
+    byLine.Add(line);
+  }
+  e.encoding = TextEncoding::kCp1252;
+  ASSERT_TRUE(LoadStopList(e, dir.File("stop.txt")).ok());
+  EXPECT_EQ(e.stopList->entries(), byLine.entries());
+  EXPECT_GT(byLine.size(), 500u);
+  EXPECT_LT(byLine.size(), lines.size() / 2);
+}
+
+TEST_F(StopListTest, OnlyRegularFilesAreRead) {
+  // A folder, a pipe (whose opening would wait for a writer) and a device (that never ends).
+  const std::string fifo = dir.File("stop.fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {dir.path(), fifo, std::string("/dev/zero")}) {
+    e.stopList.emplace();
+    const Status s = LoadStopList(e, path);
+    EXPECT_EQ(s.ToString(), path + ": not a regular file");
+    EXPECT_EQ(e.stopList->size(), 0u);
+    EXPECT_EQ(ExamineStopFile(e.fs, path), StopFileKind::kNotRegular);
+  }
+  EXPECT_EQ(LoadStopList(e, dir.File("nothere.txt")).ToString(),
+            dir.File("nothere.txt") + ": No such file or directory");
+  EXPECT_EQ(ExamineStopFile(e.fs, dir.File("nothere.txt")), StopFileKind::kMissing);
+}
+
+// quarn-cli profile with a stop list that cannot be read: the run goes on, the exit status
+// tells.
+TEST(StopListCli, UnreadStopListSetsTheExitStatusAfterTheRun) {
+  TempDir dir;
+  WriteFile(dir.File("BASEWRD1.txt"), "THE 0\n");
+  WriteFile(dir.File("BASEWRD2.txt"), "CAT 0\n");
+  WriteFile(dir.File("BASEWRD3.txt"), "SAT 0\n");
+  WriteFile(dir.File("a.txt"), "The cat sat.\n");
+  WriteFile(dir.File("stop.txt"), "the\n");
+  ASSERT_EQ(mkfifo(dir.File("stop.fifo").c_str(), 0600), 0);
+  auto profile = [&](const std::string& stop) {
+    std::remove(dir.File("out_quarn.txt").c_str());
+    const std::string command = "cd '" + dir.path() + "' && '" + QUARN_CLI_PATH +
+                                "' profile --results out --stop '" + stop +
+                                "' a.txt >log.txt 2>&1 </dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(profile("stop.txt"), 0);
+  for (const char* stop : {"nothere.txt", "stop.fifo", "/dev/urandom"}) {
+    EXPECT_EQ(profile(stop), 1) << stop;
+    EXPECT_TRUE(testing::Exists(dir.File("out_quarn.txt"))) << stop;
+  }
+  EXPECT_NE(testing::ReadFile(dir.File("log.txt")).find("ERROR /dev/urandom: not a regular file"),
+            std::string::npos);
+  EXPECT_EQ(testing::ReadFile(dir.File("log.txt")).find("does not exist"), std::string::npos);
 }
 
 TEST_F(StopListTest, UntrimmedEntriesMatchNothing) {

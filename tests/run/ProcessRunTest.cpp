@@ -263,5 +263,21 @@ TEST_F(ProcessRunTest, BatchRunMarksEachTextFromItsOwnReport) {
   EXPECT_EQ(markings() - before, 1);
 }
 
+TEST_F(ProcessRunTest, WorkFilesOfAKilledRunAreRemovedByTheNext) {
+  // Left by a run killed while it updated the lists, wrote out_quarn.txt and marked a.txt.
+  const std::vector<std::string> leftovers = {"basewrd1.tmp", "basewrd12.tmp", "out_quarn.txt.tmp",
+                                              "a.mrk.tmp"};
+  // The user's own files, and work names of results and texts this run does not write.
+  const std::vector<std::string> kept = {"BASEWRD1.tmp",      "basewrd1.tmp.txt", "notes.tmp",
+                                         "old_quarn.txt.tmp", "b.mrk.tmp",        "basewrd.tmp"};
+  for (const std::string& name : leftovers) Put(name, "half written");
+  for (const std::string& name : kept) Put(name, "mine");
+  engine.ListCount = 4;  // BASEWRD4.txt is missing: the run stops at its first check
+  Run({"a.txt"});
+  EXPECT_TRUE(engine.RunStopped);
+  for (const std::string& name : leftovers) EXPECT_FALSE(Exists(dir.File(name))) << name;
+  for (const std::string& name : kept) EXPECT_EQ(ReadFile(dir.File(name)), "mine") << name;
+}
+
 }  // namespace
 }  // namespace quarn::testing

@@ -75,6 +75,19 @@ class FaultFileSystem : public FileSystem {
   std::optional<std::string> removeMatch_;
   std::optional<std::string> vanishMatch_;
   std::vector<std::string> refused_;
+
+ public:
+  // Taking the lock of a path containing match fails with IOError(path, "Input/output error").
+  // Unlike the faults above it stays set for the life of this file system (Clear keeps it).
+  void FailLock(std::string match) { lockMatch_ = std::move(match); }
+  Status TryLockFile(const std::string& path, bool* busy,
+                     std::unique_ptr<FileLock>* lock) override {
+    if (Matches(lockMatch_, path)) return Refuse("lock", path, "Input/output error");
+    return base_->TryLockFile(path, busy, lock);
+  }
+
+ private:
+  std::optional<std::string> lockMatch_;
 };
 
 }  // namespace quarn::testing
