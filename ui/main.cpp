@@ -493,7 +493,9 @@ void Tmain_screen::UseStopListClick() {
     return;
   }
   const std::string name = ToEnginePath(chosen);
-  if (!fs_.FileExists(name) && !showBox("File " + chosen + " does not exist", BoxKind::kOk)) {
+  // Only a missing file is said not to exist; a folder, pipe or device is refused when read.
+  if (quarn::ExamineStopFile(fs_, name) == quarn::StopFileKind::kMissing &&
+      !showBox("File " + chosen + " does not exist", BoxKind::kOk)) {
     UseStopList->setChecked(false);
     return;
   }
