@@ -14,6 +14,7 @@
 #include "lists/HeadwordList.h"
 #include "lists/MoveCopy.h"
 #include "lists/StopList.h"
+#include "run/Choices.h"
 #include "run/ProcessRun.h"
 #include "run/ResultsName.h"
 #include "store/Messages.h"
@@ -72,18 +73,6 @@ bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string* val
   return true;
 }
 
-// The BaseWrdNum rule: a text starting with a digit must be a whole number in the program's
-// integer notation (0x3 is 3), and one that the two-character field can hold.
-bool ParseListCount(const std::string& text, int* count) {
-  if (text.empty() || text[0] < '0' || text[0] > '9') return false;
-  uint32_t bits = 0;
-  if (!quarn::ParseInteger(text, &bits)) return false;
-  const int32_t value = static_cast<int32_t>(bits);
-  if (value < 0 || value > 99) return false;
-  *count = value;
-  return true;
-}
-
 int Profile(const std::vector<std::string>& args) {
   CliHost host;
   Engine engine(host);
@@ -103,8 +92,11 @@ int Profile(const std::vector<std::string>& args) {
       if (!TakeValue(args, i, &results)) return Usage("--results needs a name");
     } else if (a == "--lists") {
       if (!TakeValue(args, i, &v)) return Usage("--lists needs a number");
-      if (!ParseListCount(v, &engine.ListCount))
-        return Usage("'" + v + "' is not a valid integer value");
+      int32_t count = 0;
+      if (quarn::ReadListCount(v, &count) != quarn::ListCountText::kValid || count < 0 ||
+          count > 99)  // the window's field holds two characters
+        return Usage(quarn::InvalidListCountText(v));
+      engine.ListCount = count;
     } else if (a == "--off") {
       if (!TakeValue(args, i, &v) || (v != "1" && v != "2" && v != "3"))
         return Usage("--off takes 1, 2 or 3");
@@ -152,24 +144,22 @@ int Profile(const std::vector<std::string>& args) {
   quarn::SetProgramFolder(engine, folder);
   host.inputLines = files;
 
-  if (!results.empty()) {  // as File > Save chooses it
-    std::string name = quarn::SaveResultsName(results);
-    if (!engine.fs.FileExists(name) ||
-        host.MessageBox("File " + name + " exists. Overwrite?", true))
-      engine.ResultsFileName = name;
-  }
+  if (!results.empty()) quarn::ChooseResultsFile(engine, results);  // as File > Save does
   // A stop list asked for and not read makes the exit status at least this; the run goes on.
   int stopListStatus = kReportWritten;
   if (!stopFile.empty()) {  // as ticking Use Stop List and choosing the file
     host.options.UseStopList = true;
-    const quarn::StopFileKind kind = quarn::ExamineStopFile(engine.fs, stopFile);
-    if (kind == quarn::StopFileKind::kMissing)
-      host.MessageBox("File " + stopFile + " does not exist", false);
-    engine.stopList.emplace();
-    quarn::Status s = quarn::LoadStopList(engine, stopFile);
-    if (!s.ok()) {
-      quarn::ProgressMessage(engine, s.ToString(), "ERROR", 0);
-      stopListStatus = kind == quarn::StopFileKind::kRegularFile ? kIoFailure : kStoppedAtCheck;
+    switch (quarn::ChooseStopList(engine, stopFile)) {
+      case quarn::StopListChoice::kLoaded:
+        break;
+      case quarn::StopListChoice::kReadFailed:
+        stopListStatus = kIoFailure;
+        break;
+      case quarn::StopListChoice::kDeclined:
+      case quarn::StopListChoice::kMissing:
+      case quarn::StopListChoice::kNotRegular:
+        stopListStatus = kStoppedAtCheck;
+        break;
     }
   }
 

@@ -21,6 +21,7 @@
 #include "HelpWindow.h"
 #include "MakeHeadWords.h"
 #include "lists/StopList.h"
+#include "run/Choices.h"
 #include "run/ProcessRun.h"
 #include "run/ResultsName.h"
 #include "store/Messages.h"
@@ -410,13 +411,7 @@ void Tmain_screen::Save1Click() {
   const QString chosen =
       chooseSaveFile(FromEngineText(engine_->ProgramFolder), QtFileFilter(kSaveFilter));
   if (chosen.isEmpty()) return;
-  const std::string name = quarn::SaveResultsName(ToEnginePath(chosen));
-  if (fs_.FileExists(name) &&
-      !showBox("File " + FromEngineText(name) + " exists. Overwrite?", BoxKind::kOkCancel)) {
-    return;
-  }
-  engine_->ResultsFileName = name;
-  ResultsFileNameChanged(name);
+  quarn::ChooseResultsFile(*engine_, ToEnginePath(chosen));
 }
 
 void Tmain_screen::Exit1Click() { close(); }
@@ -492,30 +487,23 @@ void Tmain_screen::UseStopListClick() {
     UseStopList->setChecked(false);
     return;
   }
-  const std::string name = ToEnginePath(chosen);
-  // Only a missing file is said not to exist; a folder, pipe or device is refused when read.
-  if (quarn::ExamineStopFile(fs_, name) == quarn::StopFileKind::kMissing &&
-      !showBox("File " + chosen + " does not exist", BoxKind::kOk)) {
+  if (quarn::ChooseStopList(*engine_, ToEnginePath(chosen)) == quarn::StopListChoice::kDeclined)
     UseStopList->setChecked(false);
-    return;
-  }
-  engine_->stopList.emplace();
-  const quarn::Status s = quarn::LoadStopList(*engine_, name);
-  if (!s.ok()) {
-    quarn::ProgressMessage(*engine_, "Cannot read the stop file " + s.ToString(), "ERROR", 0);
-  }
 }
 
 void Tmain_screen::BaseWrdNumChange() {
-  const QString text = BaseWrdNum->text();
-  if (text.isEmpty() || text[0] < '0' || text[0] > '9') return;
-  // A whole number in the program's integer notation, as every number it reads.
-  uint32_t bits = 0;
-  if (!quarn::ParseInteger(text.toStdString(), &bits)) {
-    showBox("'" + text + "' is not a valid integer value", BoxKind::kError);
-    return;
+  const std::string text = BaseWrdNum->text().toStdString();
+  int32_t count = 0;
+  switch (quarn::ReadListCount(text, &count)) {
+    case quarn::ListCountText::kNotANumber:
+      break;
+    case quarn::ListCountText::kInvalid:
+      showBox(FromEngineText(quarn::InvalidListCountText(text)), BoxKind::kError);
+      break;
+    case quarn::ListCountText::kValid:
+      engine_->ListCount = count;
+      break;
   }
-  engine_->ListCount = static_cast<int32_t>(bits);
 }
 
 void Tmain_screen::EncodingChange(int index) {

@@ -1,0 +1,53 @@
+#include "Choices.h"
+
+#include "../lists/CharClassTable.h"
+#include "../lists/StopList.h"
+#include "../store/Messages.h"
+#include "ResultsName.h"
+
+namespace quarn {
+
+bool ChooseResultsFile(Engine& e, const std::string& chosen) {
+  const std::string name = SaveResultsName(chosen);
+  if (e.fs.FileExists(name) && !e.host.MessageBox("File " + name + " exists. Overwrite?", true))
+    return false;
+  e.ResultsFileName = name;
+  e.host.ResultsFileNameChanged(name);
+  return true;
+}
+
+StopListChoice ChooseStopList(Engine& e, const std::string& path) {
+  const StopFileKind kind = ExamineStopFile(e.fs, path);
+  if (kind == StopFileKind::kMissing &&
+      !e.host.MessageBox("File " + path + " does not exist", false)) {
+    e.stopList.reset();
+    return StopListChoice::kDeclined;
+  }
+  e.stopList.emplace();
+  const Status s = LoadStopList(e, path);
+  if (s.ok()) return StopListChoice::kLoaded;
+  ProgressMessage(e, s.ToString(), "ERROR", 0);
+  switch (kind) {
+    case StopFileKind::kMissing:
+      return StopListChoice::kMissing;
+    case StopFileKind::kNotRegular:
+      return StopListChoice::kNotRegular;
+    case StopFileKind::kRegularFile:
+      break;
+  }
+  return StopListChoice::kReadFailed;
+}
+
+ListCountText ReadListCount(const std::string& text, int32_t* count) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return ListCountText::kNotANumber;
+  uint32_t bits = 0;
+  if (!ParseInteger(text, &bits)) return ListCountText::kInvalid;
+  *count = static_cast<int32_t>(bits);
+  return ListCountText::kValid;
+}
+
+std::string InvalidListCountText(const std::string& text) {
+  return "'" + text + "' is not a valid integer value";
+}
+
+}  // namespace quarn
