@@ -256,9 +256,9 @@ int32_t SettleInPlace(Engine& e, int32_t first, int32_t last) {
         ++left;
         continue;
       }
-      __builtin_prefetch(&t->Frequency, 1);
-      if (slot != 0) __builtin_prefetch(&t->FileCounts(slot), 1);
-      if (meta.shapeWaiting) __builtin_prefetch(&t->Left, 1);
+      PrefetchForWrite(&t->Frequency);
+      if (slot != 0) PrefetchForWrite(&t->FileCounts(slot));
+      if (meta.shapeWaiting) PrefetchForWrite(&t->Left);
       nodes[k] = n;
       records[k] = t;
       ++k;
