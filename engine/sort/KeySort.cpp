@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "../Engine.h"
 #include "../Prefetch.h"
+#include "../SecondThread.h"
 #include "../store/WordEntry.h"
 #include "../store/WordIndex.h"
 #include "../store/WordTree.h"
@@ -97,16 +96,14 @@ class KeyedRecords {
       std::memcpy(&crossingFirst, Record(places_[cycleStart]), sizeof crossingFirst);
       crossing = &crossingFirst;
     }
-    std::thread other;
-    try {
-      other = std::thread([&] { Move(half, places_.size(), nullptr, crossing); });
-    } catch (const std::system_error&) {
+    SecondThread other;
+    if (!other.Start([&] { Move(half, places_.size(), nullptr, crossing); })) {
       // No thread to spare: the second half here as well, after the first.
       Move(0, half, &atHalf, nullptr);
       return Move(half, places_.size(), nullptr, crossing);
     }
     Move(0, half, &atHalf, nullptr);
-    other.join();
+    other.Join();
   }
 
  private:
@@ -183,19 +180,13 @@ class KeySorter {
   void Quicksort(int32_t lo, int32_t hi, bool share = false) {
     share_ = share;
     all_ = int64_t{hi} - lo + 1;
-    struct JoinAtEnd {  // should this thread leave early (no memory), the other still ends first
-      std::thread& t;
-      ~JoinAtEnd() {
-        if (t.joinable()) t.join();
-      }
-    } joinAtEnd{helper_};
     QuicksortSteps(*this, lo, hi);
     AddTraffic(counters_.CacheNodesRead, tally_.cacheReads);
     AddTraffic(counters_.CacheNodesWritten, tally_.cacheWrites);
     AddTraffic(counters_.DiskNodesRead, tally_.diskReads);
     AddTraffic(counters_.DiskNodesWritten, tally_.diskWrites);
-    if (helper_.joinable()) {
-      helper_.join();
+    if (helper_.running()) {
+      helper_.Join();
       AddTraffic(counters_.CacheNodesRead, static_cast<uint32_t>(helperCounts_.CacheNodesRead));
       AddTraffic(counters_.CacheNodesWritten,
                  static_cast<uint32_t>(helperCounts_.CacheNodesWritten));
@@ -222,17 +213,12 @@ class KeySorter {
   // Hands lo..hi to the other thread when it is the share described above.
   bool SortLater(int32_t lo, int32_t hi) {
     const int64_t later = int64_t{hi} - lo + 1;
-    if (!share_ || helper_.joinable() || all_ < kShareFrom || 3 * later < all_ ||
+    if (!share_ || helper_.running() || all_ < kShareFrom || 3 * later < all_ ||
         3 * later > 2 * all_) {
       return false;
     }
-    try {
-      helper_ = std::thread(
-          [this, lo, hi] { KeySorter(e_, r_, helperCounts_).Quicksort(lo, hi); });
-    } catch (const std::system_error&) {
-      return false;  // no thread to spare: sorted here later
-    }
-    return true;
+    // Without a thread to spare it is sorted here later.
+    return helper_.Start([this, lo, hi] { KeySorter(e_, r_, helperCounts_).Quicksort(lo, hi); });
   }
 
  private:
@@ -258,7 +244,7 @@ class KeySorter {
   bool share_ = false;
   int64_t all_ = 0;
   RunCounters helperCounts_;
-  std::thread helper_;
+  SecondThread helper_;  // declared last: joined before the counts above go
 };
 
 }  // namespace
