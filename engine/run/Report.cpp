@@ -290,7 +290,8 @@ void ProduceReport(Engine& e) {
   if (!e.failed() && (e.options.sortbyfreq || e.options.sortbyrange)) {
     TreeNode blank = e.tree.BlankNode;
     WriteNode(e, ++e.tree.NodeCount, blank);
-    sortnodes(e, 1, e.tree.NodeCount, e.options.sortbyrange ? rangecompare : freqcompare);
+    sortnodes(e, 1, e.tree.NodeCount,
+              e.options.sortbyrange ? SortOrder::Range : SortOrder::Frequency);
   }
   if (e.failed()) return;
   WriteReport(e);

@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "../Engine.h"
+#include "../Prefetch.h"
+#include "../SecondThread.h"
 #include "../store/WordEntry.h"
 #include "../store/WordIndex.h"
 #include "../store/WordTree.h"
+#include "SortSteps.h"
 
 namespace quarn {
 
@@ -95,16 +96,14 @@ class KeyedRecords {
       std::memcpy(&crossingFirst, Record(places_[cycleStart]), sizeof crossingFirst);
       crossing = &crossingFirst;
     }
-    std::thread other;
-    try {
-      other = std::thread([&] { Move(half, places_.size(), nullptr, crossing); });
-    } catch (const std::system_error&) {
+    SecondThread other;
+    if (!other.Start([&] { Move(half, places_.size(), nullptr, crossing); })) {
       // No thread to spare: the second half here as well, after the first.
       Move(0, half, &atHalf, nullptr);
       return Move(half, places_.size(), nullptr, crossing);
     }
     Move(0, half, &atHalf, nullptr);
-    other.join();
+    other.Join();
   }
 
  private:
@@ -151,8 +150,8 @@ class KeyedRecords {
 
   static void Prefetch(const TreeNode* t) {
     const char* p = reinterpret_cast<const char*>(t);
-    for (size_t at = 0; at < sizeof(TreeNode); at += 64) __builtin_prefetch(p + at);
-    __builtin_prefetch(p + sizeof(TreeNode) - 1);
+    for (size_t at = 0; at < sizeof(TreeNode); at += 64) PrefetchForRead(p + at);
+    PrefetchForRead(p + sizeof(TreeNode) - 1);
   }
   const TreeNode* Original(int32_t n) const { return records_[static_cast<size_t>(n - first_)]; }
   TreeNode* Record(int32_t place) {
@@ -167,7 +166,7 @@ class KeyedRecords {
   std::vector<const TreeNode*> records_;  // by node number - first, as before the sort
 };
 
-// The quicksort and insertion sort of Sort.cpp on the keys: the same steps, each read and write
+// The quicksort and insertion sort of Sort.cpp (SortSteps.h) on the keys: each read and write
 // counted against the node number it would have read or written. Once a partition leaves a part
 // to sort later of between a third and two thirds of all the keys, that part is sorted on
 // another thread: parts never overlap, each is sorted by the same steps whoever sorts it, and
@@ -179,77 +178,47 @@ class KeySorter {
 
   // Sorts lo..hi, sharing a part with another thread as above when share.
   void Quicksort(int32_t lo, int32_t hi, bool share = false) {
-    // The reads and writes are tallied in locals, added to the counters at the end: counting
-    // each straight into the counters would make every step wait for the step before.
-    Tally tally;
-    const int64_t all = int64_t{hi} - lo + 1;
-    RunCounters helperCounts;
-    std::thread helper;
-    struct JoinAtEnd {  // should this thread leave early (no memory), the other still ends first
-      std::thread& t;
-      ~JoinAtEnd() {
-        if (t.joinable()) t.join();
-      }
-    } joinAtEnd{helper};
-    std::vector<std::pair<int32_t, int32_t>> waiting;
-    for (;;) {
-      while (lo < hi) {
-        const SortKey pivot = Read(tally, lo);
-        int32_t i = lo;
-        int32_t j = hi;
-        while (i < j) {
-          SortKey t = Read(tally, j);
-          while (Compare(t, pivot) == 1 && j > lo) {
-            --j;
-            t = Read(tally, j);
-          }
-          Write(tally, i, Read(tally, j));
-          t = Read(tally, i);
-          while (i < j && Compare(t, pivot) < 1) {
-            ++i;
-            t = Read(tally, i);
-          }
-          Write(tally, j, Read(tally, i));
-        }
-        Write(tally, i, pivot);
-        if (i - lo - 1 < kInsertionSortMax) {
-          InsertionSort(tally, lo, i - 1);
-          lo = i + 1;
-        } else {
-          const int64_t later = int64_t{hi} - i;
-          if (share && !helper.joinable() && all >= kShareFrom && 3 * later >= all &&
-              3 * later <= 2 * all) {
-            try {
-              helper = std::thread([this, &helperCounts, from = i + 1, to = hi] {
-                KeySorter(e_, r_, helperCounts).Quicksort(from, to);
-              });
-            } catch (const std::system_error&) {
-              waiting.emplace_back(i + 1, hi);  // no thread to spare: sorted here later
-            }
-          } else {
-            waiting.emplace_back(i + 1, hi);
-          }
-          hi = i - 1;
-        }
-      }
-      if (waiting.empty()) break;
-      lo = waiting.back().first;
-      hi = waiting.back().second;
-      waiting.pop_back();
-    }
-    AddTraffic(counters_.CacheNodesRead, tally.cacheReads);
-    AddTraffic(counters_.CacheNodesWritten, tally.cacheWrites);
-    AddTraffic(counters_.DiskNodesRead, tally.diskReads);
-    AddTraffic(counters_.DiskNodesWritten, tally.diskWrites);
-    if (helper.joinable()) {
-      helper.join();
-      AddTraffic(counters_.CacheNodesRead, static_cast<uint32_t>(helperCounts.CacheNodesRead));
+    share_ = share;
+    all_ = int64_t{hi} - lo + 1;
+    QuicksortSteps(*this, lo, hi);
+    AddTraffic(counters_.CacheNodesRead, tally_.cacheReads);
+    AddTraffic(counters_.CacheNodesWritten, tally_.cacheWrites);
+    AddTraffic(counters_.DiskNodesRead, tally_.diskReads);
+    AddTraffic(counters_.DiskNodesWritten, tally_.diskWrites);
+    if (helper_.running()) {
+      helper_.Join();
+      AddTraffic(counters_.CacheNodesRead, static_cast<uint32_t>(helperCounts_.CacheNodesRead));
       AddTraffic(counters_.CacheNodesWritten,
-                 static_cast<uint32_t>(helperCounts.CacheNodesWritten));
-      AddTraffic(counters_.DiskNodesRead, static_cast<uint32_t>(helperCounts.DiskNodesRead));
+                 static_cast<uint32_t>(helperCounts_.CacheNodesWritten));
+      AddTraffic(counters_.DiskNodesRead, static_cast<uint32_t>(helperCounts_.DiskNodesRead));
       AddTraffic(counters_.DiskNodesWritten,
-                 static_cast<uint32_t>(helperCounts.DiskNodesWritten));
+                 static_cast<uint32_t>(helperCounts_.DiskNodesWritten));
     }
+  }
+
+  // The keys as SortSteps.h sees them. The reads and writes are tallied here and added to the
+  // counters at the end: counting each straight into the counters would make every step wait
+  // for the step before.
+  using Held = SortKey;
+  using View = SortKey;
+  static constexpr bool Failed() { return false; }
+  void Hold(int32_t n, const char*, SortKey* out) { *out = Read(n); }
+  SortKey Look(int32_t n, const char*) { return Read(n); }
+  void Write(int32_t n, const SortKey& k) {
+    ++(n <= limit_ ? tally_.cacheWrites : tally_.diskWrites);
+    r_.at(n) = k;
+  }
+  void WriteHeld(int32_t n, const SortKey& k) { Write(n, k); }
+  int Compare(const SortKey& a, const SortKey& b) const { return r_.Compare(a, b); }
+  // Hands lo..hi to the other thread when it is the share described above.
+  bool SortLater(int32_t lo, int32_t hi) {
+    const int64_t later = int64_t{hi} - lo + 1;
+    if (!share_ || helper_.running() || all_ < kShareFrom || 3 * later < all_ ||
+        3 * later > 2 * all_) {
+      return false;
+    }
+    // Without a thread to spare it is sorted here later.
+    return helper_.Start([this, lo, hi] { KeySorter(e_, r_, helperCounts_).Quicksort(lo, hi); });
   }
 
  private:
@@ -261,32 +230,9 @@ class KeySorter {
     uint32_t diskWrites = 0;
   };
 
-  SortKey Read(Tally& tally, int32_t n) {
-    ++(n <= limit_ ? tally.cacheReads : tally.diskReads);
+  SortKey Read(int32_t n) {
+    ++(n <= limit_ ? tally_.cacheReads : tally_.diskReads);
     return r_.at(n);
-  }
-  void Write(Tally& tally, int32_t n, const SortKey& k) {
-    ++(n <= limit_ ? tally.cacheWrites : tally.diskWrites);
-    r_.at(n) = k;
-  }
-  int Compare(const SortKey& a, const SortKey& b) const { return r_.Compare(a, b); }
-
-  void InsertionSort(Tally& tally, int32_t lo, int32_t hi) {
-    for (int32_t k = hi - 1; k >= lo; --k) {
-      const SortKey t = Read(tally, k);
-      int32_t p = k + 1;
-      bool stop = false;
-      while (p <= hi && !stop) {
-        const SortKey u = Read(tally, p);
-        if (Compare(t, u) == 1) {
-          Write(tally, p - 1, u);
-          ++p;
-        } else {
-          stop = true;
-        }
-        Write(tally, p - 1, t);
-      }
-    }
   }
 
   static constexpr int64_t kShareFrom = 20000;  // fewer keys are sorted by one thread
@@ -294,16 +240,20 @@ class KeySorter {
   KeyedRecords& r_;
   RunCounters& counters_;
   const int32_t limit_;
+  Tally tally_;
+  bool share_ = false;
+  int64_t all_ = 0;
+  RunCounters helperCounts_;
+  SecondThread helper_;  // declared last: joined before the counts above go
 };
 
 }  // namespace
 
-bool SortByKeys(Engine& e, int32_t first, int32_t last, NodeCompare compare) {
+bool SortByKeys(Engine& e, int32_t first, int32_t last, SortOrder order) {
   if (!e.fastPaths || e.failed()) return false;
-  if (compare != freqcompare && compare != rangecompare) return false;
   if (first > last) return false;
   KeyedRecords records(e, first);
-  if (!records.Load(last, compare == rangecompare)) return false;
+  if (!records.Load(last, order == SortOrder::Range)) return false;
   KeySorter sorter(e, records, e.counters);
   sorter.Quicksort(first, last, true);
   records.MoveRecords();

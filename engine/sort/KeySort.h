@@ -12,10 +12,9 @@ namespace quarn {
 
 struct Engine;
 
-// Sorts the records at node numbers first..last as quicksort(e, first, last, compare) would.
+// Sorts the records at node numbers first..last as quicksort(e, first, last, order) would.
 // Returns false, having done nothing, when the keys cannot stand in for the records: fast paths
-// off, a compare other than freqcompare or rangecompare, a record not reachable in place, or a
-// failed run.
-bool SortByKeys(Engine& e, int32_t first, int32_t last, NodeCompare compare);
+// off, a record not reachable in place, or a failed run.
+bool SortByKeys(Engine& e, int32_t first, int32_t last, SortOrder order);
 
 }  // namespace quarn

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "../Engine.h"
+#include "../Prefetch.h"
 #include "WordIndex.h"
 #include "WordTree.h"
 
@@ -47,25 +48,23 @@ inline void EnterAgain(Engine& e, int32_t n, int slot) {
 }
 
 // EnterIndexedAgain for whatever its inline test does not settle (WordEntry.cpp).
-bool EnterIndexedAgainChecked(Engine& e, int32_t& root, unsigned char first, int32_t node,
-                              bool& grow);
+bool EnterIndexedAgainChecked(Engine& e, unsigned char first, int32_t node, bool& grow);
 
-// Another occurrence of the word of node, which addtowrdlist returned for root (the WordRoots
-// entry of the word's first character first) with the word index unbroken since: enters it
-// exactly as addtowrdlist would, and returns true. Returns false, having entered nothing, when
-// the index cannot tell (the caller then calls addtowrdlist).
-inline bool EnterIndexedAgain(Engine& e, int32_t& root, unsigned char first, int32_t node,
-                              bool& grow) {
+// Another occurrence of the word of node, which addtowrdlist returned for the store's tree of
+// the word's first character first, with the word index unbroken since: enters it exactly as
+// addtowrdlist would, and returns true. Returns false, having entered nothing, when the index
+// cannot tell (the caller then calls addtowrdlist).
+inline bool EnterIndexedAgain(Engine& e, unsigned char first, int32_t node, bool& grow) {
   const WordTree& tree = e.tree;
   const WordIndex& index = tree.index;
   // Everything the checked way looks at, as it finds it when the index follows the tree.
-  if (e.fastPaths && !e.failed() && IndexInStep(e) && &root == &tree.WordRoots[first] &&
-      root == index.roots[first] && index.Covers(node)) {
+  if (e.fastPaths && !e.failed() && IndexInStep(e) &&
+      tree.WordRoots[first] == index.roots[first] && index.Covers(node)) {
     EnterAgain(e, node, OccurrenceSlot(e));
     grow = false;
     return true;
   }
-  return EnterIndexedAgainChecked(e, root, first, node, grow);
+  return EnterIndexedAgainChecked(e, first, node, grow);
 }
 
 // A walk down the index's copy of a word tree's shape ahead of a new word's insertion, one node
@@ -84,7 +83,7 @@ inline bool StartWordWalk(Engine& e, unsigned char first, uint64_t prefix, WordW
   if (!index.usable() || index.roots.size() != tree.WordRoots.size()) return false;
   const int32_t root = tree.WordRoots[first];
   if (root == -1 || root != index.roots[first]) return false;
-  __builtin_prefetch(&index.links(root));
+  PrefetchForRead(&index.links(root));
   *walk = WordWalk{root, prefix};
   return true;
 }
@@ -98,7 +97,7 @@ inline bool StepWordWalk(Engine& e, WordWalk& walk) {
   if (links.prefix == walk.prefix) return false;  // the rest needs the records' words
   const int32_t next = links.prefix > walk.prefix ? links.left : links.right;
   if (next == -1 || !index.Covers(next)) return false;
-  __builtin_prefetch(&index.links(next));
+  PrefetchForRead(&index.links(next));
   walk.node = next;
   return true;
 }

@@ -119,10 +119,10 @@ class WordEnterer {
         tree.wordGrow = false;
         continue;
       }
-      if (known > 0 && EnterIndexedAgain(e_, root, w.first, known, tree.wordGrow)) continue;
+      if (known > 0 && EnterIndexedAgain(e_, w.first, known, tree.wordGrow)) continue;
       const Keys& k = KeysOf(i, w, chars);
       const std::string_view word(chars + w.at, w.length);
-      const int32_t entered = addtowrdlist(e_, root, word, k.hash, k.prefix, tree.wordGrow);
+      const int32_t entered = addtowrdlist(e_, word, k.hash, k.prefix, tree.wordGrow);
       if (entered > 0 && w.id != WordIds::kNoId) index.SetNodeOfId(w.id, entered);
       indexed = IndexedEntryPossible();
     }
@@ -304,8 +304,7 @@ void ScanInputFile(Engine& e, const std::string& path) {
         ++e.counters.TotalTokens;
         ++wordCount;
         e.tree.InsertDepth = 0;
-        addtowrdlist(e, e.tree.WordRoots[static_cast<unsigned char>(word[0])], word,
-                     e.tree.wordGrow);
+        addtowrdlist(e, word, e.tree.wordGrow);
       }
     }
     if (e.failed()) return;

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <functional>
+
+#include "../Prefetch.h"
 
 #include "../Engine.h"
 #include "EnterAgain.h"
@@ -41,10 +42,9 @@ struct WordInsertion {
     ++e.counters.UniqueWords;
   }
 
-  void Equal(Engine& e, int32_t r, TreeNode& n, bool& g) const {
-    ++n.Frequency;
-    if (slot != 0) ++n.FileCounts(slot);
-    WriteNode(e, r, n);
+  template <typename Node>
+  void Equal(Engine& e, Node& n, bool& g) const {
+    n.AddOccurrence(e, slot);
     g = false;
   }
 };
@@ -66,17 +66,28 @@ struct FamilyInsertion {
     WriteNode(e, r, node);
   }
 
-  void Equal(Engine& e, int32_t, TreeNode&, bool& g) const {
+  template <typename Node>
+  void Equal(Engine& e, Node&, bool& g) const {
     ProgressMessage(e, "Serious Error in Add to Fam List!", "ERROR", 1);
     g = false;
   }
 };
 
-// The AVL insertion shared by words and families. Works on node copies: every node of the
-// path is written back on the way up, and the order of reads and writes is the one the
-// store's traffic counters report.
-template <typename Insertion>
-void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g) {
+// The AVL insertion shared by words and families, over a way of holding the nodes of the path
+// (Nodes, below). Every node of the path is read on the way down and written back on the way
+// up, and the order of reads and writes is the one the store's traffic counters report,
+// whichever Nodes is used: they differ only in where a node's fields are kept while it is
+// held. The nodes are a template parameter so that each way compiles to its own loop.
+//
+// Nodes provides a node handle, Nodes::Node, with Read(e, nodes, n, label) (one counted read),
+// Compare(e, key) (CompareWords of its word and key), Balance/SetBalance, Link/SetLink (side
+// left or right), AddOccurrence(e, slot) (counted and written), Write(e) (one counted write)
+// and Refresh(e) (after a node was created below it); and on itself Below(above, n) (what a
+// level hands down to the next), Created(e, n, ins, above, g) and
+// Rotated(e, top, second, third, above).
+template <typename Nodes, typename Insertion>
+void Insert(Engine& e, Nodes& nodes, int32_t& r, const Insertion& ins, bool& g,
+            typename Nodes::Above above) {
   if (e.failed()) {
     g = false;
     return;
@@ -84,236 +95,172 @@ void Insert(Engine& e, int32_t& r, const Insertion& ins, bool& g) {
   ++e.tree.InsertDepth;
   if (r == -1) {
     ins.Create(e, r, g);
+    nodes.Created(e, r, ins, above, g);
     return;
   }
-  TreeNode n;
-  ReadNode(e, r, Insertion::kLabel, &n);
-  const int order = CompareWords(n.Word(), ins.key);
-  if (order > 0) {
-    Insert(e, n.Left, ins, g);
-    WriteNode(e, r, n);
-    if (!g) return;
-    if (n.Balance == 1) {
-      n.Balance = 0;
-      g = false;
-      WriteNode(e, r, n);
-      return;
-    }
-    if (n.Balance == 0) {
-      n.Balance = -1;
-      WriteNode(e, r, n);
-      return;
-    }
-    const int32_t nNum = r;
-    const int32_t lNum = n.Left;
-    TreeNode l;
-    ReadNode(e, lNum, Insertion::kLabel, &l);
-    if (l.Balance == -1) {
-      n.Left = l.Right;
-      l.Right = nNum;
-      n.Balance = 0;
-      WriteNode(e, r, n);
-      r = lNum;
-      WriteNode(e, r, l);
-    } else {
-      const int32_t mNum = l.Right;
-      TreeNode m;
-      ReadNode(e, mNum, Insertion::kLabel, &m);
-      l.Right = m.Left;
-      m.Left = lNum;
-      n.Left = m.Right;
-      m.Right = nNum;
-      n.Balance = m.Balance == -1 ? 1 : 0;
-      l.Balance = m.Balance == 1 ? -1 : 0;
-      WriteNode(e, r, n);
-      WriteNode(e, lNum, l);
-      r = mNum;
-      WriteNode(e, r, m);
-    }
-    TreeNode top;
-    ReadNode(e, r, Insertion::kLabel, &top);
-    top.Balance = 0;
-    WriteNode(e, r, top);
-    g = false;
-    return;
-  }
-  if (order < 0) {
-    Insert(e, n.Right, ins, g);
-    WriteNode(e, r, n);
-    if (!g) return;
-    if (n.Balance == -1) {
-      n.Balance = 0;
-      g = false;
-      WriteNode(e, r, n);
-      return;
-    }
-    if (n.Balance == 0) {
-      n.Balance = 1;
-      WriteNode(e, r, n);
-      return;
-    }
-    const int32_t nNum = r;
-    const int32_t rNum = n.Right;
-    TreeNode rt;
-    ReadNode(e, rNum, Insertion::kLabel, &rt);
-    if (rt.Balance == 1) {
-      n.Right = rt.Left;
-      rt.Left = nNum;
-      n.Balance = 0;
-      WriteNode(e, r, n);
-      r = rNum;
-      WriteNode(e, r, rt);
-    } else {
-      const int32_t mNum = rt.Left;
-      TreeNode m;
-      ReadNode(e, mNum, Insertion::kLabel, &m);
-      rt.Left = m.Right;
-      m.Right = rNum;
-      n.Right = m.Left;
-      m.Left = nNum;
-      n.Balance = m.Balance == 1 ? -1 : 0;
-      rt.Balance = m.Balance == -1 ? 1 : 0;
-      WriteNode(e, r, n);
-      WriteNode(e, rNum, rt);
-      r = mNum;
-      WriteNode(e, r, m);
-    }
-    TreeNode top;
-    ReadNode(e, r, Insertion::kLabel, &top);
-    top.Balance = 0;
-    WriteNode(e, r, top);
-    g = false;
-    return;
-  }
-  ins.Equal(e, r, n, g);
-}
-
-// A node of the path of an in-place insertion: the stored record itself when it can be
-// reached in place, else a copy that goes back through WriteNode. Reads and writes count the
-// traffic ReadNode and WriteNode count; every write is to the node's own number.
-class HeldNode {
- public:
-  void Read(Engine& e, int32_t n, const char* label) {
-    num_ = n;
-    if (!e.failed()) {
-      if (TreeNode* t = NodeInPlace(e, n)) {
-        CountRead(e.counters, e.tree, n);
-        p_ = t;
-        return;
-      }
-    }
-    ReadNode(e, n, label, &copy_);
-    p_ = &copy_;
-  }
-  // After a node was created: the record may have moved with a grown mapping, or no longer be
-  // reachable in place at all (its contents are then in the record file).
-  void Refresh(Engine& e) {
-    if (p_ == &copy_) return;
-    if (TreeNode* t = NodeInPlace(e, num_)) {
-      p_ = t;
-      return;
-    }
-    ReadNodeUncounted(e, num_, &copy_);
-    p_ = &copy_;
-  }
-  void Write(Engine& e) {
-    if (p_ == &copy_) return WriteNode(e, num_, copy_);
-    if (e.failed()) return;
-    p_->NodeNumber = num_;
-    CountWrite(e.counters, e.tree, num_);
-  }
-  TreeNode* operator->() { return p_; }
-
- private:
-  int32_t num_ = -1;
-  TreeNode* p_ = nullptr;
-  TreeNode copy_;
-};
-
-// Insert for a word, changing the path's records in place rather than copying each one in and
-// out. The reads, writes and changes are Insert's, one for one.
-void InsertInPlace(Engine& e, int32_t& r, const WordInsertion& ins, bool& g) {
-  if (e.failed()) {
-    g = false;
-    return;
-  }
-  ++e.tree.InsertDepth;
-  if (r == -1) {
-    ins.Create(e, r, g);
-    return;
-  }
-  HeldNode n;
-  n.Read(e, r, WordInsertion::kLabel);
-  const int order = CompareWords(n->Word(), ins.key);
+  typename Nodes::Node n;
+  n.Read(e, nodes, r, Insertion::kLabel);
+  const int order = n.Compare(e, ins.key);
   if (order == 0) {
-    ++n->Frequency;
-    if (ins.slot != 0) ++n->FileCounts(ins.slot);
-    n.Write(e);
-    g = false;
+    ins.Equal(e, n, g);
     return;
   }
   const bool left = order > 0;
-  int32_t child = left ? n->Left : n->Right;
-  InsertInPlace(e, child, ins, g);
+  int32_t child = n.Link(left);
+  Insert(e, nodes, child, ins, g, nodes.Below(above, r));
   n.Refresh(e);
-  (left ? n->Left : n->Right) = child;
+  if (n.Link(left) != child) n.SetLink(e, left, child);
   n.Write(e);
   if (!g) return;
   // Balance -1 is left-high; the mirrored cases swap the sides and the sign.
   const int8_t grown = left ? -1 : 1;
-  if (n->Balance == -grown) {
-    n->Balance = 0;
+  if (n.Balance() == -grown) {
+    n.SetBalance(e, 0);
     g = false;
     n.Write(e);
     return;
   }
-  if (n->Balance == 0) {
-    n->Balance = grown;
+  if (n.Balance() == 0) {
+    n.SetBalance(e, grown);
     n.Write(e);
     return;
   }
+  // The side that grew is two higher: one rotation. "in" is that side, "out" the other.
+  const bool in = left;
   const int32_t nNum = r;
   const int32_t cNum = child;
-  HeldNode c;
-  c.Read(e, cNum, WordInsertion::kLabel);
-  if (c->Balance == grown) {
-    (left ? n->Left : n->Right) = left ? c->Right : c->Left;
-    (left ? c->Right : c->Left) = nNum;
-    n->Balance = 0;
+  typename Nodes::Node c;
+  c.Read(e, nodes, cNum, Insertion::kLabel);
+  int32_t second;  // the nodes the rotation moved below the new top
+  int32_t third = -1;
+  if (c.Balance() == grown) {
+    n.SetLink(e, in, c.Link(!in));
+    c.SetLink(e, !in, nNum);
+    n.SetBalance(e, 0);
     n.Write(e);
     r = cNum;
     c.Write(e);
+    second = nNum;
   } else {
-    const int32_t mNum = left ? c->Right : c->Left;
-    HeldNode m;
-    m.Read(e, mNum, WordInsertion::kLabel);
-    if (left) {
-      c->Right = m->Left;
-      m->Left = cNum;
-      n->Left = m->Right;
-      m->Right = nNum;
-      n->Balance = m->Balance == -1 ? 1 : 0;
-      c->Balance = m->Balance == 1 ? -1 : 0;
-    } else {
-      c->Left = m->Right;
-      m->Right = cNum;
-      n->Right = m->Left;
-      m->Left = nNum;
-      n->Balance = m->Balance == 1 ? -1 : 0;
-      c->Balance = m->Balance == -1 ? 1 : 0;
-    }
+    const int32_t mNum = c.Link(!in);
+    typename Nodes::Node m;
+    m.Read(e, nodes, mNum, Insertion::kLabel);
+    c.SetLink(e, !in, m.Link(in));
+    m.SetLink(e, in, cNum);
+    n.SetLink(e, in, m.Link(!in));
+    m.SetLink(e, !in, nNum);
+    const int8_t mBalance = m.Balance();
+    n.SetBalance(e, mBalance == grown ? -grown : 0);
+    c.SetBalance(e, mBalance == -grown ? grown : 0);
     n.Write(e);
     c.Write(e);
     r = mNum;
     m.Write(e);
+    second = cNum;
+    third = nNum;
   }
-  HeldNode top;
-  top.Read(e, r, WordInsertion::kLabel);
-  top->Balance = 0;
+  // The new top of the subtree is read once more and written balanced.
+  typename Nodes::Node top;
+  top.Read(e, nodes, r, Insertion::kLabel);
+  top.SetBalance(e, 0);
   top.Write(e);
   g = false;
+  nodes.Rotated(e, r, second, third, above);
 }
 
+// What the plain ways of holding nodes hand down the path and do after a creation or rotation:
+// nothing.
+struct PlainNodes {
+  struct Above {};
+  static Above Below(Above, int32_t) { return {}; }
+  template <typename Insertion>
+  static void Created(Engine&, int32_t, const Insertion&, Above, bool&) {}
+  static void Rotated(Engine&, int32_t, int32_t, int32_t, Above) {}
+};
+
+// Nodes held as copies, in and out through ReadNode and WriteNode.
+struct CopiedNodes : PlainNodes {
+  class Node {
+   public:
+    void Read(Engine& e, CopiedNodes&, int32_t n, const char* label) {
+      num_ = n;
+      ReadNode(e, n, label, &node_);
+    }
+    int Compare(Engine&, std::string_view key) const { return CompareWords(node_.Word(), key); }
+    int8_t Balance() const { return node_.Balance; }
+    void SetBalance(Engine&, int8_t b) { node_.Balance = b; }
+    int32_t Link(bool left) const { return left ? node_.Left : node_.Right; }
+    void SetLink(Engine&, bool left, int32_t to) { (left ? node_.Left : node_.Right) = to; }
+    void AddOccurrence(Engine& e, int slot) {
+      ++node_.Frequency;
+      if (slot != 0) ++node_.FileCounts(slot);
+      Write(e);
+    }
+    void Write(Engine& e) { WriteNode(e, num_, node_); }
+    void Refresh(Engine&) {}
+
+   private:
+    int32_t num_ = -1;
+    TreeNode node_;
+  };
+};
+
+// Nodes changed where they are stored when they can be reached in place, else held as copies
+// that go back through WriteNode. Reads and writes count the traffic ReadNode and WriteNode
+// count; every write is to the node's own number.
+struct NodesInPlace : PlainNodes {
+  class Node {
+   public:
+    Node() = default;
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+
+    void Read(Engine& e, NodesInPlace&, int32_t n, const char* label) {
+      num_ = n;
+      if (!e.failed()) {
+        if (TreeNode* t = NodeInPlace(e, n)) {
+          CountRead(e.counters, e.tree, n);
+          p_ = t;
+          return;
+        }
+      }
+      ReadNode(e, n, label, &copy_);
+      p_ = &copy_;
+    }
+    int Compare(Engine&, std::string_view key) const { return CompareWords(p_->Word(), key); }
+    int8_t Balance() const { return p_->Balance; }
+    void SetBalance(Engine&, int8_t b) { p_->Balance = b; }
+    int32_t Link(bool left) const { return left ? p_->Left : p_->Right; }
+    void SetLink(Engine&, bool left, int32_t to) { (left ? p_->Left : p_->Right) = to; }
+    void AddOccurrence(Engine& e, int slot) {
+      ++p_->Frequency;
+      if (slot != 0) ++p_->FileCounts(slot);
+      Write(e);
+    }
+    void Write(Engine& e) {
+      if (p_ == &copy_) return WriteNode(e, num_, copy_);
+      if (e.failed()) return;
+      p_->NodeNumber = num_;
+      CountWrite(e.counters, e.tree, num_);
+    }
+    // After a node was created: the record may have moved with a grown mapping, or no longer
+    // be reachable in place at all (its contents are then in the record file).
+    void Refresh(Engine& e) {
+      if (p_ == &copy_) return;
+      if (TreeNode* t = NodeInPlace(e, num_)) {
+        p_ = t;
+        return;
+      }
+      ReadNodeUncounted(e, num_, &copy_);
+      p_ = &copy_;
+    }
+
+   private:
+    int32_t num_ = -1;
+    TreeNode* p_ = nullptr;
+    TreeNode copy_;
+  };
+};
 // The node holding key in the tree at t, read into *out; false when absent (or after a failure
 // of the run).
 bool Find(Engine& e, int32_t t, std::string_view key, TreeNode* out) {
@@ -377,13 +324,6 @@ bool IndexFollows(Engine& e, int32_t root, unsigned char c) {
     return false;
   }
   return true;
-}
-
-// True iff root is one of the store's WordRoots entries.
-bool IsWordRoot(const WordTree& tree, const int32_t& root) {
-  std::less<const int32_t*> before;
-  return !before(&root, tree.WordRoots.data()) &&
-         before(&root, tree.WordRoots.data() + tree.WordRoots.size());
 }
 
 // The path's make-up with node n added at its end.
@@ -484,8 +424,8 @@ void ShiftPaths(WordIndex& index, int32_t top, int memory, int disk) {
     const NodeLinks& l = index.links(n);
     for (const int32_t child : {l.left, l.right}) {
       if (child == -1) continue;
-      __builtin_prefetch(&index.links(child));
-      __builtin_prefetch(&index.meta(child), 1);
+      PrefetchForRead(&index.links(child));
+      PrefetchForWrite(&index.meta(child));
       work.push_back(child);
     }
   }
@@ -521,222 +461,173 @@ void RecountRotated(WordTree& tree, int32_t top, int32_t second, int32_t third, 
   hangers(top, topPath);
 }
 
-// InsertInPlace for the trees the index follows, walking the index's copy of the tree's shape
-// instead of the records. Counts every read and write InsertInPlace counts, in the same
-// order of nodes, and changes a record only where InsertInPlace changes it: its word's own
-// node, and links and balances. Keeps the index in step: the new node, and after a rotation the
-// paths of the rotated subtree. Returns the word's node, or 0 after a failure of the run.
-int32_t InsertTracked(Engine& e, int32_t& root, const WordInsertion& ins, uint64_t hash,
-                      uint64_t keyPrefix, bool& g) {
-  WordTree& tree = e.tree;
-  WordIndex& index = tree.index;
-  RunCounters& counters = e.counters;
-  if (e.failed()) {
-    g = false;
-    return 0;
-  }
-  auto& path = index.walk;
-  path.clear();
-  PathCounts above;
-  int32_t n = root;
-  while (n != -1) {
-    ++tree.InsertDepth;
-    CountRead(counters, tree, n);
-    const NodeLinks& links = index.links(n);
-    const int order = CompareNode(e, n, links, keyPrefix, ins.key);
-    if (order == 0) {
-      // The word is there after all: count it, and write back the path unchanged.
-      TreeNode* t = NodeInPlace(e, n);
+// Nodes of the trees the index follows, held as the index's copy of their shape instead of
+// their records: the reads and writes are counted as the records' would be, and a record
+// changes only where the other ways change it: its word's own node (AddOccurrence), and links
+// and balances, which wait in the index for the record (SyncRecord). Keeps the index in step:
+// the new node, and after a rotation the paths of the rotated subtree. What is handed down the
+// path is the make-up of the path above the node.
+struct IndexedNodes {
+  const WordTree* tree;
+  uint64_t hash;    // the key's WordIndex::Hash
+  uint64_t prefix;  // and Prefix
+  int slot;         // the entering occurrence's FileCounts slot
+  int32_t entered = 0;  // the word's node afterwards, 0 after a failure of the run
+
+  using Above = PathCounts;
+  Above Below(Above above, int32_t n) const { return With(*tree, above, n); }
+
+  class Node {
+   public:
+    void Read(Engine& e, IndexedNodes& nodes, int32_t n, const char*) {
+      num_ = n;
+      nodes_ = &nodes;
+      index_ = &e.tree.index;
+      CountRead(e.counters, e.tree, n);
+      // The way back up changes balances here: fetch them while the walk goes on.
+      PrefetchForWrite(&index_->meta(n));
+    }
+    int Compare(Engine& e, std::string_view key) const {
+      return CompareNode(e, num_, index_->links(num_), nodes_->prefix, key);
+    }
+    int8_t Balance() const { return index_->meta(num_).balance; }
+    void SetBalance(Engine& e, int8_t b) {
+      index_->meta(num_).balance = b;
+      SyncRecord(e, num_, nodes_->slot);
+    }
+    int32_t Link(bool left) const {
+      const NodeLinks& l = index_->links(num_);
+      return left ? l.left : l.right;
+    }
+    void SetLink(Engine& e, bool left, int32_t to) {
+      if (e.failed()) return;
+      NodeLinks& l = index_->links(num_);
+      (left ? l.left : l.right) = to;
+      SyncRecord(e, num_, nodes_->slot);
+    }
+    // The word is there after all: counted in its record.
+    void AddOccurrence(Engine& e, int slot) {
+      TreeNode* t = NodeInPlace(e, num_);
       TreeNode copy;
       if (t == nullptr) {
-        ReadNodeUncounted(e, n, &copy);
+        ReadNodeUncounted(e, num_, &copy);
         t = &copy;
       }
       ++t->Frequency;
-      if (ins.slot != 0) ++t->FileCounts(ins.slot);
-      if (t == &copy) WriteNodeUncounted(e, n, copy);
-      CountWrite(counters, tree, n);
-      for (const auto& step : path) CountWrite(counters, tree, step.node);
-      g = false;
-      return n;
+      if (slot != 0) ++t->FileCounts(slot);
+      if (t == &copy) WriteNodeUncounted(e, num_, copy);
+      nodes_->entered = num_;
+      Write(e);
     }
-    path.push_back({n, order > 0, above});
-    // The way back up changes balances there: fetch them while the walk goes on.
-    __builtin_prefetch(&index.meta(n), 1);
-    above = With(tree, above, n);
-    n = order > 0 ? links.left : links.right;
-  }
-  ++tree.InsertDepth;
-  int32_t child = -1;
-  ins.Create(e, child, g);
-  if (e.failed()) {
-    g = false;
-    return 0;
-  }
-  const int32_t created = child;
-  NodeMeta meta;
-  meta.path = With(tree, above, child);
-  meta.length = static_cast<uint8_t>(ins.key.size());
-  meta.suffix = WordIndex::Suffix(ins.key);
-  index.AddNode(child, NodeLinks{keyPrefix, -1, -1}, meta);
-  index.Add(hash, child);
+    void Write(Engine& e) {
+      if (e.failed()) return;
+      CountWrite(e.counters, e.tree, num_);
+    }
+    void Refresh(Engine&) {}
 
-  // Back up the path: every node is written back once; while the subtree below grew, balances
-  // change, and at most one rotation restores the balance.
-  for (size_t i = path.size(); i-- > 0;) {
-    const WordIndex::Step step = path[i];
-    const int32_t num = step.node;
-    const bool left = step.left;
-    NodeLinks& nl = index.links(num);
-    int32_t& link = left ? nl.left : nl.right;
-    if (link != child) {
-      link = child;
-      SyncRecord(e, num, ins.slot);
+   private:
+    int32_t num_ = -1;
+    IndexedNodes* nodes_ = nullptr;
+    WordIndex* index_ = nullptr;
+  };
+
+  template <typename Insertion>
+  void Created(Engine& e, int32_t n, const Insertion& ins, Above above, bool& g) {
+    if (e.failed()) {
+      g = false;
+      return;
     }
-    CountWrite(counters, tree, num);
-    if (!g) {
-      child = num;
-      continue;
-    }
-    NodeMeta& nm = index.meta(num);
-    // Balance -1 is left-high; the mirrored cases swap the sides and the sign.
-    const int8_t grown = left ? -1 : 1;
-    if (nm.balance == -grown || nm.balance == 0) {
-      nm.balance = nm.balance == 0 ? grown : 0;
-      g = nm.balance != 0;
-      SyncRecord(e, num, ins.slot);
-      CountWrite(counters, tree, num);
-      child = num;
-      continue;
-    }
-    const int32_t cNum = child;
-    CountRead(counters, tree, cNum);
-    NodeLinks& cl = index.links(cNum);
-    NodeMeta& cm = index.meta(cNum);
-    int32_t top;
-    int32_t second;  // the other nodes the rotation moved
-    int32_t third = -1;
-    if (cm.balance == grown) {
-      (left ? nl.left : nl.right) = left ? cl.right : cl.left;
-      (left ? cl.right : cl.left) = num;
-      nm.balance = 0;
-      SyncRecord(e, num, ins.slot);
-      CountWrite(counters, tree, num);
-      SyncRecord(e, cNum, ins.slot);
-      CountWrite(counters, tree, cNum);
-      top = cNum;
-      second = num;
-    } else {
-      const int32_t mNum = left ? cl.right : cl.left;
-      CountRead(counters, tree, mNum);
-      NodeLinks& ml = index.links(mNum);
-      const int8_t mBalance = index.meta(mNum).balance;
-      if (left) {
-        cl.right = ml.left;
-        ml.left = cNum;
-        nl.left = ml.right;
-        ml.right = num;
-        nm.balance = mBalance == -1 ? 1 : 0;
-        cm.balance = mBalance == 1 ? -1 : 0;
-      } else {
-        cl.left = ml.right;
-        ml.right = cNum;
-        nl.right = ml.left;
-        ml.left = num;
-        nm.balance = mBalance == 1 ? -1 : 0;
-        cm.balance = mBalance == -1 ? 1 : 0;
-      }
-      SyncRecord(e, num, ins.slot);
-      CountWrite(counters, tree, num);
-      SyncRecord(e, cNum, ins.slot);
-      CountWrite(counters, tree, cNum);
-      SyncRecord(e, mNum, ins.slot);
-      CountWrite(counters, tree, mNum);
-      top = mNum;
-      second = cNum;
-      third = num;
-    }
-    // The new top of the subtree is read once more and written balanced.
-    CountRead(counters, tree, top);
-    index.meta(top).balance = 0;
-    SyncRecord(e, top, ins.slot);
-    CountWrite(counters, tree, top);
-    g = false;
-    RecountRotated(tree, top, second, third, step.above);
-    child = top;
+    WordIndex& index = e.tree.index;
+    NodeMeta meta;
+    meta.path = With(e.tree, above, n);
+    meta.length = static_cast<uint8_t>(ins.key.size());
+    meta.suffix = WordIndex::Suffix(ins.key);
+    index.AddNode(n, NodeLinks{prefix, -1, -1}, meta);
+    index.Add(hash, n);
+    entered = n;
   }
-  root = child;
-  return created;
-}
+  void Rotated(Engine& e, int32_t top, int32_t second, int32_t third, Above above) const {
+    RecountRotated(e.tree, top, second, third, above);
+  }
+};
 
 }  // namespace
 
 namespace {
 
-// knownHash and knownPrefix: the key's WordIndex::Hash and Prefix, or nullptr. Returns the node
-// the word index knows the word by afterwards, or 0.
-int32_t AddWord(Engine& e, int32_t& root, std::string_view word, const uint64_t* knownHash,
-                const uint64_t* knownPrefix, bool& grow) {
+// Enters the occurrence into the tree at root, without the word index. With fast paths the
+// index cannot follow the tree and is let go: the tree may be one of those it describes, or
+// share nodes with one.
+void AddWordUnindexed(Engine& e, int32_t& root, const WordInsertion& ins, bool& grow) {
+  if (e.fastPaths) {
+    BreakIndex(e);
+    NodesInPlace nodes;
+    Insert(e, nodes, root, ins, grow, {});
+  } else {
+    CopiedNodes nodes;
+    Insert(e, nodes, root, ins, grow, {});
+  }
+}
+
+// Enters the occurrence into the store's tree of its first character. knownHash and
+// knownPrefix: the key's WordIndex::Hash and Prefix, or nullptr. Returns the node the word
+// index knows the word by afterwards, or 0.
+int32_t AddStoreWord(Engine& e, std::string_view word, const uint64_t* knownHash,
+                     const uint64_t* knownPrefix, bool& grow) {
   const WordInsertion ins{CutKey(word), OccurrenceSlot(e)};
   WordTree& tree = e.tree;
-  if (e.fastPaths && !e.failed() && IsWordRoot(tree, root)) {
-    const unsigned char c = ins.key.empty() ? 0 : static_cast<unsigned char>(ins.key[0]);
-    if (!ins.key.empty() && &root == &tree.WordRoots[c] && IndexFollows(e, root, c)) {
-      WordIndex& index = tree.index;
-      const uint64_t hash = knownHash != nullptr ? *knownHash : WordIndex::Hash(ins.key);
-      const uint64_t prefix = knownPrefix != nullptr ? *knownPrefix : WordIndex::Prefix(ins.key);
-      const int32_t n = index.Find(ins.key, hash, prefix, [&](int32_t node, std::string_view* w) {
-        TreeNode* t = CachedNodeInPlace(tree, node);
-        if (t == nullptr && node > tree.MemoryNodeLimit) t = RecordInPlace(e, node);
-        if (t == nullptr) return false;
-        *w = t->Word();
-        return true;
-      });
-      if (n > 0) {
-        EnterAgain(e, n, ins.slot);
-        grow = false;
-        return n;
-      }
-      if (n == -1) {
-        const int32_t entered = InsertTracked(e, root, ins, hash, prefix, grow);
-        if (!index.usable()) return 0;
-        index.roots[c] = root;
-        return entered;
-      }
-      BreakIndex(e);  // a record that cannot be looked at in place
-    } else {
-      // A word entered under another letter's root changes that tree behind the index's back.
-      BreakIndex(e);
+  const unsigned char c = ins.key.empty() ? 0 : static_cast<unsigned char>(ins.key[0]);
+  int32_t& root = tree.WordRoots[c];
+  if (e.fastPaths && !e.failed() && !ins.key.empty() && IndexFollows(e, root, c)) {
+    WordIndex& index = tree.index;
+    const uint64_t hash = knownHash != nullptr ? *knownHash : WordIndex::Hash(ins.key);
+    const uint64_t prefix = knownPrefix != nullptr ? *knownPrefix : WordIndex::Prefix(ins.key);
+    const int32_t n = index.Find(ins.key, hash, prefix, [&](int32_t node, std::string_view* w) {
+      TreeNode* t = CachedNodeInPlace(tree, node);
+      if (t == nullptr && node > tree.MemoryNodeLimit) t = RecordInPlace(e, node);
+      if (t == nullptr) return false;
+      *w = t->Word();
+      return true;
+    });
+    if (n > 0) {
+      EnterAgain(e, n, ins.slot);
+      grow = false;
+      return n;
     }
-  } else if (e.fastPaths) {
-    // Entered into a tree the index does not know; it may be part of one it does.
-    BreakIndex(e);
+    if (n == -1) {
+      IndexedNodes nodes{&tree, hash, prefix, ins.slot};
+      Insert(e, nodes, root, ins, grow, PathCounts{});
+      if (!index.usable()) return 0;
+      index.roots[c] = root;
+      return nodes.entered;
+    }
+    // n is kUnreachable: a record that cannot be looked at in place.
   }
-  if (e.fastPaths) {
-    InsertInPlace(e, root, ins, grow);
-  } else {
-    Insert(e, root, ins, grow);
-  }
+  AddWordUnindexed(e, root, ins, grow);
   return 0;
 }
 
 }  // namespace
 
 void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow) {
-  AddWord(e, root, word, nullptr, nullptr, grow);
+  AddWordUnindexed(e, root, WordInsertion{CutKey(word), OccurrenceSlot(e)}, grow);
 }
 
-int32_t addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash,
-                     uint64_t prefix, bool& grow) {
+void addtowrdlist(Engine& e, std::string_view word, bool& grow) {
+  AddStoreWord(e, word, nullptr, nullptr, grow);
+}
+
+int32_t addtowrdlist(Engine& e, std::string_view word, uint64_t hash, uint64_t prefix,
+                     bool& grow) {
   const bool known = word.size() <= static_cast<size_t>(kMaxWordLength);
-  return AddWord(e, root, word, known ? &hash : nullptr, known ? &prefix : nullptr, grow);
+  return AddStoreWord(e, word, known ? &hash : nullptr, known ? &prefix : nullptr, grow);
 }
 
-bool EnterIndexedAgainChecked(Engine& e, int32_t& root, unsigned char first, int32_t node,
-                              bool& grow) {
-  WordTree& tree = e.tree;
-  if (!e.fastPaths || e.failed() || &root != &tree.WordRoots[first]) return false;
-  if (!IndexFollows(e, root, first) || !tree.index.Covers(node)) return false;
+bool EnterIndexedAgainChecked(Engine& e, unsigned char first, int32_t node, bool& grow) {
+  if (!e.fastPaths || e.failed()) return false;
+  if (!IndexFollows(e, e.tree.WordRoots[first], first) || !e.tree.index.Covers(node)) {
+    return false;
+  }
   EnterAgain(e, node, OccurrenceSlot(e));
   grow = false;
   return true;
@@ -753,13 +644,13 @@ bool PrefetchWordRecord(Engine& e, uint64_t hash, size_t length) {
   if (n < 0 || length <= 16) return false;
   const TreeNode* node = CachedNodeInPlace(tree, n);
   if (node == nullptr && n > tree.MemoryNodeLimit) node = RecordInPlace(e, n);
-  if (node != nullptr) __builtin_prefetch(node);
+  if (node != nullptr) PrefetchForRead(node);
   return false;
 }
 
 void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow) {
-  if (IsWordRoot(e.tree, root)) BreakIndex(e);
-  Insert(e, root, FamilyInsertion{family.Word(), &family}, grow);
+  CopiedNodes nodes;
+  Insert(e, nodes, root, FamilyInsertion{family.Word(), &family}, grow, {});
 }
 
 namespace {

@@ -16,16 +16,21 @@ struct Engine;
 // Byte-wise unsigned comparison; a prefix sorts before the longer word. <0, 0, >0.
 int CompareWords(std::string_view a, std::string_view b);
 
-// Enters one occurrence of word (at most 30 characters) into the tree rooted at root, counting
-// it in FileCounts slot FileNumber (slot 1 with BatchFiles). root and grow may change. Counts,
-// links and balances may wait in the word index (WordIndex.h): ReadNode, WriteNode and
-// NodeInPlace see them, the record file's bytes only after SettleAllWaiting.
-void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow);
+// Enters one occurrence of word (at most 30 characters) into the store's tree of its first
+// character (WordTree::WordRoots), counting it in FileCounts slot FileNumber (slot 1 with
+// BatchFiles). grow may change. Counts, links and balances may wait in the word index
+// (WordIndex.h): ReadNode, WriteNode and NodeInPlace see them, the record file's bytes only
+// after SettleAllWaiting.
+void addtowrdlist(Engine& e, std::string_view word, bool& grow);
 // The same for a word of at most 30 characters whose WordIndex::Hash and Prefix are known.
 // Returns the node the word index knows the word by afterwards (for EnterIndexedAgain,
 // EnterAgain.h), or 0 when the index does not know it.
-int32_t addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t hash,
-                     uint64_t prefix, bool& grow);
+int32_t addtowrdlist(Engine& e, std::string_view word, uint64_t hash, uint64_t prefix,
+                     bool& grow);
+// The same into the tree rooted at root, which is not followed by the word index: a tree of
+// its own, or one of the store's entered through another reference than its WordRoots entry.
+// root and grow may change; the word index is let go.
+void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow);
 // Hints for a word of at most 30 characters with this WordIndex::Hash and length that is about
 // to be entered: fetch its index slot, then (some words later) what the index holds of its node
 // and, for a word of more than sixteen characters, its record. They change nothing.
@@ -34,7 +39,8 @@ int32_t addtowrdlist(Engine& e, int32_t& root, std::string_view word, uint64_t h
 void PrefetchWordSlot(Engine& e, uint64_t hash);
 bool PrefetchWordRecord(Engine& e, uint64_t hash, size_t length);
 
-// Enters a copy of the family record, keyed by its Word. A second record for the same
+// Enters a copy of the family record, keyed by its Word, into the family tree at root (a
+// FamilyRoots entry, or a tree of its own; never a word tree). A second record for the same
 // headword is refused with "Serious Error in Add to Fam List!" and grow becomes false.
 void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow);
 

@@ -59,7 +59,6 @@ void WordIndex::Reset() {
   meta_.Clear();
   std::vector<int32_t>().swap(nodeOfId_);
   std::vector<int32_t>().swap(queue);
-  std::vector<Step>().swap(walk);
   roots.assign(256, -1);
   mask_ = 0;
   count_ = 0;
@@ -78,7 +77,6 @@ void WordIndex::Break() {
   meta_.Clear();
   std::vector<int32_t>().swap(nodeOfId_);
   std::vector<int32_t>().swap(queue);
-  std::vector<Step>().swap(walk);
   roots.clear();
   mask_ = 0;
   count_ = 0;

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "../Prefetch.h"
 #include "GrowingTable.h"
 
 namespace quarn {
@@ -150,7 +151,7 @@ class WordIndex {
   // the processor for the word's first slot; Peek gives the node of the first slot holding the
   // hash's tag (the word itself unchecked), or 0, and asks for that node's shape.
   void Prefetch(uint64_t hash) const {
-    if (count_ != 0) __builtin_prefetch(&slots_[static_cast<uint32_t>(hash >> 32) & mask_]);
+    if (count_ != 0) PrefetchForRead(&slots_[static_cast<uint32_t>(hash >> 32) & mask_]);
   }
   int32_t Peek(uint64_t hash) const;
 
@@ -160,7 +161,7 @@ class WordIndex {
   int32_t NodeOfId(uint32_t id) const { return id < nodeOfId_.size() ? nodeOfId_[id] : 0; }
   void SetNodeOfId(uint32_t id, int32_t node);
   void PrefetchNodeOfId(uint32_t id) const {
-    if (id < nodeOfId_.size()) __builtin_prefetch(&nodeOfId_[id]);
+    if (id < nodeOfId_.size()) PrefetchForRead(&nodeOfId_[id]);
   }
 
   // The roots and the memory limit the index was built under; the insertion checks them.
@@ -168,13 +169,6 @@ class WordIndex {
   int32_t memoryLimit = -1;
   // The queue of a path recount after a rotation, kept to reuse its memory.
   std::vector<int32_t> queue;
-  // The path of an insertion: node, the side taken, the path's make-up above the node.
-  struct Step {
-    int32_t node;
-    bool left;
-    PathCounts above;
-  };
-  std::vector<Step> walk;
 
  private:
   // Eight bytes, so that the table and what its growth touches stay small; the word's
@@ -204,8 +198,8 @@ inline int32_t WordIndex::Peek(uint64_t hash) const {
     if (s.node == 0) return 0;
     if (s.tag == tag) {
       if (s.node <= highestNode_) {
-        __builtin_prefetch(&meta_[static_cast<size_t>(s.node)]);
-        __builtin_prefetch(&links_[static_cast<size_t>(s.node)]);
+        PrefetchForRead(&meta_[static_cast<size_t>(s.node)]);
+        PrefetchForRead(&links_[static_cast<size_t>(s.node)]);
       }
       return s.node;
     }

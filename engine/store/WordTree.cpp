@@ -13,6 +13,7 @@
 #endif
 
 #include "../Engine.h"
+#include "../SecondThread.h"
 #include "Messages.h"
 
 namespace quarn {
@@ -256,9 +257,9 @@ int32_t SettleInPlace(Engine& e, int32_t first, int32_t last) {
         ++left;
         continue;
       }
-      __builtin_prefetch(&t->Frequency, 1);
-      if (slot != 0) __builtin_prefetch(&t->FileCounts(slot), 1);
-      if (meta.shapeWaiting) __builtin_prefetch(&t->Left, 1);
+      PrefetchForWrite(&t->Frequency);
+      if (slot != 0) PrefetchForWrite(&t->FileCounts(slot));
+      if (meta.shapeWaiting) PrefetchForWrite(&t->Left);
       nodes[k] = n;
       records[k] = t;
       ++k;
@@ -286,20 +287,19 @@ void SettleAllWaiting(Engine& e) {
   // then be settled on another thread meanwhile.
   const bool mapped =
       e.fastPaths && highest >= 1 && RecordInPlace(e, highest, index.memoryLimit) != nullptr;
-  std::thread upper;
+  SecondThread upper;
   int32_t upperLeft = 0;
   int32_t middle = highest;
   if (mapped && highest >= kSettleOnTwoThreadsFrom) {
     middle = highest / 2;
-    try {
-      upper = std::thread(
-          [&e, &upperLeft, middle, highest] { upperLeft = SettleInPlace(e, middle + 1, highest); });
-    } catch (const std::system_error&) {
+    if (!upper.Start([&e, &upperLeft, middle, highest] {
+          upperLeft = SettleInPlace(e, middle + 1, highest);
+        })) {
       middle = highest;  // no thread to spare: all of them here
     }
   }
   int32_t left = SettleInPlace(e, 1, middle);
-  if (upper.joinable()) upper.join();
+  upper.Join();
   left += upperLeft;
   // Records not reachable in place are read and written back.
   for (int32_t n = 1; left != 0 && n <= highest; ++n) SettleWaiting(e, n);

@@ -273,7 +273,7 @@ TEST_F(ListWritersTest, SortedStoreIsListedInFrequencyOrderWithoutTheBlankRecord
   Add(Record("CAT", 66, {9, 0}));
   Add(Record("OAK", 1, {20, 0}));
   Add(e.tree.BlankNode);
-  sortnodes(e, 1, e.tree.NodeCount, freqcompare);
+  sortnodes(e, 1, e.tree.NodeCount, SortOrder::Frequency);
   listtypes(e, 66);
   EXPECT_EQ(Output(), kCrLf + TypeHeader(2) + kCrLf + "CAT\r\nAPE\r\nZOO\r\n" + kCrLf);
   EXPECT_EQ(e.counters.TypeRangeTable[1], 2);

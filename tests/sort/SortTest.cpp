@@ -107,14 +107,14 @@ TEST_F(SortTest, EqualFrequenciesComeOutInWordOrder) {
   Add(Word("ZOO", 5));
   Add(Word("APE", 5));
   Add(Word("CAT", 9));
-  sortnodes(e, 1, e.tree.NodeCount, freqcompare);
+  sortnodes(e, 1, e.tree.NodeCount, SortOrder::Frequency);
   EXPECT_EQ(Words(), (std::vector<std::string>{"CAT", "APE", "ZOO"}));
 }
 
 TEST_F(SortTest, WordBeforeItsLongerForm) {
   Add(Word("ABC", 4));
   Add(Word("AB", 4));
-  sortnodes(e, 1, e.tree.NodeCount, freqcompare);
+  sortnodes(e, 1, e.tree.NodeCount, SortOrder::Frequency);
   EXPECT_EQ(Words(), (std::vector<std::string>{"AB", "ABC"}));
 }
 
@@ -124,7 +124,7 @@ TEST_F(SortTest, RangeOrderThenWords) {
   Add(Word("MMM", 1, kNoListCode, {0, 1}));
   Add(Word("ZZZ", 2, kNoListCode, {1, 1}));
   Add(Word("BBB", 3, kNoListCode, {0, 0, 3}));  // occurs only beyond the report's files
-  sortnodes(e, 1, e.tree.NodeCount, rangecompare);
+  sortnodes(e, 1, e.tree.NodeCount, SortOrder::Range);
   EXPECT_EQ(Words(), (std::vector<std::string>{"ZZZ", "AAA", "MMM", "BBB"}));
 }
 
@@ -135,7 +135,7 @@ TEST_F(SortTest, BatchRangesAreZeroOrOneSoWordsDecide) {
   Add(Word("ANT", 1));
   Add(Word("BEE", 0, 2, {0}));
   Add(Word("COW", 3));
-  sortnodes(e, 1, e.tree.NodeCount, rangecompare);
+  sortnodes(e, 1, e.tree.NodeCount, SortOrder::Range);
   EXPECT_EQ(Words(), (std::vector<std::string>{"ANT", "COW", "PIG", "BEE"}));
 }
 
@@ -148,7 +148,7 @@ TEST_F(SortTest, FamilyRecordsFollowTheHeadwordsOwnFrequency) {
   Add(Word("EMU", 1));
   Add(cat);
   Add(Word("FOX", 2));
-  sortnodes(e, 1, e.tree.NodeCount, freqcompare);
+  sortnodes(e, 1, e.tree.NodeCount, SortOrder::Frequency);
   std::vector<TreeNode> r = Records();
   ASSERT_EQ(r.size(), 4u);
   EXPECT_EQ(r[0].Word(), "CAT");
@@ -166,7 +166,7 @@ TEST_F(SortTest, AppendedBlankRecordSortsAsAnEmptyWordOfFrequencyOne) {
   Add(Word("ANT", 2));
   Add(Word("COW", 1));
   Add(e.tree.BlankNode);
-  sortnodes(e, 1, e.tree.NodeCount, freqcompare);
+  sortnodes(e, 1, e.tree.NodeCount, SortOrder::Frequency);
   EXPECT_EQ(Words(), (std::vector<std::string>{"ANT", "", "BEE", "COW"}));
 }
 
@@ -174,10 +174,10 @@ TEST_F(SortTest, OneRecordOrEmptyRangeMovesNothing) {
   Add(Word("ONE", 1));
   Add(Word("TWO", 2));
   ClearTraffic();
-  sortnodes(e, 2, 2, freqcompare);
-  sortnodes(e, 2, 1, freqcompare);
-  insertion_sort(e, 1, 1, freqcompare);
-  insertion_sort(e, 2, 1, freqcompare);
+  sortnodes(e, 2, 2, SortOrder::Frequency);
+  sortnodes(e, 2, 1, SortOrder::Frequency);
+  insertion_sort(e, 1, 1, SortOrder::Frequency);
+  insertion_sort(e, 2, 1, SortOrder::Frequency);
   EXPECT_EQ(e.counters.CacheNodesRead, 0);
   EXPECT_EQ(e.counters.CacheNodesWritten, 0);
   EXPECT_EQ(Words(), (std::vector<std::string>{"ONE", "TWO"}));
@@ -190,7 +190,7 @@ TEST_F(SortTest, InsertionSortTrafficWorkedByHand) {
   Add(Word("B", 3));
   Add(Word("C", 2));
   ClearTraffic();
-  insertion_sort(e, 1, 3, freqcompare);
+  insertion_sort(e, 1, 3, SortOrder::Frequency);
   EXPECT_EQ(Words(), (std::vector<std::string>{"B", "C", "A"}));
   EXPECT_EQ(e.counters.CacheNodesRead, 5);
   EXPECT_EQ(e.counters.CacheNodesWritten, 5);
@@ -206,7 +206,7 @@ TEST_F(SortTest, QuicksortTrafficWorkedByHand) {
   Add(Word("B", 3));
   Add(Word("C", 2));
   ClearTraffic();
-  sortnodes(e, 1, 3, freqcompare);
+  sortnodes(e, 1, 3, SortOrder::Frequency);
   EXPECT_EQ(Words(), (std::vector<std::string>{"B", "C", "A"}));
   EXPECT_EQ(e.counters.CacheNodesRead, 9);
   EXPECT_EQ(e.counters.CacheNodesWritten, 5);
@@ -219,7 +219,7 @@ TEST_F(SortTest, InsertionSortKeepsTheOrderOfRecordsNoKeyTellsApart) {
   Add(Word("CAT", 3, 1));
   Add(Word("DOG", 5));
   ClearTraffic();
-  insertion_sort(e, 1, 3, freqcompare);
+  insertion_sort(e, 1, 3, SortOrder::Frequency);
   std::vector<TreeNode> r = Records();
   EXPECT_EQ(r[0].Word(), "DOG");
   EXPECT_EQ(r[1].ListCode, 100);
@@ -235,7 +235,7 @@ TEST_F(SortTest, LeftPartOfTwentyGoesToTheInsertionSort) {
   Add(Word("P", 0));
   for (int f = 20; f >= 1; --f) Add(Word("W" + std::to_string(f), f));
   ClearTraffic();
-  sortnodes(e, 1, 21, freqcompare);
+  sortnodes(e, 1, 21, SortOrder::Frequency);
   EXPECT_EQ(e.counters.CacheNodesRead, 25 + 56);
   EXPECT_EQ(e.counters.CacheNodesWritten, 3 + 56);
   std::vector<std::string> w = Words();
@@ -250,7 +250,7 @@ TEST_F(SortTest, LeftPartOfTwentyOneIsPartitionedAgain) {
   Add(Word("P", 0));
   for (int f = 21; f >= 1; --f) Add(Word("W" + std::to_string(f), f));
   ClearTraffic();
-  sortnodes(e, 1, 22, freqcompare);
+  sortnodes(e, 1, 22, SortOrder::Frequency);
   EXPECT_EQ(e.counters.CacheNodesRead, 26 + 25 + 56);
   EXPECT_EQ(e.counters.CacheNodesWritten, 3 + 3 + 56);
   std::vector<std::string> w = Words();
@@ -371,7 +371,7 @@ TEST_F(SortTest, MatchesModelOnRandomArraysWithDuplicates) {
       ClearTraffic();
       ModelSort model(records, e.tree.MemoryNodeLimit);
       model.Quick(1, n);
-      sortnodes(e, 1, n, freqcompare);
+      sortnodes(e, 1, n, SortOrder::Frequency);
       ASSERT_FALSE(e.failed());
       ExpectSameRecords(Records(), model.a_);
       EXPECT_EQ(e.counters.CacheNodesRead, model.cacheReads);
@@ -391,7 +391,7 @@ TEST_F(SortTest, MatchesModelOnReverseAndSortedOrders) {
       ClearTraffic();
       ModelSort model(records, e.tree.MemoryNodeLimit);
       model.Quick(1, n);
-      sortnodes(e, 1, n, freqcompare);
+      sortnodes(e, 1, n, SortOrder::Frequency);
       ExpectSameRecords(Records(), model.a_);
       EXPECT_EQ(e.counters.CacheNodesRead, model.cacheReads);
       EXPECT_EQ(e.counters.CacheNodesWritten, model.cacheWrites);
@@ -408,7 +408,7 @@ TEST_F(SortTest, SortsRecordsThatLiveInTheRecordFile) {
   ClearTraffic();
   ModelSort model(records, e.tree.MemoryNodeLimit);
   model.Quick(1, n);
-  sortnodes(e, 1, n, freqcompare);
+  sortnodes(e, 1, n, SortOrder::Frequency);
   ASSERT_FALSE(e.failed());
   EXPECT_GT(model.diskReads, 0);
   EXPECT_EQ(e.counters.CacheNodesRead, model.cacheReads);
@@ -430,8 +430,8 @@ TEST_F(SortTest, NothingMovesOnceTheRunHasFailed) {
   Add(Word("C", 3));
   ClearTraffic();
   e.Fail(Status::IOError("tree.dvp", "disk full"));
-  sortnodes(e, 1, 3, freqcompare);
-  insertion_sort(e, 1, 3, freqcompare);
+  sortnodes(e, 1, 3, SortOrder::Frequency);
+  insertion_sort(e, 1, 3, SortOrder::Frequency);
   EXPECT_EQ(e.counters.CacheNodesRead, 0);
   EXPECT_EQ(e.counters.CacheNodesWritten, 0);
 }

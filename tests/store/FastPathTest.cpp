@@ -47,7 +47,7 @@ struct Store {
   }
   void Enter(const std::string& w) {
     e.tree.InsertDepth = 0;
-    addtowrdlist(e, e.tree.WordRoots[static_cast<unsigned char>(w[0])], w, e.tree.wordGrow);
+    addtowrdlist(e, w, e.tree.wordGrow);
   }
   TreeNode Node(int32_t n) {
     TreeNode t;
@@ -244,7 +244,7 @@ TEST(FastPathTest, ALoweredMemoryLimitAfterWordsDropsTheIndex) {
 }
 
 TEST(FastPathTest, SortingInPlaceMovesAndCountsAsReadNodeAndWriteNode) {
-  for (NodeCompare compare : {freqcompare, rangecompare}) {
+  for (SortOrder order : {SortOrder::Frequency, SortOrder::Range}) {
     Store fast(true), slow(false);
     fast.e.tree.MemoryNodeLimit = slow.e.tree.MemoryNodeLimit = 700;
     std::mt19937 rng(7);
@@ -258,7 +258,7 @@ TEST(FastPathTest, SortingInPlaceMovesAndCountsAsReadNodeAndWriteNode) {
     for (Store* s : {&fast, &slow}) {
       TreeNode blank = s->e.tree.BlankNode;
       WriteNode(s->e, ++s->e.tree.NodeCount, blank);
-      sortnodes(s->e, 1, s->e.tree.NodeCount, compare);
+      sortnodes(s->e, 1, s->e.tree.NodeCount, order);
     }
     EXPECT_FALSE(fast.e.tree.index.usable());
     ExpectSameCounters(fast.e.counters, slow.e.counters);
@@ -357,7 +357,7 @@ TEST(FastPathTest, ARecordFileThatCannotBeMappedIsUsedThroughReadsAndWrites) {
   for (int i = 0; i < 2000 && !e.failed(); ++i) {
     const std::string w = RandomWord(rng, 500);
     e.tree.InsertDepth = 0;
-    addtowrdlist(e, e.tree.WordRoots[static_cast<unsigned char>(w[0])], w, e.tree.wordGrow);
+    addtowrdlist(e, w, e.tree.wordGrow);
   }
   EXPECT_TRUE(e.failed());
   EXPECT_EQ("No space left on device", e.runError.reason());
@@ -381,7 +381,7 @@ TEST(FastPathTest, CountsWaitingForAnUnmappedRecordFileReachIt) {
     const std::string w = RandomWord(rng, 400);
     e.FileNumber = slow.e.FileNumber = 1 + i / 1000;
     e.tree.InsertDepth = 0;
-    addtowrdlist(e, e.tree.WordRoots[static_cast<unsigned char>(w[0])], w, e.tree.wordGrow);
+    addtowrdlist(e, w, e.tree.wordGrow);
     slow.Enter(w);
   }
   SettleAllWaiting(e);

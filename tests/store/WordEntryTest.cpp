@@ -38,7 +38,7 @@ class WordEntryTest : public ::testing::Test {
   }
   void Enter(const std::string& w) {
     e.tree.InsertDepth = 0;
-    addtowrdlist(e, e.tree.WordRoots[static_cast<unsigned char>(w[0])], w, e.tree.wordGrow);
+    addtowrdlist(e, w, e.tree.wordGrow);
   }
 
   // Enters words all into one tree (the numeric test keys share a first digit anyway).
