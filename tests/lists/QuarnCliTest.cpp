@@ -1,4 +1,4 @@
-// quarn-cli as a process: the exit status of the list actions and the --lists number.
+// quarn-cli as a process: its exit statuses, and the --lists number.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -104,6 +104,41 @@ TEST(QuarnCliTest, ListsTakeTheIntegerNotation) {
   EXPECT_EQ(profile("0x2"), kDone);
   EXPECT_EQ(profile("0x3"), kStoppedAtCheck);  // BASEWRD3.txt is missing
   EXPECT_EQ(profile("2x"), 2);                 // not a whole number: bad usage
+}
+
+
+// Each exit status of `profile`, as a script calling it sees them.
+TEST(QuarnCliTest, ProfileExitStatuses) {
+  TempDir dir;
+  for (const char* list : {"BASEWRD1.txt", "BASEWRD2.txt", "BASEWRD3.txt"})
+    WriteFile(dir.File(list), "ABLE 0\r\n");
+  std::string text;
+  while (text.size() < 200000) text += "able bake cake in the oven\r\n";
+  WriteFile(dir.File("text.txt"), text);
+  auto profile = [&](std::vector<std::string> options, rlim_t limit = 0) {
+    std::vector<std::string> args = {"profile", "--folder", dir.path(), "--results", dir.File("r")};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back(dir.File("text.txt"));
+    return RunCli(dir, args, limit);
+  };
+  EXPECT_EQ(profile({"--sort", "freq"}), kDone);
+  const std::string report = ReadFile(dir.File("r_quarn.txt"));
+  EXPECT_NE(report.find("ABLE"), std::string::npos);
+
+  constexpr int kBadUsage = 2;
+  EXPECT_EQ(profile({"--sort", "size"}), kBadUsage);
+  EXPECT_EQ(profile({"--zero"}), kBadUsage);  // Zero BaseWords needs Update BaseWords
+  EXPECT_EQ(profile({"--no-such-option"}), kBadUsage);
+  EXPECT_EQ(RunCli(dir, {}), kBadUsage);
+
+  // The results file exists and the overwrite question is answered Cancel: no results file
+  // chosen, the run stops at its check and the earlier report stays.
+  EXPECT_EQ(profile({}), kStoppedAtCheck);
+  // A disk that fills while the report is written: an input/output failure, the earlier report
+  // kept whole.
+  EXPECT_EQ(profile({"--answer", "ok"}, 1024), kIoFailure);
+  EXPECT_TRUE(ReadFile(dir.File("r_quarn.txt")) == report);
+  EXPECT_FALSE(Exists(dir.File("r_quarn.txt.tmp")));
 }
 
 }  // namespace
