@@ -66,6 +66,7 @@ void CheckInputList(Engine& e) {
   }
   if (lines.empty()) {
     e.host.MessageBox(kNoFiles, false);
+    // As described: this message has a TAB inside "Files", unlike the one above.
     ProgressMessage(e, "No File\ts selected for processing cannot run", "ERROR", 0);
     e.RunStopped = true;
   }

@@ -288,6 +288,8 @@ void ProduceReport(Engine& e) {
     MarkTexts(e, texts);
   }
   if (!e.failed() && (e.options.sortbyfreq || e.options.sortbyrange)) {
+    // As described: a blank record is appended before the sort and sorted with the others
+    // (it counts in NodeCount and in the traffic; the writers pass over it).
     TreeNode blank = e.tree.BlankNode;
     WriteNode(e, ++e.tree.NodeCount, blank);
     sortnodes(e, 1, e.tree.NodeCount,

@@ -36,8 +36,8 @@ using NodeBlock = std::unique_ptr<TreeNode[], NodeBlockRelease>;
 // are filled, and a block is made ready ahead on another thread. The area is kept on small pages:
 // blocks are filled in order and the hot paths look at the index's copies of the nodes' shapes,
 // not at the records, while a fresh large page can cost many times its small pages (a virtual
-// machine's host may have to find and clear it first: 0.1 to 2.7 ms a megabyte measured,
-// against a steady 0.55 for small pages).
+// machine's host may have to find and clear it first; figures in the README's Performance
+// section).
 class NodeBlockArea {
  public:
   NodeBlockArea() = default;
