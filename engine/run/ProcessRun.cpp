@@ -179,18 +179,23 @@ bool NextInputFile(Engine& e, std::string* path) {
   return true;
 }
 
-// Ends a failed run: the "ERROR" line (unless already given), the error box, the results file
-// closed so the next press starts cleanly.
-void ReportFailure(Engine& e) {
-  const std::string text = e.runError.ToString();
-  if (!e.runErrorReported) ProgressMessage(e, text, "ERROR", 0);
+// Closes and removes an unfinished results file; an earlier one of the same name stays as it
+// was. Nothing happens when none is open.
+void DiscardResultsFile(Engine& e) {
   if (e.resultsFile) {
-    // The unfinished results file goes; an earlier one of the same name stays as it was.
     e.resultsFile->Close();
     e.resultsFile.reset();
     e.fs.RemoveFile(ResultsWorkName(e.ResultsFileName));
   }
   e.ResultsFileOpen = false;
+}
+
+// Ends a failed run: the "ERROR" line (unless already given), the error box, the results file
+// closed so the next press starts cleanly.
+void ReportFailure(Engine& e) {
+  const std::string text = e.runError.ToString();
+  if (!e.runErrorReported) ProgressMessage(e, text, "ERROR", 0);
+  DiscardResultsFile(e);
   DiscardBasewordUpdates(e);  // the lists stay as they were
   e.host.MessageBox(text, false);
 }
@@ -280,12 +285,7 @@ void Process_filesClick(Engine& e) {
   }
   if (!e.failed() && !e.RunStopped && !e.options.BatchFiles) ProduceReport(e);
   if (e.failed()) ReportFailure(e);
-  if (e.ResultsFileOpen) {  // a check stopped the run with the results file open: no report
-    e.resultsFile->Close();
-    e.resultsFile.reset();
-    e.fs.RemoveFile(ResultsWorkName(e.ResultsFileName));
-    e.ResultsFileOpen = false;
-  }
+  DiscardResultsFile(e);  // a check stopped the run with the results file open: no report
   DiscardBasewordUpdates(e);
   CleanUpRun(e);
 }
