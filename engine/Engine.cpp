@@ -24,10 +24,8 @@ size_t AllocatedBytes() {
 Engine::Engine(Host& h, FileSystem& f)
     : host(h), fs(f), clockSeconds(TimeOfDaySeconds), memoryInUse(AllocatedBytes) {}
 
-void Engine::Fail(const Status& s) {
-  if (runFailed) return;
-  runFailed = true;
-  runError = s;
+void Engine::StoreMessage(std::string_view text, std::string_view label, int count) {
+  ProgressMessage(*this, text, label, count);
 }
 
 void SetProgramFolder(Engine& e, const std::string& folder) {

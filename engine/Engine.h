@@ -20,11 +20,12 @@
 #include "store/Messages.h"
 #include "store/TextEncoding.h"
 #include "store/TextWriter.h"
+#include "store/Store.h"
 #include "store/WordTree.h"
 
 namespace quarn {
 
-struct Engine {
+struct Engine : Store {
   // host and fs must outlive the engine.
   explicit Engine(Host& host, FileSystem& fs = *FileSystem::Default());
 
@@ -33,7 +34,6 @@ struct Engine {
 
   // --- program lifetime ---
   std::string ProgramFolder;  // baseword files, quarn.txt, dialogs' files; ends in '/'
-  std::string ScratchFolder;  // where tree.dvp and temp$$$.dvp live; "" = current directory
   int ListCount = 3;
   // The Encoding setting: how text files are read (Automatic decides per file).
   TextEncoding encoding = TextEncoding::kAuto;
@@ -50,11 +50,7 @@ struct Engine {
   std::unique_ptr<TextWriter> resultsFile;
 
   // --- one run ---
-  RunOptions options;  // taken by SetUpRun
-  RunCounters counters;
-  WordTree tree;
   CharClassTable classes;
-  int FileNumber = 0;
   int StartSeconds = 0;
   bool RunStopped = false;
   std::unique_ptr<TextWriter> scratchFile;  // temp$$$.dvp while open
@@ -67,32 +63,20 @@ struct Engine {
   std::vector<std::pair<int32_t, int32_t>> listRows;
   bool scratchOpen = false;
 
-  // The first input/output failure of the current operation. Once set, store writes are
-  // ignored and reads give blank records, and every loop of the run ends at its next step.
-  Status runError;
-  bool runFailed = false;
-  // Set with runFailed when the failure has already been reported (the fatal node error).
-  bool runErrorReported = false;
   // Updated lists waiting for the report to finish.
   std::vector<PendingListUpdate> pendingListUpdates;
   // Results files finished by the current press of Process Files.
   int reportsWritten = 0;
-
-  // Whether the store's fast paths are on (QUARN_NO_FAST_PATHS unset); read once here. With
-  // them off every store access goes the straightforward way; the results are the same.
-  bool fastPaths = FastPathsWanted();
 
   // Time of day in whole seconds since midnight; replaceable by tests.
   std::function<int()> clockSeconds;
   // Bytes currently allocated by the program; replaceable by tests.
   std::function<size_t()> memoryInUse;
 
-  std::string TreeFilePath() const { return ScratchFolder + "tree.dvp"; }
   std::string ScratchFilePath() const { return ScratchFolder + "temp$$$.dvp"; }
 
-  // Records the first failure of the current operation; later ones are dropped.
-  void Fail(const Status& s);
-  bool failed() const { return runFailed; }
+  // Store errors go to the progress log like every other message.
+  void StoreMessage(std::string_view text, std::string_view label, int count) override;
 };
 
 // Sets ProgramFolder from a folder path, adding the trailing separator when missing.
