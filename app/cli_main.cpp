@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "CliHost.h"
-#include "Engine.h"
-#include "lists/CharClassTable.h"
 #include "lists/HeadwordList.h"
 #include "lists/MoveCopy.h"
 #include "lists/StopList.h"
+#include "report/ResultsName.h"
 #include "run/Choices.h"
 #include "run/ProcessRun.h"
-#include "run/ResultsName.h"
-#include "store/Messages.h"
+#include "state/Engine.h"
+#include "state/Messages.h"
+#include "text/CharClassTable.h"
 
 namespace {
 

@@ -21,11 +21,11 @@
 #include "HelpWindow.h"
 #include "MakeHeadWords.h"
 #include "lists/StopList.h"
+#include "report/ResultsName.h"
 #include "run/Choices.h"
 #include "run/ProcessRun.h"
-#include "run/ResultsName.h"
-#include "store/Messages.h"
-#include "store/TextEncoding.h"
+#include "state/Messages.h"
+#include "text/TextEncoding.h"
 
 // The help document lives in this library's resources; a static library must register them.
 static void InitQuarnResources() { Q_INIT_RESOURCE(quarn); }

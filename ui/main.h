@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "FileSystem.h"
 #include "Host.h"
+#include "state/Engine.h"
 
 class QAction;
 class QDialog;

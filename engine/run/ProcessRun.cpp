@@ -1,4 +1,4 @@
-#include "ProcessRun.h"
+#include "run/ProcessRun.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "../Engine.h"
-#include "../FolderLock.h"
-#include "../lists/BasewordUpdate.h"
-#include "../store/MarkTexts.h"
-#include "../store/Messages.h"
-#include "../store/RunSetUp.h"
-#include "../store/TextScan.h"
-#include "Report.h"
-#include "ResultsName.h"
+#include "lists/BasewordUpdate.h"
+#include "report/MarkTexts.h"
+#include "report/Report.h"
+#include "report/ResultsName.h"
+#include "run/RunSetUp.h"
+#include "scan/TextScan.h"
+#include "state/Engine.h"
+#include "state/FolderLock.h"
+#include "state/Messages.h"
 
 namespace quarn {
 namespace {

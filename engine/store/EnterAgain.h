@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
+#include "Prefetch.h"
 #include "store/Store.h"
-#include "../Prefetch.h"
-#include "WordIndex.h"
-#include "WordTree.h"
+#include "store/WordIndex.h"
+#include "store/WordTree.h"
 
 namespace quarn {
 

@@ -1,15 +1,15 @@
-#include "WordEntry.h"
+#include "store/WordEntry.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 
-#include "../Prefetch.h"
+#include "Prefetch.h"
 
+#include "store/EnterAgain.h"
 #include "store/Store.h"
-#include "EnterAgain.h"
-#include "WordIndex.h"
-#include "WordTree.h"
+#include "store/WordIndex.h"
+#include "store/WordTree.h"
 
 namespace quarn {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "../QuarnHeader.h"
+#include "QuarnHeader.h"
 
 namespace quarn {
 

@@ -1,4 +1,4 @@
-#include "WordTree.h"
+#include "store/WordTree.h"
 
 #include <bit>
 #include <cstdlib>
@@ -12,8 +12,8 @@
 #include <sys/mman.h>
 #endif
 
+#include "SecondThread.h"
 #include "store/Store.h"
-#include "../SecondThread.h"
 
 namespace quarn {
 

@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "../FileSystem.h"
-#include "../QuarnHeader.h"
-#include "WordIds.h"
-#include "WordIndex.h"
+#include "FileSystem.h"
+#include "QuarnHeader.h"
+#include "store/WordIds.h"
+#include "store/WordIndex.h"
 
 namespace quarn {
 

@@ -13,8 +13,8 @@
 
 #include "FaultFileSystem.h"
 #include "RunFixture.h"
-#include "lists/CharClassTable.h"
 #include "lists/StopList.h"
+#include "text/CharClassTable.h"
 
 namespace quarn::testing {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "RunFixture.h"
-#include "store/MarkTexts.h"
+#include "report/MarkTexts.h"
 
 namespace quarn::testing {
 namespace {

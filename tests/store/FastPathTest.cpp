@@ -14,18 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "FaultFileSystem.h"
 #include "RunFixture.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "lists/StopList.h"
+#include "report/ListWriters.h"
+#include "report/Sort.h"
 #include "run/ProcessRun.h"
-#include "sort/ListWriters.h"
-#include "sort/Sort.h"
-#include "store/TextWriter.h"
+#include "state/Engine.h"
 #include "store/WordEntry.h"
 #include "store/WordTree.h"
+#include "text/TextWriter.h"
 
 namespace quarn {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "TempDir.h"
 #include "TestHost.h"
+#include "state/Engine.h"
 #include "store/WordEntry.h"
 #include "store/WordTree.h"
 

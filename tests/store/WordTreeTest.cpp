@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "Engine.h"
 #include "TempDir.h"
 #include "TestHost.h"
+#include "state/Engine.h"
 #include "store/WordTree.h"
 
 namespace quarn {

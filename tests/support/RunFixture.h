@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "run/ProcessRun.h"
+#include "state/Engine.h"
 
 namespace quarn::testing {
 

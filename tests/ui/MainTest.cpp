@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "Engine.h"
 #include "HelpWindow.h"
 #include "TempDir.h"
 #include "UiTestSupport.h"
 #include "main.h"
-#include "store/Messages.h"
+#include "state/Engine.h"
+#include "state/Messages.h"
 
 using quarn::testing::ReadFile;
 using quarn::testing::WriteFile;
