@@ -163,7 +163,7 @@ int Profile(const std::vector<std::string>& args) {
     }
   }
 
-  quarn::Process_filesClick(engine);
+  quarn::ProcessFiles(engine);
   host.FlushProgress(engine.progress);
   if (engine.failed()) return kIoFailure;
   if (engine.reportsWritten == 0) return std::max(kStoppedAtCheck, stopListStatus);

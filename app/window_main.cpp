@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QScreen>
 
-#include "main.h"
+#include "MainScreen.h"
 #include "state/Engine.h"
 
 int main(int argc, char** argv) {

@@ -3,7 +3,7 @@
 #include <QFont>
 #include <algorithm>
 
-#include "main.h"
+#include "MainScreen.h"
 #include "state/Engine.h"
 
 TFormCopyHeadwords::TFormCopyHeadwords(quarn::Engine& engine, QWidget* parent)

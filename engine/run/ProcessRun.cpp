@@ -245,7 +245,7 @@ void RemoveLeftovers(Engine& e, const FolderLock& lock) {
 
 }  // namespace
 
-void Process_filesClick(Engine& e) {
+void ProcessFiles(Engine& e) {
   e.runFailed = false;
   e.runErrorReported = false;
   e.runError = Status::OK();

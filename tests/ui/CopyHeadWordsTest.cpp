@@ -7,7 +7,7 @@
 #include "CopyHeadWords.h"
 #include "TempDir.h"
 #include "UiTestSupport.h"
-#include "main.h"
+#include "MainScreen.h"
 #include "state/Engine.h"
 
 using quarn::testing::ReadFile;

@@ -5,7 +5,7 @@
 #include "MakeHeadWords.h"
 #include "TempDir.h"
 #include "UiTestSupport.h"
-#include "main.h"
+#include "MainScreen.h"
 #include "state/Engine.h"
 
 using quarn::testing::ReadFile;

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "TempDir.h"
-#include "main.h"
+#include "MainScreen.h"
 #include "state/Engine.h"
 
 namespace uitest {

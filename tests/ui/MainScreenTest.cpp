@@ -11,7 +11,7 @@
 #include "HelpWindow.h"
 #include "TempDir.h"
 #include "UiTestSupport.h"
-#include "main.h"
+#include "MainScreen.h"
 #include "state/Engine.h"
 #include "state/Messages.h"
 
@@ -21,7 +21,7 @@ using uitest::Fixture;
 using uitest::Q;
 using BoxKind = Tmain_screen::BoxKind;
 
-class MainTest : public QObject {
+class MainScreenTest : public QObject {
   Q_OBJECT
 
  private:
@@ -553,7 +553,7 @@ class WatchedWindow : public Tmain_screen {
 
 }  // namespace
 
-void MainTest::processFilesEndToEnd() {
+void MainScreenTest::processFilesEndToEnd() {
   quarn::testing::TempDir dir;
   WatchedWindow w;
   uitest::Script script(w);
@@ -602,7 +602,7 @@ void MainTest::processFilesEndToEnd() {
   QVERIFY(w.BatchFiles->isChecked());
 }
 
-void MainTest::screenshot() {
+void MainScreenTest::screenshot() {
   Fixture f;
   Tmain_screen& w = f.window;
   w.ListFiles->setPlainText("/home/teacher/texts/story1.txt\n/home/teacher/texts/story2.txt\n");
@@ -613,5 +613,5 @@ void MainTest::screenshot() {
   uitest::SaveShot(w, "main_window.png");
 }
 
-QTEST_MAIN(MainTest)
-#include "MainTest.moc"
+QTEST_MAIN(MainScreenTest)
+#include "MainScreenTest.moc"

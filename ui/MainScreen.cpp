@@ -1,4 +1,4 @@
-#include "main.h"
+#include "MainScreen.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -372,7 +372,7 @@ void Tmain_screen::Process_filesClick() {
   qApp->installEventFilter(this);
   QApplication::setOverrideCursor(Qt::WaitCursor);
 
-  quarn::Process_filesClick(*engine_);
+  quarn::ProcessFiles(*engine_);
 
   // Input that arrived during the run is delivered now, to the filter, which drops it.
   QCoreApplication::processEvents();
