@@ -48,14 +48,10 @@ bool CheckListEncodings(Engine& e) {
 }
 
 void CloseScratchFiles(Engine& e) {
-  if (e.scratchOpen) {
-    e.scratchFile.reset();
-    e.scratchOpen = false;
-  }
-  if (e.tree.recordFileOpen) {
-    if (e.tree.recordFile) e.tree.recordFile->Close();
+  e.scratchFile.reset();
+  if (e.tree.recordFileOpen()) {
+    e.tree.recordFile->Close();
     e.tree.recordFile.reset();
-    e.tree.recordFileOpen = false;
   }
 }
 
@@ -76,10 +72,8 @@ void SetUpRun(Engine& e) {
   CloseScratchFiles(e);
   Status s = TextWriter::Open(e.fs, e.ScratchFilePath(), false, &e.scratchFile);
   if (!s.ok()) return e.Fail(s);
-  e.scratchOpen = true;
   s = e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile);
   if (!s.ok()) return e.Fail(s);
-  e.tree.recordFileOpen = true;
 
   e.counters = RunCounters{};
   ResetStore(e.tree);
@@ -88,15 +82,13 @@ void SetUpRun(Engine& e) {
 }
 
 void CleanUpRun(Engine& e) {
-  if (e.tree.recordFileOpen) {
-    if (e.tree.recordFile) e.tree.recordFile->Close();
+  if (e.tree.recordFileOpen()) {
+    e.tree.recordFile->Close();
     e.tree.recordFile.reset();
-    e.tree.recordFileOpen = false;
     if (e.fs.FileExists(e.TreeFilePath())) e.fs.RemoveFile(e.TreeFilePath());
   }
-  if (e.scratchOpen) {
+  if (e.scratchOpen()) {
     e.scratchFile.reset();
-    e.scratchOpen = false;
     if (e.fs.FileExists(e.ScratchFilePath())) e.fs.RemoveFile(e.ScratchFilePath());
   }
 }

@@ -60,7 +60,7 @@ struct Engine : Store {
   // then node, so that each list's dump visits its own records only (ListRows). Empty
   // otherwise.
   std::vector<std::pair<int32_t, int32_t>> listRows;
-  bool scratchOpen = false;
+  bool scratchOpen() const { return scratchFile != nullptr; }
 
   // Updated lists waiting for the report to finish.
   std::vector<PendingListUpdate> pendingListUpdates;

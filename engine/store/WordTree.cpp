@@ -158,7 +158,7 @@ TreeNode* RecordInPlace(Store& e, int32_t n, int32_t limit, bool mayMap = true) 
     if (k > tree.highestBlock || tree.NodeBlocks[k] == nullptr) return nullptr;
     return &tree.NodeBlocks[k][n % kNodeBlockSize];
   }
-  if (n > tree.NodeCount || !tree.recordFileOpen || tree.recordFile == nullptr) return nullptr;
+  if (n > tree.NodeCount || !tree.recordFileOpen()) return nullptr;
   const uint64_t offset = RecordOffset(limit, n);
   char* base = tree.recordFile->MappedFor(offset + sizeof(TreeNode));
   if (base == nullptr && mayMap) {
@@ -203,7 +203,7 @@ void SettleWaiting(Store& e, int32_t n) {
   const int32_t limit = tree.index.memoryLimit;
   if (TreeNode* t = RecordInPlace(e, n, limit)) return Settle(tree.index, n, waiting, *t);
   // A record of a record file that is not mapped.
-  if (!tree.recordFileOpen || tree.recordFile == nullptr || e.failed()) return;
+  if (!tree.recordFileOpen() || e.failed()) return;
   const uint64_t offset = RecordOffset(limit, n);
   TreeNode copy;
   Status s = tree.recordFile->ReadAt(offset, sizeof copy, reinterpret_cast<char*>(&copy));
@@ -341,7 +341,7 @@ void ReadNode(Store& e, int32_t n, const char* label, TreeNode* out) {
     return;
   }
   if (n > tree.NodeCount) return FatalNodeError(e, n, label, out);
-  if (!tree.recordFileOpen || tree.recordFile == nullptr) {
+  if (!tree.recordFileOpen()) {
     e.Fail(Status::IOError(e.TreeFilePath(), "record file is not open"));
     *out = MakeBlankNode();
     return;
@@ -441,7 +441,7 @@ void StoreNode(Store& e, int32_t n, TreeNode& node) {
     return;
   }
   node.NodeNumber = n;
-  if (!tree.recordFileOpen || tree.recordFile == nullptr) {
+  if (!tree.recordFileOpen()) {
     e.Fail(Status::IOError(e.TreeFilePath(), "record file is not open"));
     return;
   }

@@ -85,7 +85,7 @@ struct WordTree {
   std::vector<NodeBlock> NodeBlocks;       // index = block number; null = absent
   int highestBlock = -1;                   // -1: no block allocated
   std::unique_ptr<RecordFile> recordFile;  // tree.dvp while open
-  bool recordFileOpen = false;
+  bool recordFileOpen() const { return recordFile != nullptr; }
   int32_t InsertDepth = 0;
   bool wordGrow = false;    // the scanner's grow flag
   bool familyGrow = false;  // the loader's grow flag

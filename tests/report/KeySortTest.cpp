@@ -24,7 +24,6 @@ struct Store {
     e.fastPaths = fast;
     e.ScratchFolder = dir.path();
     EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    e.tree.recordFileOpen = true;
     ResetStore(e.tree);
     e.tree.MemoryNodeLimit = memoryLimit;
   }

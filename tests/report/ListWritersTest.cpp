@@ -54,7 +54,6 @@ class ListWritersTest : public ::testing::Test {
   ListWritersTest() : e(host) {
     e.ScratchFolder = dir.path();
     EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    e.tree.recordFileOpen = true;
     ResetStore(e.tree);
     e.FileNumber = 1;
     EXPECT_TRUE(TextWriter::Open(e.fs, e.ScratchFilePath(), false, &e.scratchFile).ok());

@@ -37,7 +37,6 @@ class SortTest : public ::testing::Test {
   SortTest() : e(host) {
     e.ScratchFolder = dir.path();
     EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    e.tree.recordFileOpen = true;
     ResetStore(e.tree);
     e.FileNumber = 1;
   }

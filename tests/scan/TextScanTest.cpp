@@ -108,7 +108,6 @@ class TextScanFileTest : public ::testing::Test {
   void SetUp() override {
     e.ScratchFolder = dir.path();
     ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    e.tree.recordFileOpen = true;
     ResetStore(e.tree);
     e.classes = DefaultCharClassTable();
     e.FileNumber = 1;
@@ -323,7 +322,6 @@ int32_t TokensWhenTheStoreFailsScanning(const std::string& text) {
   e.ScratchFolder = dir.path();
   fs.FailWritesAfter("tree.dvp", 0);
   EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-  e.tree.recordFileOpen = true;
   ResetStore(e.tree);
   e.tree.MemoryNodeLimit = 2;  // the third word goes to the record file
   e.classes = DefaultCharClassTable();
@@ -389,7 +387,6 @@ TEST(TextScanLongFileTest, LinesBeyondTwoToTheThirtyOneAreCounted) {
   Engine e(host, fs);
   e.ScratchFolder = dir.path();
   ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-  e.tree.recordFileOpen = true;
   ResetStore(e.tree);
   e.classes = DefaultCharClassTable();
   e.FileNumber = 1;

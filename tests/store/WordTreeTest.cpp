@@ -22,7 +22,6 @@ class WordTreeTest : public ::testing::Test {
   void SetUp() override {
     e.ScratchFolder = dir.path();
     ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    e.tree.recordFileOpen = true;
     ResetStore(e.tree);
     e.FileNumber = 1;
   }
