@@ -298,7 +298,6 @@ void ProduceReport(Engine& e) {
   if (e.failed()) return;
   Status s = e.resultsFile->Close();
   e.resultsFile.reset();
-  e.ResultsFileOpen = false;
   ReleaseNodeBlocks(e.tree);
   // The finished file replaces an earlier results file in one rename; a failure removes it.
   const std::string work = ResultsWorkName(e.ResultsFileName);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lists/BasewordUpdate.h"
@@ -146,9 +148,10 @@ bool CheckResultsFile(Engine& e, const std::string& inputPath) {
     e.RunStopped = true;
     return false;
   }
-  if (!e.ResultsFileOpen) {
+  if (!e.ResultsFileOpen()) {
     // Written under its work name until the report is complete (see ResultsWorkName).
-    Status s = TextWriter::Open(e.fs, ResultsWorkName(e.ResultsFileName), false, &e.resultsFile);
+    std::unique_ptr<TextWriter> file;
+    Status s = TextWriter::Open(e.fs, ResultsWorkName(e.ResultsFileName), false, &file);
     if (!s.ok()) {
       e.Fail(Status::IOError(e.ResultsFileName, s.reason()));
       return false;
@@ -158,11 +161,11 @@ bool CheckResultsFile(Engine& e, const std::string& inputPath) {
     // way reads them first.
     e.inputsUtf8 = false;
     if (e.fastPaths) {
-      e.resultsFile->ChooseEncodingLater();
+      file->ChooseEncodingLater();
     } else {
-      e.resultsFile->SetEncoding(ResultsEncoding(e, inputPath));
+      file->SetEncoding(ResultsEncoding(e, inputPath));
     }
-    e.ResultsFileOpen = true;
+    e.resultsFile = std::move(file);
   }
   return true;
 }
@@ -189,7 +192,6 @@ void ReportFailure(Engine& e) {
     e.resultsFile.reset();
     e.fs.RemoveFile(ResultsWorkName(e.ResultsFileName));
   }
-  e.ResultsFileOpen = false;
   DiscardBasewordUpdates(e);  // the lists stay as they were
   e.host.MessageBox(text, false);
 }
@@ -279,11 +281,10 @@ void ProcessFiles(Engine& e) {
   }
   if (!e.failed() && !e.RunStopped && !e.options.BatchFiles) ProduceReport(e);
   if (e.failed()) ReportFailure(e);
-  if (e.ResultsFileOpen) {  // a check stopped the run with the results file open: no report
+  if (e.ResultsFileOpen()) {  // a check stopped the run with the results file open: no report
     e.resultsFile->Close();
     e.resultsFile.reset();
     e.fs.RemoveFile(ResultsWorkName(e.ResultsFileName));
-    e.ResultsFileOpen = false;
   }
   DiscardBasewordUpdates(e);
   CleanUpRun(e);

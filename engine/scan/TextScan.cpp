@@ -315,7 +315,7 @@ void ScanInputFile(Engine& e, const std::string& path) {
     return;
   }
 
-  if (e.ResultsFileOpen && e.resultsFile) e.resultsFile->EndLine();
+  if (e.ResultsFileOpen()) e.resultsFile->EndLine();
   ProgressMessage(e, " Number of lines: " + std::to_string(lineCount), "", 0);
   ProgressMessage(e, " Number of words: " + std::to_string(wordCount), "", 1);
 }

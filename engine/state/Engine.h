@@ -42,11 +42,11 @@ struct Engine : Store {
   // gives up (FolderLock.h).
   int lockWaitMilliseconds = 5000;
   ProgressLog progress;
-  bool ResultsFileOpen = false;
   // Whether a file scanned since the results file was opened was read as UTF-8: the results
   // file's encoding when it is chosen after the scans (TextWriter::ChooseEncodingLater).
   bool inputsUtf8 = false;
-  std::unique_ptr<TextWriter> resultsFile;
+  std::unique_ptr<TextWriter> resultsFile;  // the results file while open
+  bool ResultsFileOpen() const { return resultsFile != nullptr; }
 
   // --- one run ---
   CharClassTable classes;

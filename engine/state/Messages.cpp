@@ -13,7 +13,7 @@ void ProgressMessage(Engine& e, std::string_view text, std::string_view label, i
   line.reserve(label.size() + 1 + text.size());
   line.append(label).append(" ").append(text);
   ProgressLog& log = e.progress;
-  const bool toResults = e.ResultsFileOpen && e.resultsFile != nullptr;
+  const bool toResults = e.ResultsFileOpen();
 
   size_t firstChanged;
   if (count == -1) {

@@ -74,7 +74,7 @@ TEST_F(ReportTest, TwoFilesTwoListsAlphabetical) {
   ASSERT_EQ(actual.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(actual[i], expected[i]) << "line " << i + 1;
   EXPECT_TRUE(ScratchFilesGone());
-  EXPECT_FALSE(engine.ResultsFileOpen);
+  EXPECT_FALSE(engine.ResultsFileOpen());
 }
 
 TEST_F(ReportTest, FrequencyOrderAndNoNumbers) {

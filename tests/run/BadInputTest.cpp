@@ -121,7 +121,7 @@ class BadInputTest : public ::testing::Test {
     EXPECT_EQ(engine.progress.lines.back(), "ERROR " + file + ": " + reason);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, file + ": " + reason);
-    EXPECT_FALSE(engine.ResultsFileOpen);
+    EXPECT_FALSE(engine.ResultsFileOpen());
     EXPECT_EQ(ReadFile(dir.File("out_quarn.txt")), "earlier results\r\n");
     EXPECT_FALSE(Exists(dir.File("out_quarn.txt.tmp")));
     EXPECT_FALSE(Exists(dir.File("tree.dvp")));

@@ -151,7 +151,7 @@ TEST_F(ProcessRunTest, ResultsFolderMissingEndsRunCleanlyAndNextRunWorks) {
   ASSERT_EQ(host.boxes.size(), 1u);
   EXPECT_NE(host.boxes[0].text.find(dir.File("nofolder/out_quarn.txt")), std::string::npos);
   EXPECT_EQ(Log().back().rfind("ERROR " + dir.File("nofolder/out_quarn.txt") + ": ", 0), 0u);
-  EXPECT_FALSE(engine.ResultsFileOpen);
+  EXPECT_FALSE(engine.ResultsFileOpen());
   EXPECT_TRUE(ScratchFilesGone());
 
   Run({"a.txt"});
@@ -166,7 +166,7 @@ TEST_F(ProcessRunTest, InputVanishingAfterTheCheckEndsTheRun) {
   chmod(dir.File("locked.txt").c_str(), 0);
   Run({"a.txt", "locked.txt"});
   EXPECT_TRUE(engine.failed());
-  EXPECT_FALSE(engine.ResultsFileOpen);
+  EXPECT_FALSE(engine.ResultsFileOpen());
   EXPECT_TRUE(ScratchFilesGone());
 }
 

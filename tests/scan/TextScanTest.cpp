@@ -272,7 +272,6 @@ TEST_F(TextScanFileTest, LineEndsOfAnyKindGiveTheSameWords) {
 TEST_F(TextScanFileTest, ResultsFileGetsAnEmptyLineBeforeTheCounts) {
   std::string path = Write("empty.txt", "");
   ASSERT_TRUE(TextWriter::Open(e.fs, dir.File("results.txt"), false, &e.resultsFile).ok());
-  e.ResultsFileOpen = true;
   ScanInputFile(e, path);
   ASSERT_TRUE(e.resultsFile->Close().ok());
   EXPECT_EQ(ReadFile(dir.File("results.txt")),

@@ -14,11 +14,10 @@ class MessagesTest : public ::testing::Test {
   MessagesTest() : e(host) {}
   void OpenResults() {
     ASSERT_TRUE(TextWriter::Open(e.fs, dir.File("r.txt"), false, &e.resultsFile).ok());
-    e.ResultsFileOpen = true;
   }
   std::string CloseResults() {
     e.resultsFile->Close();
-    e.ResultsFileOpen = false;
+    e.resultsFile.reset();
     return ReadFile(dir.File("r.txt"));
   }
   TempDir dir;
