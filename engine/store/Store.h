@@ -1,6 +1,6 @@
 // What the store's routines work on: the tree of records, the traffic counters, the fast-path
 // switch and the failure of the current operation. The engine is a Store with the rest of the
-// program's state around it (run/Engine.h); store routines take a Store& so that they see only
+// program's state around it (state/Engine.h); store routines take a Store& so that they see only
 // this part.
 #pragma once
 
@@ -45,7 +45,7 @@ struct Store {
   bool failed() const { return runFailed; }
 
   // Tells the user of a store error (the fatal node error, a second family record), as the
-  // engine's progress messages do (ProgressMessage, run/Messages.h). A bare Store says nothing.
+  // engine's progress messages do (ProgressMessage, state/Messages.h). A bare Store says nothing.
   virtual void StoreMessage(std::string_view text, std::string_view label, int count) {
     (void)text;
     (void)label;
