@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-#include "store/TextEncoding.h"
+#include "text/TextEncoding.h"
 
 namespace quarn {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Host.h"
-#include "store/Messages.h"
+#include "state/Messages.h"
 
 namespace quarn {
 

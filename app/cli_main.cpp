@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "CliHost.h"
-#include "Engine.h"
-#include "lists/CharClassTable.h"
 #include "lists/HeadwordList.h"
 #include "lists/MoveCopy.h"
 #include "lists/StopList.h"
+#include "report/ResultsName.h"
 #include "run/Choices.h"
 #include "run/ProcessRun.h"
-#include "run/ResultsName.h"
-#include "store/Messages.h"
+#include "state/Engine.h"
+#include "state/Messages.h"
+#include "text/CharClassTable.h"
 
 namespace {
 
@@ -163,7 +163,7 @@ int Profile(const std::vector<std::string>& args) {
     }
   }
 
-  quarn::Process_filesClick(engine);
+  quarn::ProcessFiles(engine);
   host.FlushProgress(engine.progress);
   if (engine.failed()) return kIoFailure;
   if (engine.reportsWritten == 0) return std::max(kStoppedAtCheck, stopListStatus);

@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QScreen>
 
-#include "Engine.h"
-#include "main.h"
+#include "MainScreen.h"
+#include "state/Engine.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "Engine.h"
 #include "FileSystem.h"
 #include "Host.h"
-#include "store/Messages.h"
+#include "state/Engine.h"
+#include "state/Messages.h"
 
 // A broken invariant: say which and where, then abort so that libFuzzer saves the input.
 #define FUZZ_CHECK(cond, what)                                                              \

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "lists/CharClassTable.h"
+#include "text/CharClassTable.h"
 
 namespace quarn::fuzz {
 

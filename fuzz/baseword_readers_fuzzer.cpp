@@ -11,8 +11,8 @@
 #include "FuzzHost.h"
 #include "Reference.h"
 #include "lists/BasewordEntry.h"
-#include "store/CharCase.h"
-#include "store/LineReader.h"
+#include "text/CharCase.h"
+#include "text/LineReader.h"
 
 using namespace quarn;
 using namespace quarn::fuzz;

@@ -8,7 +8,7 @@
 
 #include "FuzzHost.h"
 #include "Reference.h"
-#include "lists/CharClassTable.h"
+#include "text/CharClassTable.h"
 
 using namespace quarn;
 using namespace quarn::fuzz;

@@ -13,7 +13,7 @@
 #include "FuzzHost.h"
 #include "Reference.h"
 #include "lists/MoveCopy.h"
-#include "store/CharCase.h"
+#include "text/CharCase.h"
 
 using namespace quarn;
 using namespace quarn::fuzz;

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "FuzzHost.h"
-#include "lists/CharClassTable.h"
-#include "store/CharCase.h"
-#include "store/TextScan.h"
+#include "scan/TextScan.h"
+#include "text/CharCase.h"
+#include "text/CharClassTable.h"
 
 using namespace quarn;
 using namespace quarn::fuzz;

@@ -9,7 +9,7 @@
 #include "FuzzHost.h"
 #include "Reference.h"
 #include "lists/BasewordEntry.h"
-#include "store/CharCase.h"
+#include "text/CharCase.h"
 
 using namespace quarn;
 using namespace quarn::fuzz;

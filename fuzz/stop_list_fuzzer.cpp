@@ -9,8 +9,8 @@
 
 #include "FuzzHost.h"
 #include "lists/StopList.h"
-#include "store/CharCase.h"
-#include "store/TextEncoding.h"
+#include "text/CharCase.h"
+#include "text/TextEncoding.h"
 
 using namespace quarn;
 using namespace quarn::fuzz;

@@ -3,8 +3,8 @@
 #include <QFont>
 #include <algorithm>
 
-#include "Engine.h"
-#include "main.h"
+#include "MainScreen.h"
+#include "state/Engine.h"
 
 TMakeHeadWord::TMakeHeadWord(quarn::Engine& engine, QWidget* parent)
     : QDialog(parent), engine_(engine) {

@@ -3,9 +3,9 @@
 #include <charconv>
 #include <string>
 
-#include "Engine.h"
-#include "store/CharCase.h"
-#include "store/Messages.h"
+#include "state/Engine.h"
+#include "state/Messages.h"
+#include "text/CharCase.h"
 
 namespace quarn {
 

@@ -2,14 +2,14 @@
 
 #include <string>
 
-#include "Engine.h"
 #include "lists/BasewordEntry.h"
 #include "lists/BasewordName.h"
 #include "lists/StopList.h"
-#include "store/LineReader.h"
-#include "store/Messages.h"
+#include "state/Engine.h"
+#include "state/Messages.h"
 #include "store/WordEntry.h"
 #include "store/WordTree.h"
+#include "text/LineReader.h"
 
 namespace quarn {
 

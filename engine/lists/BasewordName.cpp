@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "Engine.h"
 #include "FileSystem.h"
-#include "store/Messages.h"
+#include "state/Engine.h"
+#include "state/Messages.h"
 
 namespace quarn {
 

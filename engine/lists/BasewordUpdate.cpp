@@ -1,4 +1,4 @@
-#include "BasewordUpdate.h"
+#include "lists/BasewordUpdate.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "../Engine.h"
-#include "../store/CharCase.h"
-#include "../store/LineReader.h"
-#include "../store/Messages.h"
-#include "../store/TextEncoding.h"
-#include "../store/WordEntry.h"
-#include "BasewordEntry.h"
-#include "BasewordName.h"
+#include "lists/BasewordEntry.h"
+#include "lists/BasewordName.h"
+#include "state/Engine.h"
+#include "state/Messages.h"
+#include "store/WordEntry.h"
+#include "text/CharCase.h"
+#include "text/LineReader.h"
+#include "text/TextEncoding.h"
 
 namespace quarn {
 

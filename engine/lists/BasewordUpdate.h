@@ -4,19 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "state/ListState.h"
+
 namespace quarn {
 
 struct Engine;
-
-// A list written anew beside the old one, waiting for the report to finish.
-struct PendingListUpdate {
-  std::string temp;    // the complete new list (basewrd<n>.tmp beside target)
-  std::string target;  // the file it replaces: the list as read, its links followed
-  // The list's name as found in another letter case (BASEWRD1.txt) and the name it then takes
-  // (basewrd1.txt); both empty when it keeps its name.
-  std::string caseFrom;
-  std::string caseTo;
-};
 
 // Writes every list file due in this run, in normalised form with the new counts, to its
 // temporary file; they are pending in e.pendingListUpdates.

@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
-#include "FolderLock.h"
 #include "QuarnHeader.h"
 #include "ReplaceFile.h"
 #include "lists/BasewordName.h"
-#include "store/CharCase.h"
-#include "store/LineReader.h"
-#include "store/Messages.h"
-#include "store/TextEncoding.h"
+#include "state/Engine.h"
+#include "state/FolderLock.h"
+#include "state/Messages.h"
+#include "text/CharCase.h"
+#include "text/LineReader.h"
+#include "text/TextEncoding.h"
 
 namespace quarn {
 namespace {

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
-#include "FolderLock.h"
 #include "ReplaceFile.h"
 #include "lists/BasewordEntry.h"
 #include "lists/BasewordName.h"
-#include "lists/CharClassTable.h"
-#include "store/LineReader.h"
-#include "store/Messages.h"
-#include "store/TextEncoding.h"
+#include "state/Engine.h"
+#include "state/FolderLock.h"
+#include "state/Messages.h"
+#include "text/CharClassTable.h"
+#include "text/LineReader.h"
+#include "text/TextEncoding.h"
 
 namespace quarn {
 namespace {

@@ -5,27 +5,13 @@
 #include <string_view>
 #include <vector>
 
-#include "../Status.h"
+#include "Status.h"
+#include "state/ListState.h"
 
 namespace quarn {
 
 struct Engine;
 class FileSystem;
-
-// Sorted entries without duplicates; each entry the first 30 characters of a stop-file line,
-// upper-cased, neither trimmed nor validated.
-class StopList {
- public:
-  void Add(std::string_view entry);  // a duplicate is dropped
-  // Adds many entries at once, in O(n log n): the same list as adding them one by one.
-  void AddAll(std::vector<std::string> more);
-  bool Contains(std::string_view word) const;
-  size_t size() const { return entries_.size(); }
-  const std::vector<std::string>& entries() const { return entries_; }
-
- private:
-  std::vector<std::string> entries_;
-};
 
 // Fills e.stopList (which the caller has made present and empty) from the file at path. A
 // failure leaves the entries read so far and is returned. Only a regular file is read: for

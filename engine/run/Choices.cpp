@@ -1,9 +1,9 @@
-#include "Choices.h"
+#include "run/Choices.h"
 
-#include "../lists/CharClassTable.h"
-#include "../lists/StopList.h"
-#include "../store/Messages.h"
-#include "ResultsName.h"
+#include "lists/StopList.h"
+#include "report/ResultsName.h"
+#include "state/Messages.h"
+#include "text/CharClassTable.h"
 
 namespace quarn {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "../Engine.h"
+#include "state/Engine.h"
 
 namespace quarn {
 

@@ -1,20 +1,22 @@
-#include "ProcessRun.h"
+#include "run/ProcessRun.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "../Engine.h"
-#include "../FolderLock.h"
-#include "../lists/BasewordUpdate.h"
-#include "../store/MarkTexts.h"
-#include "../store/Messages.h"
-#include "../store/RunSetUp.h"
-#include "../store/TextScan.h"
-#include "Report.h"
-#include "ResultsName.h"
+#include "lists/BasewordUpdate.h"
+#include "report/MarkTexts.h"
+#include "report/Report.h"
+#include "report/ResultsName.h"
+#include "run/RunSetUp.h"
+#include "scan/TextScan.h"
+#include "state/Engine.h"
+#include "state/FolderLock.h"
+#include "state/Messages.h"
 
 namespace quarn {
 namespace {
@@ -147,9 +149,10 @@ bool CheckResultsFile(Engine& e, const std::string& inputPath) {
     e.RunStopped = true;
     return false;
   }
-  if (!e.ResultsFileOpen) {
+  if (!e.ResultsFileOpen()) {
     // Written under its work name until the report is complete (see ResultsWorkName).
-    Status s = TextWriter::Open(e.fs, ResultsWorkName(e.ResultsFileName), false, &e.resultsFile);
+    std::unique_ptr<TextWriter> file;
+    Status s = TextWriter::Open(e.fs, ResultsWorkName(e.ResultsFileName), false, &file);
     if (!s.ok()) {
       e.Fail(Status::IOError(e.ResultsFileName, s.reason()));
       return false;
@@ -159,11 +162,11 @@ bool CheckResultsFile(Engine& e, const std::string& inputPath) {
     // way reads them first.
     e.inputsUtf8 = false;
     if (e.fastPaths) {
-      e.resultsFile->ChooseEncodingLater();
+      file->ChooseEncodingLater();
     } else {
-      e.resultsFile->SetEncoding(ResultsEncoding(e, inputPath));
+      file->SetEncoding(ResultsEncoding(e, inputPath));
     }
-    e.ResultsFileOpen = true;
+    e.resultsFile = std::move(file);
   }
   return true;
 }
@@ -187,7 +190,6 @@ void DiscardResultsFile(Engine& e) {
     e.resultsFile.reset();
     e.fs.RemoveFile(ResultsWorkName(e.ResultsFileName));
   }
-  e.ResultsFileOpen = false;
 }
 
 // Ends a failed run: the "ERROR" line (unless already given), the error box, the results file
@@ -251,7 +253,7 @@ void RemoveLeftovers(Engine& e, const FolderLock& lock) {
 
 }  // namespace
 
-void Process_filesClick(Engine& e) {
+void ProcessFiles(Engine& e) {
   e.runFailed = false;
   e.runErrorReported = false;
   e.runError = Status::OK();

@@ -8,6 +8,6 @@ struct Engine;
 // Runs the whole processing run with the host's input list and options. Never throws; an
 // input/output failure ends the run with an "ERROR" line and an error box, the results file
 // closed and the scratch files removed.
-void Process_filesClick(Engine& e);
+void ProcessFiles(Engine& e);
 
 }  // namespace quarn

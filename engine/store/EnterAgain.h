@@ -4,17 +4,17 @@
 
 #include <cstdint>
 
-#include "../Engine.h"
-#include "../Prefetch.h"
-#include "WordIndex.h"
-#include "WordTree.h"
+#include "Prefetch.h"
+#include "store/Store.h"
+#include "store/WordIndex.h"
+#include "store/WordTree.h"
 
 namespace quarn {
 
 // The FileCounts slot of the current occurrence, or 0 when FileNumber names no slot. A run
 // refuses more than 64 input files, so 0 never arises from a run; such an occurrence is then
 // counted in Frequency only, rather than in another file's slot.
-inline int OccurrenceSlot(const Engine& e) {
+inline int OccurrenceSlot(const Store& e) {
   if (e.options.BatchFiles) return 1;
   return (e.FileNumber >= 1 && e.FileNumber <= kMaxInputFiles) ? e.FileNumber : 0;
 }
@@ -22,7 +22,7 @@ inline int OccurrenceSlot(const Engine& e) {
 // True iff the word index is in use and was built for the store as it stands (its table of
 // roots and its memory limit). The tree of a first character c is then the one the index
 // describes iff its root is the index's root for c.
-inline bool IndexInStep(const Engine& e) {
+inline bool IndexInStep(const Store& e) {
   const WordTree& tree = e.tree;
   const WordIndex& index = tree.index;
   return index.usable() && index.roots.size() == tree.WordRoots.size() &&
@@ -32,7 +32,7 @@ inline bool IndexInStep(const Engine& e) {
 // Another occurrence of the word of node n, counted in FileCounts slot slot: what the insertion
 // would do, without the walk. It would read each node of the path once and write each back
 // once, unchanged except for the word's own node, whose counts wait in the index (WordIndex.h).
-inline void EnterAgain(Engine& e, int32_t n, int slot) {
+inline void EnterAgain(Store& e, int32_t n, int slot) {
   WordIndex& index = e.tree.index;
   if (index.anyWaiting && index.waitingSlot != slot) SettleAllWaiting(e);
   index.anyWaiting = true;
@@ -48,13 +48,13 @@ inline void EnterAgain(Engine& e, int32_t n, int slot) {
 }
 
 // EnterIndexedAgain for whatever its inline test does not settle (WordEntry.cpp).
-bool EnterIndexedAgainChecked(Engine& e, unsigned char first, int32_t node, bool& grow);
+bool EnterIndexedAgainChecked(Store& e, unsigned char first, int32_t node, bool& grow);
 
 // Another occurrence of the word of node, which addtowrdlist returned for the store's tree of
 // the word's first character first, with the word index unbroken since: enters it exactly as
 // addtowrdlist would, and returns true. Returns false, having entered nothing, when the index
 // cannot tell (the caller then calls addtowrdlist).
-inline bool EnterIndexedAgain(Engine& e, unsigned char first, int32_t node, bool& grow) {
+inline bool EnterIndexedAgain(Store& e, unsigned char first, int32_t node, bool& grow) {
   const WordTree& tree = e.tree;
   const WordIndex& index = tree.index;
   // Everything the checked way looks at, as it finds it when the index follows the tree.
@@ -77,7 +77,7 @@ struct WordWalk {
 };
 
 // Starts a walk in the tree of the word's first character; false when there is none to take.
-inline bool StartWordWalk(Engine& e, unsigned char first, uint64_t prefix, WordWalk* walk) {
+inline bool StartWordWalk(Store& e, unsigned char first, uint64_t prefix, WordWalk* walk) {
   const WordTree& tree = e.tree;
   const WordIndex& index = tree.index;
   if (!index.usable() || index.roots.size() != tree.WordRoots.size()) return false;
@@ -89,7 +89,7 @@ inline bool StartWordWalk(Engine& e, unsigned char first, uint64_t prefix, WordW
 }
 
 // Takes one step; false when the walk has ended.
-inline bool StepWordWalk(Engine& e, WordWalk& walk) {
+inline bool StepWordWalk(Store& e, WordWalk& walk) {
   const WordIndex& index = e.tree.index;
   // A broken index has let go of its copy of the shape.
   if (!index.usable() || !index.Covers(walk.node)) return false;

@@ -1,4 +1,4 @@
-#include "GrowingTable.h"
+#include "store/GrowingTable.h"
 
 #include <cstdint>
 #include <cstdlib>

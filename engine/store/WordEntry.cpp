@@ -1,16 +1,15 @@
-#include "WordEntry.h"
+#include "store/WordEntry.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 
-#include "../Prefetch.h"
+#include "Prefetch.h"
 
-#include "../Engine.h"
-#include "EnterAgain.h"
-#include "Messages.h"
-#include "WordIndex.h"
-#include "WordTree.h"
+#include "store/EnterAgain.h"
+#include "store/Store.h"
+#include "store/WordIndex.h"
+#include "store/WordTree.h"
 
 namespace quarn {
 
@@ -28,7 +27,7 @@ struct WordInsertion {
   std::string_view key;
   int slot;
 
-  void Create(Engine& e, int32_t& r, bool& g) const {
+  void Create(Store& e, int32_t& r, bool& g) const {
     TreeNode node = MakeBlankNode();
     ++e.tree.NodeCount;
     r = e.tree.NodeCount;
@@ -43,7 +42,7 @@ struct WordInsertion {
   }
 
   template <typename Node>
-  void Equal(Engine& e, Node& n, bool& g) const {
+  void Equal(Store& e, Node& n, bool& g) const {
     n.AddOccurrence(e, slot);
     g = false;
   }
@@ -54,7 +53,7 @@ struct FamilyInsertion {
   std::string_view key;
   const TreeNode* family;
 
-  void Create(Engine& e, int32_t& r, bool& g) const {
+  void Create(Store& e, int32_t& r, bool& g) const {
     TreeNode node = *family;
     ++e.tree.NodeCount;
     r = e.tree.NodeCount;
@@ -67,8 +66,8 @@ struct FamilyInsertion {
   }
 
   template <typename Node>
-  void Equal(Engine& e, Node&, bool& g) const {
-    ProgressMessage(e, "Serious Error in Add to Fam List!", "ERROR", 1);
+  void Equal(Store& e, Node&, bool& g) const {
+    e.StoreMessage("Serious Error in Add to Fam List!", "ERROR", 1);
     g = false;
   }
 };
@@ -86,7 +85,7 @@ struct FamilyInsertion {
 // level hands down to the next), Created(e, n, ins, above, g) and
 // Rotated(e, top, second, third, above).
 template <typename Nodes, typename Insertion>
-void Insert(Engine& e, Nodes& nodes, int32_t& r, const Insertion& ins, bool& g,
+void Insert(Store& e, Nodes& nodes, int32_t& r, const Insertion& ins, bool& g,
             typename Nodes::Above above) {
   if (e.failed()) {
     g = false;
@@ -174,30 +173,30 @@ struct PlainNodes {
   struct Above {};
   static Above Below(Above, int32_t) { return {}; }
   template <typename Insertion>
-  static void Created(Engine&, int32_t, const Insertion&, Above, bool&) {}
-  static void Rotated(Engine&, int32_t, int32_t, int32_t, Above) {}
+  static void Created(Store&, int32_t, const Insertion&, Above, bool&) {}
+  static void Rotated(Store&, int32_t, int32_t, int32_t, Above) {}
 };
 
 // Nodes held as copies, in and out through ReadNode and WriteNode.
 struct CopiedNodes : PlainNodes {
   class Node {
    public:
-    void Read(Engine& e, CopiedNodes&, int32_t n, const char* label) {
+    void Read(Store& e, CopiedNodes&, int32_t n, const char* label) {
       num_ = n;
       ReadNode(e, n, label, &node_);
     }
-    int Compare(Engine&, std::string_view key) const { return CompareWords(node_.Word(), key); }
+    int Compare(Store&, std::string_view key) const { return CompareWords(node_.Word(), key); }
     int8_t Balance() const { return node_.Balance; }
-    void SetBalance(Engine&, int8_t b) { node_.Balance = b; }
+    void SetBalance(Store&, int8_t b) { node_.Balance = b; }
     int32_t Link(bool left) const { return left ? node_.Left : node_.Right; }
-    void SetLink(Engine&, bool left, int32_t to) { (left ? node_.Left : node_.Right) = to; }
-    void AddOccurrence(Engine& e, int slot) {
+    void SetLink(Store&, bool left, int32_t to) { (left ? node_.Left : node_.Right) = to; }
+    void AddOccurrence(Store& e, int slot) {
       ++node_.Frequency;
       if (slot != 0) ++node_.FileCounts(slot);
       Write(e);
     }
-    void Write(Engine& e) { WriteNode(e, num_, node_); }
-    void Refresh(Engine&) {}
+    void Write(Store& e) { WriteNode(e, num_, node_); }
+    void Refresh(Store&) {}
 
    private:
     int32_t num_ = -1;
@@ -215,7 +214,7 @@ struct NodesInPlace : PlainNodes {
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
 
-    void Read(Engine& e, NodesInPlace&, int32_t n, const char* label) {
+    void Read(Store& e, NodesInPlace&, int32_t n, const char* label) {
       num_ = n;
       if (!e.failed()) {
         if (TreeNode* t = NodeInPlace(e, n)) {
@@ -227,17 +226,17 @@ struct NodesInPlace : PlainNodes {
       ReadNode(e, n, label, &copy_);
       p_ = &copy_;
     }
-    int Compare(Engine&, std::string_view key) const { return CompareWords(p_->Word(), key); }
+    int Compare(Store&, std::string_view key) const { return CompareWords(p_->Word(), key); }
     int8_t Balance() const { return p_->Balance; }
-    void SetBalance(Engine&, int8_t b) { p_->Balance = b; }
+    void SetBalance(Store&, int8_t b) { p_->Balance = b; }
     int32_t Link(bool left) const { return left ? p_->Left : p_->Right; }
-    void SetLink(Engine&, bool left, int32_t to) { (left ? p_->Left : p_->Right) = to; }
-    void AddOccurrence(Engine& e, int slot) {
+    void SetLink(Store&, bool left, int32_t to) { (left ? p_->Left : p_->Right) = to; }
+    void AddOccurrence(Store& e, int slot) {
       ++p_->Frequency;
       if (slot != 0) ++p_->FileCounts(slot);
       Write(e);
     }
-    void Write(Engine& e) {
+    void Write(Store& e) {
       if (p_ == &copy_) return WriteNode(e, num_, copy_);
       if (e.failed()) return;
       p_->NodeNumber = num_;
@@ -245,7 +244,7 @@ struct NodesInPlace : PlainNodes {
     }
     // After a node was created: the record may have moved with a grown mapping, or no longer
     // be reachable in place at all (its contents are then in the record file).
-    void Refresh(Engine& e) {
+    void Refresh(Store& e) {
       if (p_ == &copy_) return;
       if (TreeNode* t = NodeInPlace(e, num_)) {
         p_ = t;
@@ -263,7 +262,7 @@ struct NodesInPlace : PlainNodes {
 };
 // The node holding key in the tree at t, read into *out; false when absent (or after a failure
 // of the run).
-bool Find(Engine& e, int32_t t, std::string_view key, TreeNode* out) {
+bool Find(Store& e, int32_t t, std::string_view key, TreeNode* out) {
   key = CutKey(key);
   while (t != -1 && !e.failed()) {
     // Where it can, the node is looked at in place and copied only once found, its read
@@ -304,7 +303,7 @@ namespace {
 // True iff the index describes the tree at root (the WordRoots entry of the key's first
 // character c). Anything it cannot have followed breaks it until the store is reset: a changed
 // root, a changed memory limit.
-bool IndexFollows(Engine& e, int32_t root, unsigned char c) {
+bool IndexFollows(Store& e, int32_t root, unsigned char c) {
   WordTree& tree = e.tree;
   WordIndex& index = tree.index;
   if (!index.usable()) return false;
@@ -338,7 +337,7 @@ PathCounts With(const WordTree& tree, PathCounts above, int32_t n) {
 
 // Node n's links or balance changed in the index: its record gets them when it is next looked
 // at or the file's scan ends (SettleWaiting). slot is the entering word's FileCounts slot.
-void SyncRecord(Engine& e, int32_t n, int slot) {
+void SyncRecord(Store& e, int32_t n, int slot) {
   if (e.failed()) return;
   WordIndex& index = e.tree.index;
   index.meta(n).shapeWaiting = 1;
@@ -349,7 +348,7 @@ void SyncRecord(Engine& e, int32_t n, int slot) {
 }
 
 // CompareWords(word of node n, key), from the index where its prefixes decide.
-int CompareNode(Engine& e, int32_t n, const NodeLinks& links, uint64_t keyPrefix,
+int CompareNode(Store& e, int32_t n, const NodeLinks& links, uint64_t keyPrefix,
                 std::string_view key) {
   if (links.prefix != keyPrefix) return links.prefix > keyPrefix ? 1 : -1;
   const NodeMeta& meta = e.tree.index.meta(n);
@@ -370,7 +369,7 @@ int CompareNode(Engine& e, int32_t n, const NodeLinks& links, uint64_t keyPrefix
 // make-up; an absent word's walk goes down the index's copy of the shape, counting each node
 // as read. Returns 1 (found, *out set), 0 (absent), or -1 when the index cannot tell, having
 // counted nothing.
-int FindIndexed(Engine& e, int32_t t, std::string_view key, TreeNode* out) {
+int FindIndexed(Store& e, int32_t t, std::string_view key, TreeNode* out) {
   WordTree& tree = e.tree;
   WordIndex& index = tree.index;
   if (!e.fastPaths || e.failed() || key.empty() || t == -1 || !IndexInStep(e)) return -1;
@@ -479,7 +478,7 @@ struct IndexedNodes {
 
   class Node {
    public:
-    void Read(Engine& e, IndexedNodes& nodes, int32_t n, const char*) {
+    void Read(Store& e, IndexedNodes& nodes, int32_t n, const char*) {
       num_ = n;
       nodes_ = &nodes;
       index_ = &e.tree.index;
@@ -487,11 +486,11 @@ struct IndexedNodes {
       // The way back up changes balances here: fetch them while the walk goes on.
       PrefetchForWrite(&index_->meta(n));
     }
-    int Compare(Engine& e, std::string_view key) const {
+    int Compare(Store& e, std::string_view key) const {
       return CompareNode(e, num_, index_->links(num_), nodes_->prefix, key);
     }
     int8_t Balance() const { return index_->meta(num_).balance; }
-    void SetBalance(Engine& e, int8_t b) {
+    void SetBalance(Store& e, int8_t b) {
       index_->meta(num_).balance = b;
       SyncRecord(e, num_, nodes_->slot);
     }
@@ -499,14 +498,14 @@ struct IndexedNodes {
       const NodeLinks& l = index_->links(num_);
       return left ? l.left : l.right;
     }
-    void SetLink(Engine& e, bool left, int32_t to) {
+    void SetLink(Store& e, bool left, int32_t to) {
       if (e.failed()) return;
       NodeLinks& l = index_->links(num_);
       (left ? l.left : l.right) = to;
       SyncRecord(e, num_, nodes_->slot);
     }
     // The word is there after all: counted in its record.
-    void AddOccurrence(Engine& e, int slot) {
+    void AddOccurrence(Store& e, int slot) {
       TreeNode* t = NodeInPlace(e, num_);
       TreeNode copy;
       if (t == nullptr) {
@@ -519,11 +518,11 @@ struct IndexedNodes {
       nodes_->entered = num_;
       Write(e);
     }
-    void Write(Engine& e) {
+    void Write(Store& e) {
       if (e.failed()) return;
       CountWrite(e.counters, e.tree, num_);
     }
-    void Refresh(Engine&) {}
+    void Refresh(Store&) {}
 
    private:
     int32_t num_ = -1;
@@ -532,7 +531,7 @@ struct IndexedNodes {
   };
 
   template <typename Insertion>
-  void Created(Engine& e, int32_t n, const Insertion& ins, Above above, bool& g) {
+  void Created(Store& e, int32_t n, const Insertion& ins, Above above, bool& g) {
     if (e.failed()) {
       g = false;
       return;
@@ -546,7 +545,7 @@ struct IndexedNodes {
     index.Add(hash, n);
     entered = n;
   }
-  void Rotated(Engine& e, int32_t top, int32_t second, int32_t third, Above above) const {
+  void Rotated(Store& e, int32_t top, int32_t second, int32_t third, Above above) const {
     RecountRotated(e.tree, top, second, third, above);
   }
 };
@@ -558,7 +557,7 @@ namespace {
 // Enters the occurrence into the tree at root, without the word index. With fast paths the
 // index cannot follow the tree and is let go: the tree may be one of those it describes, or
 // share nodes with one.
-void AddWordUnindexed(Engine& e, int32_t& root, const WordInsertion& ins, bool& grow) {
+void AddWordUnindexed(Store& e, int32_t& root, const WordInsertion& ins, bool& grow) {
   if (e.fastPaths) {
     BreakIndex(e);
     NodesInPlace nodes;
@@ -572,7 +571,7 @@ void AddWordUnindexed(Engine& e, int32_t& root, const WordInsertion& ins, bool& 
 // Enters the occurrence into the store's tree of its first character. knownHash and
 // knownPrefix: the key's WordIndex::Hash and Prefix, or nullptr. Returns the node the word
 // index knows the word by afterwards, or 0.
-int32_t AddStoreWord(Engine& e, std::string_view word, const uint64_t* knownHash,
+int32_t AddStoreWord(Store& e, std::string_view word, const uint64_t* knownHash,
                      const uint64_t* knownPrefix, bool& grow) {
   const WordInsertion ins{CutKey(word), OccurrenceSlot(e)};
   WordTree& tree = e.tree;
@@ -609,21 +608,21 @@ int32_t AddStoreWord(Engine& e, std::string_view word, const uint64_t* knownHash
 
 }  // namespace
 
-void addtowrdlist(Engine& e, int32_t& root, std::string_view word, bool& grow) {
+void addtowrdlist(Store& e, int32_t& root, std::string_view word, bool& grow) {
   AddWordUnindexed(e, root, WordInsertion{CutKey(word), OccurrenceSlot(e)}, grow);
 }
 
-void addtowrdlist(Engine& e, std::string_view word, bool& grow) {
+void addtowrdlist(Store& e, std::string_view word, bool& grow) {
   AddStoreWord(e, word, nullptr, nullptr, grow);
 }
 
-int32_t addtowrdlist(Engine& e, std::string_view word, uint64_t hash, uint64_t prefix,
+int32_t addtowrdlist(Store& e, std::string_view word, uint64_t hash, uint64_t prefix,
                      bool& grow) {
   const bool known = word.size() <= static_cast<size_t>(kMaxWordLength);
   return AddStoreWord(e, word, known ? &hash : nullptr, known ? &prefix : nullptr, grow);
 }
 
-bool EnterIndexedAgainChecked(Engine& e, unsigned char first, int32_t node, bool& grow) {
+bool EnterIndexedAgainChecked(Store& e, unsigned char first, int32_t node, bool& grow) {
   if (!e.fastPaths || e.failed()) return false;
   if (!IndexFollows(e, e.tree.WordRoots[first], first) || !e.tree.index.Covers(node)) {
     return false;
@@ -633,9 +632,9 @@ bool EnterIndexedAgainChecked(Engine& e, unsigned char first, int32_t node, bool
   return true;
 }
 
-void PrefetchWordSlot(Engine& e, uint64_t hash) { e.tree.index.Prefetch(hash); }
+void PrefetchWordSlot(Store& e, uint64_t hash) { e.tree.index.Prefetch(hash); }
 
-bool PrefetchWordRecord(Engine& e, uint64_t hash, size_t length) {
+bool PrefetchWordRecord(Store& e, uint64_t hash, size_t length) {
   WordTree& tree = e.tree;
   const int32_t n = tree.index.Peek(hash);
   if (n == 0) return tree.index.usable() && tree.index.size() != 0;
@@ -648,7 +647,7 @@ bool PrefetchWordRecord(Engine& e, uint64_t hash, size_t length) {
   return false;
 }
 
-void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow) {
+void addtofamlist(Store& e, int32_t& root, const TreeNode& family, bool& grow) {
   CopiedNodes nodes;
   Insert(e, nodes, root, FamilyInsertion{family.Word(), &family}, grow, {});
 }
@@ -656,7 +655,7 @@ void addtofamlist(Engine& e, int32_t& root, const TreeNode& family, bool& grow) 
 namespace {
 
 // Find, through the word index where it can.
-bool FindWord(Engine& e, int32_t root, std::string_view word, TreeNode* out) {
+bool FindWord(Store& e, int32_t root, std::string_view word, TreeNode* out) {
   const std::string_view key = CutKey(word);
   const int indexed = FindIndexed(e, root, key, out);
   if (indexed >= 0) return indexed == 1;
@@ -665,7 +664,7 @@ bool FindWord(Engine& e, int32_t root, std::string_view word, TreeNode* out) {
 
 }  // namespace
 
-bool checklist(Engine& e, int32_t root, std::string_view word, TreeNode* out) {
+bool checklist(Store& e, int32_t root, std::string_view word, TreeNode* out) {
   if (!FindWord(e, root, word, out)) {
     *out = MakeBlankNode();
     return false;
@@ -673,12 +672,12 @@ bool checklist(Engine& e, int32_t root, std::string_view word, TreeNode* out) {
   return out->ListCode != kNoList;
 }
 
-int32_t LookupFrequency(Engine& e, int32_t root, std::string_view word) {
+int32_t LookupFrequency(Store& e, int32_t root, std::string_view word) {
   TreeNode n;
   return FindWord(e, root, word, &n) ? n.Frequency : 0;
 }
 
-int32_t LookupListCode(Engine& e, int32_t root, std::string_view word) {
+int32_t LookupListCode(Store& e, int32_t root, std::string_view word) {
   TreeNode n;
   return FindWord(e, root, word, &n) ? n.ListCode : 0;
 }

@@ -17,8 +17,8 @@
 #include <mutex>
 #include <vector>
 
-#include "GrowingTable.h"
-#include "WordIndex.h"
+#include "store/GrowingTable.h"
+#include "store/WordIndex.h"
 
 namespace quarn {
 
@@ -34,7 +34,7 @@ class WordIds {
 
   // Gives every word of the chunk its number (CutWord::id), or kNoId, and marks the words
   // numbered for the first time (CutWord::fresh); hashes and prefixes hold their
-  // WordIndex::Hash and Prefix, word by word.
+  // WordIndex::Hash and Prefix, word by word. (Defined beside the chunks, in scan/ChunkIds.cpp.)
   void Number(WordChunk& chunk, const uint64_t* hashes, const uint64_t* prefixes);
   // The number of the word whose padded characters (zeros up to a multiple of eight) are at
   // chars, with its WordIndex::Hash and Prefix; a new word gets the next free number.

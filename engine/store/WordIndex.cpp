@@ -1,4 +1,4 @@
-#include "WordIndex.h"
+#include "store/WordIndex.h"
 
 #include <cstring>
 #include <new>

@@ -23,8 +23,8 @@
 #include <utility>
 #include <vector>
 
-#include "../Prefetch.h"
-#include "GrowingTable.h"
+#include "Prefetch.h"
+#include "store/GrowingTable.h"
 
 namespace quarn {
 

@@ -1,4 +1,4 @@
-#include "WordTree.h"
+#include "store/WordTree.h"
 
 #include <bit>
 #include <cstdlib>
@@ -12,9 +12,8 @@
 #include <sys/mman.h>
 #endif
 
-#include "../Engine.h"
-#include "../SecondThread.h"
-#include "Messages.h"
+#include "SecondThread.h"
+#include "store/Store.h"
 
 namespace quarn {
 
@@ -26,14 +25,14 @@ namespace {
 
 // The node number that does not exist: tells the user which routine asked for it, and ends the
 // run (the press), leaving the files of the store on disk.
-void FatalNodeError(Engine& e, int32_t n, const char* label, TreeNode* out) {
+void FatalNodeError(Store& e, int32_t n, const char* label, TreeNode* out) {
   std::string text = "whereami: ";
   text += label;
   text += "list_ptr: ";
   text += std::to_string(n);
   text += "depth: ";
   text += std::to_string(e.tree.InsertDepth);
-  ProgressMessage(e, text, "ERROR", 0);
+  e.StoreMessage(text, "ERROR", 0);
   e.Fail(Status::IOError("", text));
   e.runErrorReported = true;
   if (out != nullptr) *out = MakeBlankNode();
@@ -51,14 +50,14 @@ uint64_t RecordOffset(const WordTree& tree, int32_t n) {
   return RecordOffset(tree.MemoryNodeLimit, n);
 }
 
-void RecordFileFailed(Engine& e, const Status& s) {
+void RecordFileFailed(Store& e, const Status& s) {
   e.Fail(Status::IOError(e.TreeFilePath(), s.reason()));
 }
 
 // The mapped record file covering the record at offset, or nullptr when the record file is
 // used through positioned reads and writes (fast paths off, or a file that cannot be mapped).
 // A failure to grow the file fails the run.
-char* MappedRecords(Engine& e, uint64_t offset) {
+char* MappedRecords(Store& e, uint64_t offset) {
   if (!e.fastPaths) return nullptr;
   if (char* mapped = e.tree.recordFile->MappedFor(offset + sizeof(TreeNode))) return mapped;
   Status s;
@@ -151,7 +150,7 @@ namespace {
 // NodeInPlace without settling the occurrences waiting in the index, for the store's nodes
 // placed under the memory limit given. Unless mayMap, a record of the record file beyond the
 // bytes already mapped is not reached (nullptr), and nothing of the store changes.
-TreeNode* RecordInPlace(Engine& e, int32_t n, int32_t limit, bool mayMap = true) {
+TreeNode* RecordInPlace(Store& e, int32_t n, int32_t limit, bool mayMap = true) {
   WordTree& tree = e.tree;
   if (n <= limit) {
     if (n < 0) return nullptr;
@@ -159,7 +158,7 @@ TreeNode* RecordInPlace(Engine& e, int32_t n, int32_t limit, bool mayMap = true)
     if (k > tree.highestBlock || tree.NodeBlocks[k] == nullptr) return nullptr;
     return &tree.NodeBlocks[k][n % kNodeBlockSize];
   }
-  if (n > tree.NodeCount || !tree.recordFileOpen || tree.recordFile == nullptr) return nullptr;
+  if (n > tree.NodeCount || !tree.recordFileOpen()) return nullptr;
   const uint64_t offset = RecordOffset(limit, n);
   char* base = tree.recordFile->MappedFor(offset + sizeof(TreeNode));
   if (base == nullptr && mayMap) {
@@ -193,7 +192,7 @@ void Settle(const WordIndex& index, int32_t n, const NodeMeta& meta, TreeNode& t
 }
 
 // Moves the occurrences, links and balance waiting in the index for node n into its record.
-void SettleWaiting(Engine& e, int32_t n) {
+void SettleWaiting(Store& e, int32_t n) {
   WordTree& tree = e.tree;
   NodeMeta& meta = tree.index.meta(n);
   if (meta.waiting == 0 && !meta.shapeWaiting) return;
@@ -204,7 +203,7 @@ void SettleWaiting(Engine& e, int32_t n) {
   const int32_t limit = tree.index.memoryLimit;
   if (TreeNode* t = RecordInPlace(e, n, limit)) return Settle(tree.index, n, waiting, *t);
   // A record of a record file that is not mapped.
-  if (!tree.recordFileOpen || tree.recordFile == nullptr || e.failed()) return;
+  if (!tree.recordFileOpen() || e.failed()) return;
   const uint64_t offset = RecordOffset(limit, n);
   TreeNode copy;
   Status s = tree.recordFile->ReadAt(offset, sizeof copy, reinterpret_cast<char*>(&copy));
@@ -216,19 +215,19 @@ void SettleWaiting(Engine& e, int32_t n) {
 }
 
 // Settles node n first when occurrences of it may be waiting.
-inline void SettleBeforeUse(Engine& e, int32_t n) {
+inline void SettleBeforeUse(Store& e, int32_t n) {
   const WordIndex& index = e.tree.index;
   if (index.anyWaiting && index.Covers(n)) SettleWaiting(e, n);
 }
 
 }  // namespace
 
-TreeNode* NodeInPlace(Engine& e, int32_t n) {
+TreeNode* NodeInPlace(Store& e, int32_t n) {
   SettleBeforeUse(e, n);
   return RecordInPlace(e, n, e.tree.MemoryNodeLimit);
 }
 
-TreeNode* RecordInPlace(Engine& e, int32_t n) {
+TreeNode* RecordInPlace(Store& e, int32_t n) {
   return RecordInPlace(e, n, e.tree.MemoryNodeLimit);
 }
 
@@ -237,7 +236,7 @@ namespace {
 // Settles the nodes first..last whose records are reachable in place without mapping more of
 // the record file, and leaves the others waiting: touches nothing but those nodes' records and
 // index entries, so two threads may settle two ranges at once. Returns the number left.
-int32_t SettleInPlace(Engine& e, int32_t first, int32_t last) {
+int32_t SettleInPlace(Store& e, int32_t first, int32_t last) {
   int32_t left = 0;
   WordIndex& index = e.tree.index;
   const int slot = index.waitingSlot;
@@ -279,7 +278,7 @@ constexpr int32_t kSettleOnTwoThreadsFrom = 50000;
 
 }  // namespace
 
-void SettleAllWaiting(Engine& e) {
+void SettleAllWaiting(Store& e) {
   WordIndex& index = e.tree.index;
   if (!index.anyWaiting) return;
   const int32_t highest = index.highestNode();
@@ -306,7 +305,7 @@ void SettleAllWaiting(Engine& e) {
   index.anyWaiting = false;
 }
 
-void BreakIndex(Engine& e) {
+void BreakIndex(Store& e) {
   if (!e.tree.index.usable()) return;
   SettleAllWaiting(e);
   e.tree.index.Break();
@@ -322,7 +321,7 @@ TreeNode MakeBlankNode() {
   return node;
 }
 
-void ReadNode(Engine& e, int32_t n, const char* label, TreeNode* out) {
+void ReadNode(Store& e, int32_t n, const char* label, TreeNode* out) {
   if (e.failed()) {
     *out = MakeBlankNode();
     return;
@@ -342,7 +341,7 @@ void ReadNode(Engine& e, int32_t n, const char* label, TreeNode* out) {
     return;
   }
   if (n > tree.NodeCount) return FatalNodeError(e, n, label, out);
-  if (!tree.recordFileOpen || tree.recordFile == nullptr) {
+  if (!tree.recordFileOpen()) {
     e.Fail(Status::IOError(e.TreeFilePath(), "record file is not open"));
     *out = MakeBlankNode();
     return;
@@ -367,10 +366,10 @@ void ReadNode(Engine& e, int32_t n, const char* label, TreeNode* out) {
 }
 
 namespace {
-void StoreNode(Engine& e, int32_t n, TreeNode& node);
+void StoreNode(Store& e, int32_t n, TreeNode& node);
 }
 
-void ReadNodeUncounted(Engine& e, int32_t n, TreeNode* out) {
+void ReadNodeUncounted(Store& e, int32_t n, TreeNode* out) {
   const int32_t cacheReads = e.counters.CacheNodesRead;
   const int32_t diskReads = e.counters.DiskNodesRead;
   ReadNode(e, n, "ReadNode", out);
@@ -378,7 +377,7 @@ void ReadNodeUncounted(Engine& e, int32_t n, TreeNode* out) {
   e.counters.DiskNodesRead = diskReads;
 }
 
-void WriteNodeUncounted(Engine& e, int32_t n, TreeNode& node) {
+void WriteNodeUncounted(Store& e, int32_t n, TreeNode& node) {
   const int32_t cacheWrites = e.counters.CacheNodesWritten;
   const int32_t diskWrites = e.counters.DiskNodesWritten;
   StoreNode(e, n, node);
@@ -390,7 +389,7 @@ namespace {
 
 // True iff writing node as node n leaves what the word index holds of n true: the same word,
 // links and balance (a list claiming a word changes its code only), with nothing of n waiting.
-bool KeepsIndexedShape(Engine& e, int32_t n, const TreeNode& node) {
+bool KeepsIndexedShape(Store& e, int32_t n, const TreeNode& node) {
   const WordIndex& index = e.tree.index;
   const NodeLinks& links = index.links(n);
   const NodeMeta& meta = index.meta(n);
@@ -410,7 +409,7 @@ bool KeepsIndexedShape(Engine& e, int32_t n, const TreeNode& node) {
 
 }  // namespace
 
-void WriteNode(Engine& e, int32_t n, TreeNode& node) {
+void WriteNode(Store& e, int32_t n, TreeNode& node) {
   // A node the word index knows may change in any way here; unless its shape stays as the
   // index has it, the index's copy would no longer be the record's.
   WordIndex& index = e.tree.index;
@@ -420,7 +419,7 @@ void WriteNode(Engine& e, int32_t n, TreeNode& node) {
 
 namespace {
 // WriteNode without a word on the index.
-void StoreNode(Engine& e, int32_t n, TreeNode& node) {
+void StoreNode(Store& e, int32_t n, TreeNode& node) {
   if (e.failed()) return;
   WordTree& tree = e.tree;
   if (n <= tree.MemoryNodeLimit) {
@@ -442,7 +441,7 @@ void StoreNode(Engine& e, int32_t n, TreeNode& node) {
     return;
   }
   node.NodeNumber = n;
-  if (!tree.recordFileOpen || tree.recordFile == nullptr) {
+  if (!tree.recordFileOpen()) {
     e.Fail(Status::IOError(e.TreeFilePath(), "record file is not open"));
     return;
   }

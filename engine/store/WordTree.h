@@ -10,14 +10,14 @@
 #include <thread>
 #include <vector>
 
-#include "../FileSystem.h"
-#include "../QuarnHeader.h"
-#include "WordIds.h"
-#include "WordIndex.h"
+#include "FileSystem.h"
+#include "QuarnHeader.h"
+#include "store/WordIds.h"
+#include "store/WordIndex.h"
 
 namespace quarn {
 
-struct Engine;
+struct Store;
 
 constexpr int kNodeBlockSize = 3000;   // records used per NodeBlock
 constexpr int kNodeBlockSlots = 3001;  // records allocated per NodeBlock
@@ -85,7 +85,7 @@ struct WordTree {
   std::vector<NodeBlock> NodeBlocks;       // index = block number; null = absent
   int highestBlock = -1;                   // -1: no block allocated
   std::unique_ptr<RecordFile> recordFile;  // tree.dvp while open
-  bool recordFileOpen = false;
+  bool recordFileOpen() const { return recordFile != nullptr; }
   int32_t InsertDepth = 0;
   bool wordGrow = false;    // the scanner's grow flag
   bool familyGrow = false;  // the loader's grow flag
@@ -105,17 +105,17 @@ bool FastPathsWanted();
 // slot of a NodeBlock or a record of the mapped record file. nullptr when n does not exist or
 // is not reachable in place (the record file is not mapped). Counts no traffic. The pointer is
 // valid until the next WriteNode that creates a node.
-TreeNode* NodeInPlace(Engine& e, int32_t n);
+TreeNode* NodeInPlace(Store& e, int32_t n);
 
 // NodeInPlace that leaves what waits in the word index (occurrences, links and balances) where
 // it is: for the fast paths of the insertion, which look only at the word.
-TreeNode* RecordInPlace(Engine& e, int32_t n);
+TreeNode* RecordInPlace(Store& e, int32_t n);
 
 // Moves every occurrence, link and balance waiting in the word index into its record
 // (WordIndex.h).
-void SettleAllWaiting(Engine& e);
+void SettleAllWaiting(Store& e);
 // Settles what waits in the word index, then breaks it.
-void BreakIndex(Engine& e);
+void BreakIndex(Store& e);
 
 // NodeInPlace for a node of the NodeCache, inline for the hot paths: nullptr for a number above
 // MemoryNodeLimit too. What waits in the index is not moved into the record: only for looking
@@ -145,14 +145,14 @@ TreeNode MakeBlankNode();
 // Copies node n into *out. A number that does not exist is the fatal node error: its message
 // ("whereami: " label "list_ptr: " n "depth: " InsertDepth) is given, the run fails, and *out
 // becomes a blank node. After a failure of the run, *out is a blank node and nothing is read.
-void ReadNode(Engine& e, int32_t n, const char* label, TreeNode* out);
+void ReadNode(Store& e, int32_t n, const char* label, TreeNode* out);
 // ReadNode without counting the read: for a fast path that already counted it on a record it
 // was working on in place, when the record cannot be reached in place any more.
-void ReadNodeUncounted(Engine& e, int32_t n, TreeNode* out);
+void ReadNodeUncounted(Store& e, int32_t n, TreeNode* out);
 // Stores node under number n, setting its NodeNumber to n. Ignored after a failure of the run.
-void WriteNode(Engine& e, int32_t n, TreeNode& node);
+void WriteNode(Store& e, int32_t n, TreeNode& node);
 // WriteNode without counting the write: for a fast path that counts its writes itself.
-void WriteNodeUncounted(Engine& e, int32_t n, TreeNode& node);
+void WriteNodeUncounted(Store& e, int32_t n, TreeNode& node);
 
 // Empties the store: roots -1, NodeCount 0, block 0 allocated and filled with BlankNode.
 void ResetStore(WordTree& tree);

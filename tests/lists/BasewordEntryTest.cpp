@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "TestHost.h"
 #include "lists/BasewordEntry.h"
-#include "lists/CharClassTable.h"
+#include "state/Engine.h"
+#include "text/CharClassTable.h"
 
 namespace quarn {
 namespace {

@@ -3,15 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "lists/BasewordLoader.h"
-#include "lists/CharClassTable.h"
 #include "lists/StopList.h"
+#include "state/Engine.h"
 #include "store/WordEntry.h"
 #include "store/WordTree.h"
+#include "text/CharClassTable.h"
 
 namespace quarn {
 namespace {

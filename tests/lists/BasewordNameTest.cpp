@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "lists/BasewordName.h"
+#include "state/Engine.h"
 
 namespace quarn {
 namespace {

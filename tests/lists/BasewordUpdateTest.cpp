@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "FaultFileSystem.h"
 #include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "lists/BasewordUpdate.h"
-#include "lists/CharClassTable.h"
+#include "state/Engine.h"
 #include "store/WordEntry.h"
 #include "store/WordTree.h"
+#include "text/CharClassTable.h"
 
 namespace quarn {
 namespace {

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "FaultFileSystem.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "lists/HeadwordList.h"
+#include "state/Engine.h"
 
 namespace quarn {
 namespace {

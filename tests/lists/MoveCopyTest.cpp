@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "FaultFileSystem.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "lists/MoveCopy.h"
+#include "state/Engine.h"
 
 namespace quarn {
 namespace {

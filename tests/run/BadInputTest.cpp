@@ -13,8 +13,8 @@
 
 #include "FaultFileSystem.h"
 #include "RunFixture.h"
-#include "lists/CharClassTable.h"
 #include "lists/StopList.h"
+#include "text/CharClassTable.h"
 
 namespace quarn::testing {
 namespace {
@@ -98,7 +98,7 @@ class BadInputTest : public ::testing::Test {
     host.boxes.clear();
     for (const std::string& n : names) host.inputLines.push_back(dir.File(n));
     engine.ResultsFileName = results.empty() ? results : dir.File(results);
-    Process_filesClick(engine);
+    ProcessFiles(engine);
   }
   std::vector<std::string> ResultLines(const std::string& results = "out_quarn.txt") {
     return SplitCrLf(ReadFile(dir.File(results)));
@@ -121,7 +121,7 @@ class BadInputTest : public ::testing::Test {
     EXPECT_EQ(engine.progress.lines.back(), "ERROR " + file + ": " + reason);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, file + ": " + reason);
-    EXPECT_FALSE(engine.ResultsFileOpen);
+    EXPECT_FALSE(engine.ResultsFileOpen());
     EXPECT_EQ(ReadFile(dir.File("out_quarn.txt")), "earlier results\r\n");
     EXPECT_FALSE(Exists(dir.File("out_quarn.txt.tmp")));
     EXPECT_FALSE(Exists(dir.File("tree.dvp")));

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "RunFixture.h"
-#include "store/TextEncoding.h"
+#include "text/TextEncoding.h"
 
 namespace quarn::testing {
 namespace {

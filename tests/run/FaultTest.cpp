@@ -84,7 +84,7 @@ class FaultTest : protected FileSystemHolder<CountingFaultFileSystem>, public Ru
     EXPECT_EQ(engine.progress.lines.back(), "ERROR " + file + ": " + reason);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, file + ": " + reason);
-    EXPECT_FALSE(engine.ResultsFileOpen);
+    EXPECT_FALSE(engine.ResultsFileOpen());
   }
   // Without the fault the next press writes the same results as the reference run.
   void ExpectNextRunClean(const std::string& reference,

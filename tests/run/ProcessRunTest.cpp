@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "RunFixture.h"
-#include "store/MarkTexts.h"
+#include "report/MarkTexts.h"
 
 namespace quarn::testing {
 namespace {
@@ -151,7 +151,7 @@ TEST_F(ProcessRunTest, ResultsFolderMissingEndsRunCleanlyAndNextRunWorks) {
   ASSERT_EQ(host.boxes.size(), 1u);
   EXPECT_NE(host.boxes[0].text.find(dir.File("nofolder/out_quarn.txt")), std::string::npos);
   EXPECT_EQ(Log().back().rfind("ERROR " + dir.File("nofolder/out_quarn.txt") + ": ", 0), 0u);
-  EXPECT_FALSE(engine.ResultsFileOpen);
+  EXPECT_FALSE(engine.ResultsFileOpen());
   EXPECT_TRUE(ScratchFilesGone());
 
   Run({"a.txt"});
@@ -166,7 +166,7 @@ TEST_F(ProcessRunTest, InputVanishingAfterTheCheckEndsTheRun) {
   chmod(dir.File("locked.txt").c_str(), 0);
   Run({"a.txt", "locked.txt"});
   EXPECT_TRUE(engine.failed());
-  EXPECT_FALSE(engine.ResultsFileOpen);
+  EXPECT_FALSE(engine.ResultsFileOpen());
   EXPECT_TRUE(ScratchFilesGone());
 }
 
@@ -191,7 +191,7 @@ TEST_F(ProcessRunTest, BatchRunStopsWhenAListVanishesBetweenFiles) {
     if (++calls == 2) std::remove(dir.File("BASEWRD3.txt").c_str());
     return 1000;
   };
-  Process_filesClick(engine);
+  ProcessFiles(engine);
   EXPECT_TRUE(Exists(dir.File("a_quarn.txt")));
   EXPECT_FALSE(Exists(dir.File("b_quarn.txt")));
   EXPECT_EQ(Log().back(), "ERROR " + dir.path() + "BASEWRD3.txt not found, cannot run");
@@ -206,7 +206,7 @@ TEST_F(ProcessRunTest, BatchResultsNameThatIsAnInputStopsTheRunBeforeAnythingIsW
   // The second input spelled with a "." step still names the first one's results file.
   host.inputLines = {dir.File("notes.txt"), dir.path() + "./notes_quarn.txt"};
   engine.ResultsFileName.clear();
-  Process_filesClick(engine);
+  ProcessFiles(engine);
   EXPECT_EQ(engine.reportsWritten, 0);
   ASSERT_EQ(host.boxes.size(), 1u);
   const std::string reason = "Results file " + dir.File("notes_quarn.txt") + " of " +

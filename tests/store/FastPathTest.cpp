@@ -14,18 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "FaultFileSystem.h"
 #include "RunFixture.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "lists/StopList.h"
+#include "report/ListWriters.h"
+#include "report/Sort.h"
 #include "run/ProcessRun.h"
-#include "sort/ListWriters.h"
-#include "sort/Sort.h"
-#include "store/TextWriter.h"
+#include "state/Engine.h"
 #include "store/WordEntry.h"
 #include "store/WordTree.h"
+#include "text/TextWriter.h"
 
 namespace quarn {
 namespace {
@@ -41,7 +41,6 @@ struct Store {
     e.fastPaths = fast;
     e.ScratchFolder = dir.path();
     EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    e.tree.recordFileOpen = true;
     ResetStore(e.tree);
     e.FileNumber = 1;
   }
@@ -349,7 +348,6 @@ TEST(FastPathTest, ARecordFileThatCannotBeMappedIsUsedThroughReadsAndWrites) {
   e.ScratchFolder = dir.path();
   faults.FailWritesAfter("tree.dvp", 316 * 40);
   ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-  e.tree.recordFileOpen = true;
   ResetStore(e.tree);
   e.tree.MemoryNodeLimit = 10;
   e.FileNumber = 1;
@@ -372,7 +370,6 @@ TEST(FastPathTest, CountsWaitingForAnUnmappedRecordFileReachIt) {
   Engine e(host, faults);
   e.ScratchFolder = dir.path();
   ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-  e.tree.recordFileOpen = true;
   ResetStore(e.tree);
   Store slow(false);
   e.tree.MemoryNodeLimit = slow.e.tree.MemoryNodeLimit = 10;
@@ -752,7 +749,6 @@ TEST(NumberCellTest, RowsAsPrintfGivesThem) {
   Engine e(host);
   e.ScratchFolder = dir.path();
   ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-  e.tree.recordFileOpen = true;
   ResetStore(e.tree);
   e.FileNumber = 3;
   e.options.sortbyalpha = false;

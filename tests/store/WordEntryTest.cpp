@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "TempDir.h"
 #include "TestHost.h"
+#include "state/Engine.h"
 #include "store/WordEntry.h"
 #include "store/WordTree.h"
 
@@ -26,7 +26,6 @@ class WordEntryTest : public ::testing::Test {
   void SetUp() override {
     e.ScratchFolder = dir.path();
     ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    e.tree.recordFileOpen = true;
     ResetStore(e.tree);
     e.FileNumber = 1;
   }
@@ -324,7 +323,7 @@ TEST_F(WordEntryTest, TheStoreCrossesIntoTheRecordFile) {
   EXPECT_EQ(2, e.tree.WordRoots['B']);
   SettleAllWaiting(e);  // as the scan of a file does at its end
   ASSERT_TRUE(e.tree.recordFile->Close().ok());
-  e.tree.recordFileOpen = false;
+  e.tree.recordFile.reset();
   const std::string bytes = testing::ReadFile(e.TreeFilePath());
   ASSERT_EQ(3u * kNodeSize, bytes.size());
   TreeNode bed, box;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "StoreSetup.h"
-#include "store/WordCutter.h"
+#include "scan/WordCutter.h"
 #include "store/WordIds.h"
 #include "store/WordIndex.h"
 

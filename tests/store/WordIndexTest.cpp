@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
+#include "state/Engine.h"
 #include "store/EnterAgain.h"
 #include "store/WordEntry.h"
 #include "store/WordIndex.h"

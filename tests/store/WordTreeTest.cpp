@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "Engine.h"
 #include "TempDir.h"
 #include "TestHost.h"
+#include "state/Engine.h"
 #include "store/WordTree.h"
 
 namespace quarn {
@@ -22,7 +22,6 @@ class WordTreeTest : public ::testing::Test {
   void SetUp() override {
     e.ScratchFolder = dir.path();
     ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    e.tree.recordFileOpen = true;
     ResetStore(e.tree);
     e.FileNumber = 1;
   }

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "run/ProcessRun.h"
+#include "state/Engine.h"
 
 namespace quarn::testing {
 
@@ -36,7 +36,7 @@ class RunFixture : public ::testing::Test {
     host.boxes.clear();
     for (const std::string& n : names) host.inputLines.push_back(n.empty() ? n : dir.File(n));
     engine.ResultsFileName = results.empty() ? results : dir.File(results);
-    Process_filesClick(engine);
+    ProcessFiles(engine);
   }
   std::vector<std::string> ResultLines(const std::string& results = "out_quarn.txt") {
     return SplitCrLf(ReadFile(dir.File(results)));

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "Engine.h"
+#include "state/Engine.h"
 
 namespace quarn::testing {
 

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "CopyHeadWords.h"
-#include "Engine.h"
 #include "TempDir.h"
 #include "UiTestSupport.h"
-#include "main.h"
+#include "MainScreen.h"
+#include "state/Engine.h"
 
 using quarn::testing::ReadFile;
 using quarn::testing::WriteFile;

@@ -2,11 +2,11 @@
 #include <QtTest/QtTest>
 #include <string>
 
-#include "Engine.h"
 #include "MakeHeadWords.h"
 #include "TempDir.h"
 #include "UiTestSupport.h"
-#include "main.h"
+#include "MainScreen.h"
+#include "state/Engine.h"
 
 using quarn::testing::ReadFile;
 using quarn::testing::WriteFile;

@@ -15,9 +15,9 @@
 #include <QtTest/QtTest>
 #include <string>
 
-#include "Engine.h"
 #include "TempDir.h"
-#include "main.h"
+#include "MainScreen.h"
+#include "state/Engine.h"
 
 namespace uitest {
 

@@ -1,0 +1,36 @@
+#include "state/Engine.h"
+
+#include <malloc.h>
+
+#include <ctime>
+
+namespace quarn {
+namespace {
+
+int TimeOfDaySeconds() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+}
+
+size_t AllocatedBytes() {
+  struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+}  // namespace
+
+Engine::Engine(Host& h, FileSystem& f)
+    : host(h), fs(f), clockSeconds(TimeOfDaySeconds), memoryInUse(AllocatedBytes) {}
+
+void Engine::StoreMessage(std::string_view text, std::string_view label, int count) {
+  ProgressMessage(*this, text, label, count);
+}
+
+void SetProgramFolder(Engine& e, const std::string& folder) {
+  e.ProgramFolder = folder.empty() ? e.fs.CurrentDirectory() : folder;
+  if (e.ProgramFolder.back() != '/') e.ProgramFolder += '/';
+}
+
+}  // namespace quarn

@@ -1,0 +1,56 @@
+// What the store's routines work on: the tree of records, the traffic counters, the fast-path
+// switch and the failure of the current operation. The engine is a Store with the rest of the
+// program's state around it (state/Engine.h); store routines take a Store& so that they see only
+// this part.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "QuarnHeader.h"
+#include "Status.h"
+#include "store/WordTree.h"
+
+namespace quarn {
+
+struct Store {
+  Store() = default;
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+  virtual ~Store() = default;
+
+  std::string ScratchFolder;  // where tree.dvp and temp$$$.dvp live; "" = current directory
+  // The run's choices and the number of the text being scanned (1..): together they give the
+  // FileCounts slot an occurrence counts in.
+  RunOptions options;  // taken by SetUpRun
+  int FileNumber = 0;
+  RunCounters counters;
+  WordTree tree;
+
+  // The first input/output failure of the current operation. Once set, store writes are
+  // ignored and reads give blank records, and every loop of the run ends at its next step.
+  Status runError;
+  bool runFailed = false;
+  // Set with runFailed when the failure has already been reported (the fatal node error).
+  bool runErrorReported = false;
+
+  // Whether the store's fast paths are on (QUARN_NO_FAST_PATHS unset); read once here. With
+  // them off every store access goes the straightforward way; the results are the same.
+  bool fastPaths = FastPathsWanted();
+
+  std::string TreeFilePath() const { return ScratchFolder + "tree.dvp"; }
+
+  // Records the first failure of the current operation; later ones are dropped.
+  void Fail(const Status& s);
+  bool failed() const { return runFailed; }
+
+  // Tells the user of a store error (the fatal node error, a second family record), as the
+  // engine's progress messages do (ProgressMessage, state/Messages.h). A bare Store says nothing.
+  virtual void StoreMessage(std::string_view text, std::string_view label, int count) {
+    (void)text;
+    (void)label;
+    (void)count;
+  }
+};
+
+}  // namespace quarn

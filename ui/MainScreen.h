@@ -1,0 +1,166 @@
+// The main window: the input list, the results file, the options of a run, the Progress memo,
+// and the menu that opens the two list dialogs and the help. The window only maps its controls
+// to the engine (it is the engine's Host); the work is done by the engine's routines.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FileSystem.h"
+#include "Host.h"
+#include "state/Engine.h"
+
+class QAction;
+class QDialog;
+class HelpWindow;
+
+// Engine text is 8-bit: Windows-1252 for words, the system's own bytes (UTF-8) for paths.
+// A line that is valid UTF-8 is shown as such, anything else as Windows-1252.
+QString FromEngineText(const std::string& text);
+// A file name typed or chosen in the window, as the engine's file functions take it.
+std::string ToEnginePath(const QString& path);
+// "Label|pattern|Label|pattern" filters as a Qt file-dialog filter ("Label (pattern);;...").
+// "*.*" becomes "*" so that files without an extension are listed too.
+QString QtFileFilter(const QString& pipeFilter);
+
+// The controls keep the positions the program gives them unless the platform's font needs more
+// room. Widens each widget to what its text needs (never narrower than given).
+void WidenToText(const std::vector<QWidget*>& widgets);
+// Moves each group right as a block, just far enough to clear the group before it by gap pixels.
+void KeepApart(const std::vector<std::vector<QWidget*>>& groups, int gap = 4);
+// The right and bottom edge of the furthest child of parent.
+QPoint ChildrenExtent(const QWidget* parent);
+
+// The background of the window, under the controls. A press on it (not on a control) is reported.
+class BackgroundWidget : public QWidget {
+  Q_OBJECT
+ public:
+  using QWidget::QWidget;
+ signals:
+  void backgroundPressed();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+};
+
+class Tmain_screen : public QMainWindow, public quarn::Host {
+  Q_OBJECT
+ public:
+  // fs must outlive the window; null means the system's file system. ProgramFolder starts as
+  // the current directory.
+  explicit Tmain_screen(QWidget* parent = nullptr, quarn::FileSystem* fs = nullptr);
+  ~Tmain_screen() override;
+
+  quarn::Engine& engine() { return *engine_; }
+  bool running() const { return running_; }
+
+  // The dialogs and boxes the window opens. They default to Qt's own; tests replace them so that
+  // nothing waits for a user.
+  // Several input files, in the dialog's order; empty when cancelled.
+  std::function<QStringList(const QString& folder, const QString& filter)> chooseOpenFiles;
+  // The results file (a name that does not exist yet may be typed); empty when cancelled.
+  std::function<QString(const QString& folder, const QString& filter)> chooseSaveFile;
+  // One stop file; empty when cancelled.
+  std::function<QString(const QString& folder, const QString& filter)> chooseStopFile;
+  enum class BoxKind { kOk, kOkCancel, kError };
+  // A modal box; true iff OK was chosen.
+  std::function<bool(const QString& text, BoxKind kind)> showBox;
+  // Runs one of the list dialogs modally.
+  std::function<void(QDialog& dialog)> runDialog;
+
+  // --- quarn::Host ---
+  quarn::RunOptions Options() override;
+  std::vector<std::string> InputLines() override;
+  void RemoveInputLine(size_t index) override;
+  void ResultsFileNameChanged(const std::string& name) override;
+  void ProgressChanged(const quarn::ProgressLog& log, size_t first) override;
+  bool MessageBox(const std::string& text, bool withCancel) override;
+
+  // --- controls, named as the program knows them ---
+  BackgroundWidget* background = nullptr;
+  QLabel* Label1 = nullptr;
+  QPlainTextEdit* ListFiles = nullptr;
+  QLabel* Label6 = nullptr;
+  QPlainTextEdit* Progress = nullptr;
+  QPushButton* Process_files = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label4 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLineEdit* BaseWrdNum = nullptr;
+  QCheckBox* Basewrd1_on = nullptr;
+  QCheckBox* Basewrd2_on = nullptr;
+  QCheckBox* Basewrd3_on = nullptr;
+  QCheckBox* Forms = nullptr;
+  QCheckBox* Writenumbers = nullptr;
+  QCheckBox* others = nullptr;
+  QCheckBox* sortbyalpha = nullptr;
+  QCheckBox* sortbyfreq = nullptr;
+  QCheckBox* sortbyrange = nullptr;
+  QCheckBox* BatchFiles = nullptr;
+  QCheckBox* UseStopList = nullptr;
+  QCheckBox* Udate_Basewords = nullptr;
+  QCheckBox* Zero_base = nullptr;
+  QCheckBox* Mark_Texts = nullptr;
+  QCheckBox* Overwrite = nullptr;
+  QCheckBox* Ignore_Angle = nullptr;
+  QLabel* EncodingLabel = nullptr;
+  QComboBox* Encoding = nullptr;  // Automatic, Windows-1252, UTF-8: the engine's setting
+  QLabel* statusText = nullptr;
+
+  QAction* File1 = nullptr;
+  QAction* Open1 = nullptr;
+  QAction* Save1 = nullptr;
+  QAction* MakeNewBaseList1 = nullptr;
+  QAction* MakeHeadWordList1 = nullptr;
+  QAction* Exit1 = nullptr;
+  QAction* Help1 = nullptr;
+
+  HelpWindow* helpWindow() const { return help_; }
+
+ public slots:
+  void Process_filesClick();
+  void Open1Click();
+  void Save1Click();
+  void Exit1Click();
+  void Help1Click();
+  void MakeNewBaseList1Click();
+  void MakeHeadWordList1Click();
+  void sortbyalphaClick();
+  void sortbyfreqClick();
+  void sortbyrangeClick();
+  void Udate_BasewordsClick();
+  void UseStopListClick();
+  void BaseWrdNumChange();
+  void Ignore_AngleClick() {}
+  void EncodingChange(int index);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenu();
+  QCheckBox* AddCheckBox(const char* caption, int left, int top, int width, bool checked);
+  QStringList InputQLines() const;
+  void SetInputLines(const QStringList& lines);
+
+  quarn::FileSystem& fs_;
+  std::unique_ptr<quarn::Engine> engine_;
+  HelpWindow* help_ = nullptr;
+  size_t shownProgressLines_ = 0;
+  bool running_ = false;
+  QElapsedTimer sinceRepaint_;  // while running: time since the window was last repainted
+};
