@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FaultFileSystem.h"
+#include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "scan/TextScan.h"
@@ -384,11 +385,7 @@ TEST(TextScanLongFileTest, LinesBeyondTwoToTheThirtyOneAreCounted) {
   TempDir dir;
   TestHost host;
   Engine e(host, fs);
-  e.ScratchFolder = dir.path();
-  ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-  ResetStore(e.tree);
-  e.classes = DefaultCharClassTable();
-  e.FileNumber = 1;
+  ASSERT_TRUE(testing::OpenEmptyStore(e, dir.path()));
   ScanInputFile(e, dir.File("line-ends.txt"));
   ASSERT_FALSE(e.failed());
   const Strings& log = e.progress.lines;
