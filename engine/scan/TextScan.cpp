@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "Prefetch.h"
 #include "scan/ChunkPipe.h"
 #include "state/Engine.h"
 #include "state/Messages.h"
@@ -90,7 +91,7 @@ class WordEnterer {
           const size_t a = i + kRecordAhead;
           const CutWord& ahead = words[a];
           if (const int32_t known = index.NodeOfId(ahead.id); known > 0) {
-            if (index.Covers(known)) __builtin_prefetch(&index.meta(known), 1);
+            if (index.Covers(known)) PrefetchForWrite(&index.meta(known));
           } else if (!ahead.fresh) {
             const Keys& k = KeysOf(a, ahead, chars);
             if (PrefetchWordRecord(e_, k.hash, ahead.length)) StartWalk(ahead, k.prefix);

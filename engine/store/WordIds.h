@@ -17,6 +17,7 @@
 #include <mutex>
 #include <vector>
 
+#include "Prefetch.h"
 #include "store/GrowingTable.h"
 #include "store/WordIndex.h"
 
@@ -68,7 +69,7 @@ class WordIds {
     uint64_t prefix;    // WordIndex::Prefix of the word
   };
   void PrefetchSlot(uint64_t hash) const {
-    if (!slots_.empty()) __builtin_prefetch(&slots_[static_cast<uint32_t>(hash >> 32) & mask_]);
+    if (!slots_.empty()) PrefetchForRead(&slots_[static_cast<uint32_t>(hash >> 32) & mask_]);
   }
   // Asks for the ninth to sixteenth characters of the first word whose slot holds the hash's
   // tag (a few words after PrefetchSlot, when the slot has come).
@@ -78,7 +79,7 @@ class WordIds {
     for (uint32_t i = tag & mask_;; i = (i + 1) & mask_) {
       const Slot& s = slots_[i];
       if (s.idLength == 0) return;
-      if (s.tag == tag) return __builtin_prefetch(&suffixes_[(s.idLength >> 5) - 1]);
+      if (s.tag == tag) return PrefetchForRead(&suffixes_[(s.idLength >> 5) - 1]);
     }
   }
   // Numbers a word IdOf did not find, unless kMaxIds are given.
