@@ -46,6 +46,16 @@ class MoveCopyTest : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
+  // The destination after copying (not appending) the families that relation and value select.
+  std::string CopiedBy(MoveCopySettings::Relation relation, const std::string& value) {
+    MoveCopySettings s;
+    s.relation = relation;
+    s.FilterNum = value;
+    s.Copy_Words = true;
+    s.appendtofile = false;
+    EXPECT_TRUE(MoveCopyBasewords(e, s));
+    return Dest();
+  }
   bool LogHasErrorLine() const {
     for (const std::string& line : log())
       if (line.rfind("ERROR ", 0) == 0) return true;
@@ -133,27 +143,13 @@ TEST_F(MoveCopyTest, EachRelationTestsHeadwordAndMembers) {
       {Relation::kGreaterThan, "-1",
        "ONE 1\r\n\tUNO 1\r\nTWO 2\r\n\tDUE 5\r\nTHREE 7\r\n\tTRE 3\r\n"},
   };
-  for (const Case& c : cases) {
-    MoveCopySettings s;
-    s.relation = c.relation;
-    s.FilterNum = c.value;
-    s.Copy_Words = true;
-    s.appendtofile = false;
-    ASSERT_TRUE(MoveCopyBasewords(e, s));
-    EXPECT_EQ(Dest(), c.expected) << c.value;
-  }
+  for (const Case& c : cases) EXPECT_EQ(CopiedBy(c.relation, c.value), c.expected) << c.value;
 }
 
 TEST_F(MoveCopyTest, FilterTextThatIsNotAWholeNumberCountsAsZero) {
   WriteFile(dir.File("basewrd1.txt"), "ZERO 0\r\nFIVE 5\r\nTWELVE 12\r\n");
-  for (const char* text : {"12x", "abc", "", "1.5", "0x", "$", "0x123456789", "12 "}) {
-    MoveCopySettings s;
-    s.FilterNum = text;
-    s.Copy_Words = true;
-    s.appendtofile = false;
-    ASSERT_TRUE(MoveCopyBasewords(e, s));
-    EXPECT_EQ(Dest(), "ZERO 0\r\n") << text;
-  }
+  for (const char* text : {"12x", "abc", "", "1.5", "0x", "$", "0x123456789", "12 "})
+    EXPECT_EQ(CopiedBy(Relation::kEqualTo, text), "ZERO 0\r\n") << text;
 }
 
 TEST_F(MoveCopyTest, FilterNumberMayBeHexadecimal) {
@@ -172,15 +168,7 @@ TEST_F(MoveCopyTest, FilterNumberMayBeHexadecimal) {
       // Eight hexadecimal digits are a 32-bit pattern: 0xFFFFFFFF is -1.
       {Relation::kGreaterThan, "0xFFFFFFFF", "ZERO 0\r\nSIXTEEN 16\r\nBIG 2147483647\r\n"},
   };
-  for (const Case& c : cases) {
-    MoveCopySettings s;
-    s.relation = c.relation;
-    s.FilterNum = c.value;
-    s.Copy_Words = true;
-    s.appendtofile = false;
-    ASSERT_TRUE(MoveCopyBasewords(e, s));
-    EXPECT_EQ(Dest(), c.expected) << c.value;
-  }
+  for (const Case& c : cases) EXPECT_EQ(CopiedBy(c.relation, c.value), c.expected) << c.value;
 }
 
 TEST_F(MoveCopyTest, HeadwordsOnlyWritesHeadLinesAndLeavesTheSource) {
