@@ -1,10 +1,10 @@
 #include "run/ProcessRun.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -244,9 +244,10 @@ void RemoveLeftovers(Engine& e, const FolderLock& lock) {
     if (batch) names.push_back(ResultsWorkName(BatchResultsName(line)));
     names.push_back(MarkedFileName(line) + ".tmp");
   }
+  // A set, so that a long input list is not searched once per name.
+  const std::unordered_set<std::string> inputs(lines.begin(), lines.end());
   for (const std::string& name : names) {
-    if (name == e.ResultsFileName || std::find(lines.begin(), lines.end(), name) != lines.end())
-      continue;
+    if (name == e.ResultsFileName || inputs.count(name) != 0) continue;
     if (lock.Covers(FolderOf(name)) && e.fs.FileExists(name)) e.fs.RemoveFile(name);
   }
 }
