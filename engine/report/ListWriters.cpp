@@ -8,10 +8,9 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 
+#include "SecondThread.h"
 #include "state/Engine.h"
 #include "store/WordTree.h"
 #include "text/TextWriter.h"
@@ -267,9 +266,8 @@ bool DumpOnTwoThreads(Engine& e, TextWriter& scratch, int list,
   std::condition_variable changed;
   bool stop = false;
   RunCounters::PerRange otherRanges{};
-  std::thread other;
-  try {
-    other = std::thread([&] {
+  SecondThread other;
+  const bool started = other.Start([&] {
       std::string text;
       for (size_t batch = 1; batch < batches; batch += 2) {
         format(batch, text, otherRanges);
@@ -282,9 +280,7 @@ bool DumpOnTwoThreads(Engine& e, TextWriter& scratch, int list,
         changed.notify_all();
       }
     });
-  } catch (const std::system_error&) {
-    return false;
-  }
+  if (!started) return false;
   RunCounters::PerRange& ranges = family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable;
   std::string text;
   size_t batch = 0;
@@ -310,7 +306,7 @@ bool DumpOnTwoThreads(Engine& e, TextWriter& scratch, int list,
     stop = true;
     changed.notify_all();
   }
-  other.join();
+  other.Join();
   for (size_t k = 0; k < ranges.size(); ++k) ranges[k] += otherRanges[k];
   *failedAt =
       batch < batches ? rows[std::min(rows.size(), (batch + 1) * kRowsPerBatch) - 1].second : 0;
