@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "SecondThread.h"
+#include "report/Sort.h"
 #include "state/Engine.h"
 #include "store/WordTree.h"
 #include "text/TextWriter.h"
@@ -55,28 +56,13 @@ char* PutNumberCell(char* out, int32_t value) {
   return out + digits;
 }
 
-// The files whose counts a row shows: 1..FileNumber, within the 64 slots of a record.
-int ReportFiles(const Engine& e) {
-  if (e.FileNumber < 0) return 0;
-  return e.FileNumber < kMaxInputFiles ? e.FileNumber : kMaxInputFiles;
-}
-
 // TAB and "    F<k>" for every file column of the section.
 void AppendFileHeaders(const Engine& e, std::string& line) {
-  int files = e.options.BatchFiles ? 1 : ReportFiles(e);
+  const int files = ReportFiles(e);
   for (int k = 1; k <= files; ++k) {
     line += "\t    F";
     line += std::to_string(k);
   }
-}
-
-int RowRange(const Engine& e, const TreeNode& r) {
-  if (e.options.BatchFiles) return r.FileCounts(1) > 0 ? 1 : 0;
-  int range = 0;
-  for (int k = 1; k <= ReportFiles(e); ++k) {
-    if (r.FileCounts(k) > 0) ++range;
-  }
-  return range;
 }
 
 // A range outside the table's 1..64 (0 for a row without counts) has no entry to add to.
@@ -117,7 +103,7 @@ size_t FormatRow(const Engine& e, const TreeNode& record, int range, bool family
       *out++ = '\t';
       out = PutNumberCell(out, record.FamilyFrequency);
     }
-    int files = e.options.BatchFiles ? 1 : ReportFiles(e);
+    const int files = ReportFiles(e);
     for (int k = 1; k <= files; ++k) {
       *out++ = '\t';
       out = PutNumberCell(out, record.FileCounts(k));
@@ -129,7 +115,7 @@ size_t FormatRow(const Engine& e, const TreeNode& record, int range, bool family
 // One type or family row; FileRange is computed into the caller's copy only.
 void WriteRow(Engine& e, TextWriter& out, TreeNode& record, bool family) {
   if (e.failed()) return;
-  record.FileRange = RowRange(e, record);
+  record.FileRange = FilesHolding(e, record);
   CountRange(family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable, record.FileRange);
   char line[kMaxRow];
   const size_t length = FormatRow(e, record, record.FileRange, family, line);
@@ -137,6 +123,12 @@ void WriteRow(Engine& e, TextWriter& out, TreeNode& record, bool family) {
 }
 
 }  // namespace
+
+int ReportFiles(const Engine& e) {
+  if (e.options.BatchFiles) return 1;
+  if (e.FileNumber < 0) return 0;
+  return e.FileNumber < kMaxInputFiles ? e.FileNumber : kMaxInputFiles;
+}
 
 bool inlist(const TreeNode& record, int list) {
   return record.WordLength > 0 && record.ListCode == list;
@@ -249,7 +241,7 @@ bool DumpOnTwoThreads(Engine& e, TextWriter& scratch, int list,
     for (size_t i = batch * kRowsPerBatch; i < end; ++i) {
       const TreeNode& r = *records[i];
       if (!DumpsRow(r, list)) continue;
-      const int range = RowRange(e, r);
+      const int range = FilesHolding(e, r);
       CountRange(ranges, range);
       text.append(line, FormatRow(e, r, range, family, line));
       text.append("\r\n", 2);
@@ -355,7 +347,7 @@ bool CountListRanges(Engine& e, int list) {
   for (const auto& [code, n] : ListRowsOf(e, list)) {
     const TreeNode* r = NodeInPlace(e, n);
     if (r == nullptr) return false;
-    if (DumpsRow(*r, list)) CountRange(counted, RowRange(e, *r));
+    if (DumpsRow(*r, list)) CountRange(counted, FilesHolding(e, *r));
   }
   RunCounters::PerRange& table = family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable;
   for (size_t k = 0; k < table.size(); ++k) table[k] += counted[k];

@@ -33,6 +33,9 @@ void ClearListRows(Engine& e);
 // them, from e.listRows (filled). False, having counted nothing, when a record cannot be looked
 // at in place.
 bool CountListRanges(Engine& e, int list);
+// The files whose counts a row shows: 1..FileNumber within the 64 slots of a record, or the one
+// slot of a batch report (BatchFiles).
+int ReportFiles(const Engine& e);
 // True iff the record's word is not empty and its ListCode equals list.
 bool inlist(const TreeNode& record, int list);
 

@@ -165,15 +165,10 @@ TreeNode* RecordInPlace(Store& e, int32_t n, int32_t limit, bool mayMap = true) 
   return reinterpret_cast<TreeNode*>(base + offset);
 }
 
-// Adds to a stored count as that many increments would (wrapping like the 32-bit count it is).
-void AddCount(int32_t& count, uint32_t n) {
-  count = static_cast<int32_t>(static_cast<uint32_t>(count) + n);
-}
-
 // Counts waiting occurrences in the record: Frequency, and the FileCounts slot (0: none).
 void AddWaiting(TreeNode& t, uint32_t waiting, int slot) {
-  AddCount(t.Frequency, waiting);
-  if (slot != 0) AddCount(t.FileCounts(slot), waiting);
+  AddTraffic(t.Frequency, waiting);
+  if (slot != 0) AddTraffic(t.FileCounts(slot), waiting);
 }
 
 // Moves what waits in the index for node n (meta) into its record t.

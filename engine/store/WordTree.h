@@ -127,7 +127,8 @@ inline TreeNode* CachedNodeInPlace(WordTree& tree, int32_t n) {
   return &tree.NodeBlocks[k][n % kNodeBlockSize];
 }
 
-// Adds to a traffic counter (the counters wrap around like the 32-bit counts they are).
+// Adds n to a traffic counter or a stored count as n increments would (wrapping like the 32-bit
+// count it is).
 inline void AddTraffic(int32_t& counter, uint32_t n) {
   counter = static_cast<int32_t>(static_cast<uint32_t>(counter) + n);
 }
