@@ -212,9 +212,11 @@ void MarkedTextView::Render() {
     }
   }
   cursor.endEditBlock();
+  // The editor's own first document goes with setDocument; the ones made here are deleted.
   QTextDocument* old = text->document();
+  const bool ours = old != nullptr && old->parent() == text;
   text->setDocument(doc);
-  if (old != nullptr && old->parent() == text) delete old;
+  if (ours) delete old;
 }
 
 std::string MarkedTextView::WordAt(const QPoint& pos) const {
