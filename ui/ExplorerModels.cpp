@@ -221,9 +221,12 @@ std::vector<Column> TextColumns(const ExplorerReport& report) {
   columns.push_back(Number("tokens", [&rows](int r) { return rows[static_cast<size_t>(r)].tokens; }));
   columns.push_back(Number("types", [&rows](int r) { return rows[static_cast<size_t>(r)].types; }));
   for (int k = 1; k <= lists; ++k) {
+    // Shown as the results file shows it ("60.00"), sorted as a number.
+    auto coverage = [&rows, k](int r) { return std::stod(rows[static_cast<size_t>(r)].Coverage(k)); };
     columns.push_back({"coverage_" + QString::number(k), "Tokens of lists 1 to " + QString::number(k) + ", %",
-                       [&rows, k](int r) { return QVariant(QString::fromStdString(rows[static_cast<size_t>(r)].Coverage(k)).toDouble()); },
-                       {}});
+                       [&rows, k](int r) { return QVariant(QString::fromStdString(rows[static_cast<size_t>(r)].Coverage(k))); },
+                       [coverage](int a, int b) { return coverage(a) < coverage(b); },
+                       Qt::AlignRight | Qt::AlignVCenter});
   }
   columns.push_back(Number("tokens_none", [&rows](int r) { return rows[static_cast<size_t>(r)].noneTokens; },
                            "Tokens in no list"));
@@ -246,15 +249,15 @@ std::vector<Column> SummaryColumns(const ExplorerReport& report) {
       const quarn::SummaryRow& s = rows[static_cast<size_t>(r)];
       if (!s.percentages) return QVariant();
       return QVariant(QString::fromStdString(tokens ? quarn::PercentText(s.tokens, s.tokensWhole)
-                                                    : quarn::PercentText(s.types, s.typesWhole)).toDouble());
+                                                    : quarn::PercentText(s.types, s.typesWhole)));
     };
   };
   return {{"list", {}, [&rows](int r) { return QVariant(ListName(rows[static_cast<size_t>(r)].list)); },
            [](int a, int b) { return a < b; }},
           Number("tokens", [&rows](int r) { return rows[static_cast<size_t>(r)].tokens; }),
-          {"tokens %", {}, pct(true), {}},
+          {"tokens %", {}, pct(true), {}, Qt::AlignRight | Qt::AlignVCenter},
           Number("types", [&rows](int r) { return rows[static_cast<size_t>(r)].types; }),
-          {"types %", {}, pct(false), {}},
+          {"types %", {}, pct(false), {}, Qt::AlignRight | Qt::AlignVCenter},
           {"families", {}, [&rows](int r) {
              const auto& f = rows[static_cast<size_t>(r)].families;
              return f ? QVariant(static_cast<qlonglong>(*f)) : QVariant();

@@ -41,7 +41,9 @@ QTableView* NewTable(QAbstractItemModel* model) {
 }
 
 // Column widths from the header and the first rows only: a table of many rows opens at once.
+// The table shows its rows in the results' order, with no column marked as sorted.
 void FitColumns(QTableView* t) {
+  t->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
   const QFontMetrics fm = t->fontMetrics();
   QAbstractItemModel* m = t->model();
   const int rows = std::min(m->rowCount(), 200);
@@ -146,7 +148,7 @@ QWidget* ResultsExplorer::BuildSummaryTab() {
   summaryModel = new RowTableModel(this);
   summaryTable = NewTable(summaryModel);
   summaryTable->setSortingEnabled(false);
-  summaryTable->setMaximumHeight(260);
+  summaryTable->setMaximumHeight(230);
   coverageChart = new QChartView;
   coverageChart->setRenderHint(QPainter::Antialiasing);
   coverageChart->setMinimumHeight(300);
@@ -333,7 +335,6 @@ void ResultsExplorer::FillWordTab(WordTab& tab, bool families) {
     }
     if (!families) tab.list->addItem(ListName(quarn::kNoListCode), quarn::kNoListCode);
   }
-  tab.table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
   FilterWords(tab, families);
   FitColumns(tab.table);
 }
@@ -470,7 +471,8 @@ void ResultsExplorer::FillCharts() {
   rx->append(rangeCategories);
   rx->setTitleText("Texts");
   auto* ry = new QValueAxis;
-  ry->setRange(0, most * 1.05);
+  ry->setRange(0, most);
+  ry->applyNiceNumbers();
   ry->setLabelFormat("%d");
   rchart->addAxis(rx, Qt::AlignBottom);
   rchart->addAxis(ry, Qt::AlignLeft);
