@@ -52,7 +52,7 @@ QVariant ListCell(int list) {
 
 Column Number(const QString& name, std::function<int64_t(int)> get, QString tip = {}) {
   return {name, tip, [get](int r) { return QVariant(static_cast<qlonglong>(get(r))); },
-          [get](int a, int b) { return get(a) < get(b); }};
+          [get](int a, int b) { return get(a) < get(b); }, {}, get};
 }
 
 }  // namespace
@@ -89,6 +89,17 @@ void RowTableModel::Order() {
   }
   if (sortColumn_ < 0 || sortColumn_ >= static_cast<int>(columns_.size())) return;
   const Column& c = columns_[static_cast<size_t>(sortColumn_)];
+  if (c.key) {
+    std::vector<int64_t> keys(static_cast<size_t>(count_));
+    for (const int r : order_) keys[static_cast<size_t>(r)] = c.key(r);
+    auto byKey = [&keys](int a, int b) { return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)]; };
+    if (sortOrder_ == Qt::AscendingOrder) {
+      std::stable_sort(order_.begin(), order_.end(), byKey);
+    } else {
+      std::stable_sort(order_.begin(), order_.end(), [&byKey](int a, int b) { return byKey(b, a); });
+    }
+    return;
+  }
   std::function<bool(int, int)> less = c.less;
   if (!less) {
     less = [&c](int a, int b) { return LessVariant(c.value(a), c.value(b)); };

@@ -22,6 +22,9 @@ class RowTableModel : public QAbstractTableModel {
     std::function<QVariant(int row)> value;  // what the cell shows (numbers stay numbers)
     std::function<bool(int a, int b)> less;  // sort order; by value() when empty
     Qt::Alignment align = {};                 // by the kind of value when empty
+    // A whole-number key that orders the rows as less does: taken once per row when sorting,
+    // which is faster than comparing through less.
+    std::function<int64_t(int row)> key;
   };
 
   explicit RowTableModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QShowEvent>
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -19,6 +20,7 @@ namespace {
 
 // A longer text is shown up to here: the view is for reading, not for whole corpora.
 constexpr int64_t kMaxLines = 20000;
+constexpr size_t kMaxBytes = 400000;
 
 QString Css(int list) {
   QString css = "background-color:" + ListBackground(list).name() + ";";
@@ -67,6 +69,7 @@ MarkedTextView::MarkedTextView(QWidget* parent) : QWidget(parent) {
   connect(exportHtml, &QPushButton::clicked, this, [this] {
     const QString path = chooseHtmlFile();
     if (path.isEmpty()) return;
+    if (pending_) ShowText(chooser->currentIndex());
     QString error;
     status->setText(WriteHtml(path, &error) ? "Written: " + path : error);
   });
@@ -78,8 +81,7 @@ void MarkedTextView::SetReport(const ExplorerReport* report, const ExplorerSourc
   source_ = source;
   families_ = std::move(families);
   typeRow_.clear();
-  for (size_t r = 0; r < report->model.types.size(); ++r)
-    typeRow_.emplace(report->model.types[r].word, static_cast<int>(r));
+  indexed_ = false;
   BuildLegend();
   QSignalBlocker block(chooser);
   chooser->clear();
@@ -87,7 +89,15 @@ void MarkedTextView::SetReport(const ExplorerReport* report, const ExplorerSourc
     const QString name = QString::fromStdString(quarn::MessageToUtf8(t.file));
     chooser->addItem(name.mid(name.lastIndexOf('/') + 1), name);
   }
-  ShowText(0);
+  // The text is read when the view is first shown: opening the explorer reads no text.
+  pending_ = true;
+  lines_.clear();
+  if (isVisible()) ShowText(0);
+}
+
+void MarkedTextView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (pending_) ShowText(chooser->currentIndex());
 }
 
 void MarkedTextView::BuildLegend() {
@@ -107,8 +117,17 @@ void MarkedTextView::BuildLegend() {
   row->addStretch(1);
 }
 
+void MarkedTextView::IndexWords() const {
+  if (indexed_ || report_ == nullptr) return;
+  typeRow_.reserve(report_->model.types.size());
+  for (size_t r = 0; r < report_->model.types.size(); ++r)
+    typeRow_.emplace(report_->model.types[r].word, static_cast<int>(r));
+  indexed_ = true;
+}
+
 int MarkedTextView::ListOf(const std::string& upper) const {
   if (report_ == nullptr) return 0;
+  IndexWords();
   const auto it = typeRow_.find(upper);
   if (it != typeRow_.end()) return report_->model.types[static_cast<size_t>(it->second)].list;
   if (source_ != nullptr && source_->stopWords.count(upper) != 0) return quarn::kStopListCode;
@@ -123,7 +142,7 @@ int MarkedTextView::ListOf(const std::string& upper) const {
 }
 
 QString MarkedTextView::WordTip(const std::string& upper) const {
-  const int list = ListOf(upper);
+  const int list = ListOf(upper);  // indexes the words
   QString tip = "<b>" + WordText(upper).toHtmlEscaped() + "</b><br>" +
                 (list == 0 ? QString("Not in the results") : ListName(list));
   if (const quarn::FamilyIndex* f = families_ ? families_() : nullptr) {
@@ -141,6 +160,7 @@ QString MarkedTextView::WordTip(const std::string& upper) const {
 }
 
 void MarkedTextView::ShowText(int k) {
+  pending_ = false;
   lines_.clear();
   truncated_ = false;
   status->clear();
@@ -153,8 +173,10 @@ void MarkedTextView::ShowText(int k) {
   const quarn::TextCutting cutting = source_ != nullptr ? source_->cutting : quarn::TextCutting{};
   const quarn::Status s = quarn::ForEachTextLine(
       *quarn::FileSystem::Default(), path, cutting,
-      [this](int64_t number, const std::string& line, const std::vector<quarn::LineWord>& words) {
-        if (number > kMaxLines) {
+      [this, bytes = size_t{0}](int64_t number, const std::string& line,
+                                const std::vector<quarn::LineWord>& words) mutable {
+        bytes += line.size() + 1;
+        if (number > kMaxLines || bytes > kMaxBytes) {
           truncated_ = true;
           return false;
         }
@@ -170,7 +192,8 @@ void MarkedTextView::ShowText(int k) {
         return true;
       });
   if (!s.ok()) status->setText(QString::fromStdString(quarn::MessageToUtf8(s.ToString())));
-  if (truncated_) status->setText("Only the first " + QString::number(kMaxLines) + " lines are shown.");
+  if (truncated_)
+    status->setText("Only the first " + QString::number(lines_.size()) + " lines are shown.");
   Render();
 }
 

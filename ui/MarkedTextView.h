@@ -22,7 +22,8 @@ class MarkedTextView : public QWidget {
   explicit MarkedTextView(QWidget* parent = nullptr);
 
   // The report and where its texts are; families gives the family index (may be null or
-  // empty). Shows the report's first text.
+  // empty). The report's first text is shown at once when the view is visible, else when it
+  // is first shown.
   void SetReport(const ExplorerReport* report, const ExplorerSource* source,
                  std::function<const quarn::FamilyIndex*()> families);
   // Shows text k of the run (0-based).
@@ -51,6 +52,7 @@ class MarkedTextView : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   struct Piece {
@@ -68,9 +70,13 @@ class MarkedTextView : public QWidget {
   const ExplorerReport* report_ = nullptr;
   const ExplorerSource* source_ = nullptr;
   std::function<const quarn::FamilyIndex*()> families_;
-  std::unordered_map<std::string, int> typeRow_;  // upper word -> row of model.types
+  // Upper word -> row of model.types, made when first needed.
+  void IndexWords() const;
+  mutable std::unordered_map<std::string, int> typeRow_;
+  mutable bool indexed_ = false;
   std::vector<Line> lines_;
   std::vector<std::string> anchors_;  // the words the document's anchors number
   QString shownFile_;
   bool truncated_ = false;
+  bool pending_ = false;  // the report changed and its text is not read yet
 };

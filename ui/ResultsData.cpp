@@ -42,18 +42,23 @@ void ReadWordRows(const QJsonArray& rows, bool family, int fileColumns,
     }
   }
   extra->assign(static_cast<size_t>(extraNames->size()), {});
+  // The keys made once: a table may have hundreds of thousands of rows.
+  const QString wordKey = family ? "headword" : "word";
+  const QString freqKey = family ? "type_freq" : "freq";
+  const QString listKey = "list", rangeKey = "range", familyFreqKey = "family_freq";
+  QStringList fileKeys;
+  for (int k = 1; k <= fileColumns; ++k) fileKeys << "f" + QString::number(k);
   out->reserve(static_cast<size_t>(rows.size()));
   for (const QJsonValue& value : rows) {
     const QJsonObject o = value.toObject();
     quarn::WordRow r;
-    r.word = WordBytes(o.value(family ? "headword" : "word").toString());
-    r.list = ListCode(o.value("list"));
-    r.range = o.value("range").toInt();
-    r.freq = static_cast<int64_t>(o.value(family ? "type_freq" : "freq").toDouble());
-    r.familyFreq = static_cast<int64_t>(o.value("family_freq").toDouble());
-    for (int k = 1; k <= fileColumns; ++k) {
-      r.fileCounts.push_back(o.value("f" + QString::number(k)).toInt());
-    }
+    r.word = WordBytes(o.value(wordKey).toString());
+    r.list = ListCode(o.value(listKey));
+    r.range = o.value(rangeKey).toInt();
+    r.freq = static_cast<int64_t>(o.value(freqKey).toDouble());
+    r.familyFreq = static_cast<int64_t>(o.value(familyFreqKey).toDouble());
+    r.fileCounts.reserve(static_cast<size_t>(fileColumns));
+    for (const QString& key : fileKeys) r.fileCounts.push_back(o.value(key).toInt());
     for (qsizetype c = 0; c < extraNames->size(); ++c) {
       (*extra)[static_cast<size_t>(c)].push_back(o.value((*extraNames)[c]).toVariant());
     }

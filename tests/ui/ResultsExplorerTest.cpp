@@ -246,6 +246,8 @@ void ResultsExplorerTest::markedTextColoursWordsByList() {
   ResultsExplorer x;
   x.SetReports(std::move(reports), source);
   MarkedTextView* v = x.marked;
+  QVERIFY(v->text->document()->isEmpty());  // read when first shown
+  v->ShowText(0);
   QCOMPARE(v->ListOf("THE"), 1);
   QCOMPARE(v->ListOf("OLD"), 2);
   QCOMPARE(v->ListOf("ZEBRA"), quarn::kNoListCode);
