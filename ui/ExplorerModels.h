@@ -20,11 +20,11 @@ class RowTableModel : public QAbstractTableModel {
     QString name;
     QString tip;  // header tool tip
     std::function<QVariant(int row)> value;  // what the cell shows (numbers stay numbers)
-    std::function<bool(int a, int b)> less;  // sort order; by value() when empty
+    std::function<bool(int a, int b)> less = nullptr;  // sort order; by value() when empty
     Qt::Alignment align = {};                 // by the kind of value when empty
     // A whole-number key that orders the rows as less does: taken once per row when sorting,
     // which is faster than comparing through less.
-    std::function<int64_t(int row)> key;
+    std::function<int64_t(int row)> key = nullptr;
   };
 
   explicit RowTableModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}

@@ -136,9 +136,12 @@ int MarkedTextView::ListOf(const std::string& upper) const {
     const auto place = f->placeOf.find(upper);
     if (place != f->placeOf.end()) return place->second.list;
   }
-  // A run with a stop list leaves the stop words out of the word rows.
-  if (report_->model.run.stopList) return quarn::kStopListCode;
-  return 0;
+  // A word of the text in no list file: in no list (its rows were not written when List
+  // Others was off), or, for a profile read back, whose stop words are not known, a word the
+  // stop list left out of the rows.
+  if (report_->model.run.stopList && (source_ == nullptr || source_->stopWords.empty()))
+    return quarn::kStopListCode;
+  return quarn::kNoListCode;
 }
 
 QString MarkedTextView::WordTip(const std::string& upper) const {

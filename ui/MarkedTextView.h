@@ -29,8 +29,8 @@ class MarkedTextView : public QWidget {
   // Shows text k of the run (0-based).
   void ShowText(int k);
 
-  // The list a word (upper case, Windows-1252) is shown as: its list code, 65 for the stop
-  // list, 0 when the results do not know it.
+  // The list a word of the text (upper case, Windows-1252) is shown as: its list code, 65 for
+  // the stop list, 66 for no list; 0 without a report.
   int ListOf(const std::string& upper) const;
   // What hovering the word shows.
   QString WordTip(const std::string& upper) const;

@@ -252,7 +252,7 @@ void ResultsExplorerTest::markedTextColoursWordsByList() {
   QCOMPARE(v->ListOf("OLD"), 2);
   QCOMPARE(v->ListOf("ZEBRA"), quarn::kNoListCode);
   QCOMPARE(v->ListOf("AND"), quarn::kStopListCode);
-  QCOMPARE(v->ListOf("QUAGGA"), quarn::kStopListCode);  // left out of the rows by the stop list
+  QCOMPARE(v->ListOf("QUAGGA"), quarn::kNoListCode);  // in no list file, not a stop word
   QCOMPARE(FormatOf(v->text, "The").background().color(), ListBackground(1));
   QCOMPARE(FormatOf(v->text, "old").background().color(), ListBackground(2));
   QVERIFY(FormatOf(v->text, "zebra").fontUnderline());
@@ -272,6 +272,13 @@ void ResultsExplorerTest::markedTextColoursWordsByList() {
   QVERIFY(v->legend->findChild<QLabel*>("legend66") != nullptr);
   QVERIFY(v->WordTip("OLD").contains("List 2"));
   QVERIFY(v->WordTip("OLD").contains("Frequency: 1"));
+  ExplorerReport again;
+  again.model = x.report()->model;
+  reports.clear();
+  reports.push_back(std::move(again));
+  x.SetReports(std::move(reports), ExplorerSource{});
+  QCOMPARE(v->ListOf("QUAGGA"), quarn::kStopListCode);
+  QCOMPARE(v->ListOf("ZEBRA"), quarn::kNoListCode);
 }
 
 void ResultsExplorerTest::concordanceFindsEachWordAsOftenAsCounted() {
