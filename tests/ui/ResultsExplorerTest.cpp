@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QToolTip>
 #include <QtTest/QtTest>
 #include <algorithm>
 #include <map>
@@ -309,6 +310,22 @@ void ResultsExplorerTest::concordanceFindsEachWordAsOftenAsCounted() {
   x->ShowInContext(fam.word, true, fam.list);
   QCOMPARE(static_cast<int64_t>(x->context->lines().size()), sum);
   QCOMPARE(sum, fam.familyFreq);
+  // Double-clicking a word of the marked text; hovering it tells its list and frequency.
+  x->show();
+  QVERIFY(QTest::qWaitForWindowExposed(x));
+  x->tabs->setCurrentWidget(x->marked);
+  QTextCursor jury = x->marked->text->document()->find("jury");
+  QVERIFY(!jury.isNull());
+  QTextCursor inside(x->marked->text->document());
+  inside.setPosition(jury.selectionStart() + 2);
+  const QPoint at = x->marked->text->cursorRect(inside).center();
+  QWidget* viewport = x->marked->text->viewport();
+  QHelpEvent hover(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+  QApplication::sendEvent(viewport, &hover);
+  QVERIFY2(QToolTip::text().contains("Frequency: 18"), qPrintable(QToolTip::text()));
+  QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+  QCOMPARE(x->tabs->currentWidget(), x->context);
+  QCOMPARE(x->context->lines().size(), size_t{18});
   // Sorting by the right context orders the lines by what follows the word.
   x->context->sortRight->click();
   for (int r = 1; r < x->context->model()->rowCount(); ++r) {
