@@ -228,6 +228,13 @@ void ResultsExplorerTest::textsTabListsTheWordsInNoListOfTheSelectedText() {
   QCOMPARE(copied.size(), expected);
   QCOMPARE(copied[0], x->preteachModel->index(0, 0).data().toString() + "\t" +
                           x->preteachModel->index(0, 1).data().toString());
+  // Double-clicking one shows its occurrences in all the texts.
+  emit x->preteachTable->doubleClicked(x->preteachModel->index(0, 0));
+  const std::string word = WordBytes(x->preteachModel->index(0, 0).data().toString());
+  const auto row = std::find_if(m.types.begin(), m.types.end(),
+                                [&word](const quarn::WordRow& w) { return w.word == word; });
+  QVERIFY(row != m.types.end());
+  QCOMPARE(static_cast<int64_t>(x->context->lines().size()), row->freq);
 }
 
 void ResultsExplorerTest::markedTextColoursWordsByList() {
