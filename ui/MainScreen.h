@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
@@ -20,10 +21,14 @@
 
 #include "FileSystem.h"
 #include "Host.h"
+#include "QueuedHost.h"
+#include "RunGauge.h"
 #include "state/Engine.h"
 
 class QAction;
 class QDialog;
+class QThread;
+class QTimer;
 class HelpWindow;
 
 // Engine text is 8-bit: Windows-1252 for words, the system's own bytes (UTF-8) for paths.
@@ -64,7 +69,11 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   ~Tmain_screen() override;
 
   quarn::Engine& engine() { return *engine_; }
+  // A run is in progress on its own thread (from Process Files until runFinished).
   bool running() const { return running_; }
+  // Adds dropped files to the input list, as Open does; a folder adds its .txt files in name
+  // order. Nothing is added while a run lasts.
+  void AddDroppedPaths(const QStringList& paths);
 
   // The dialogs and boxes the window opens. They default to Qt's own; tests replace them so that
   // nothing waits for a user.
@@ -87,6 +96,7 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   void ResultsFileNameChanged(const std::string& name) override;
   void ProgressChanged(const quarn::ProgressLog& log, size_t first) override;
   bool MessageBox(const std::string& text, bool withCancel) override;
+  void RunProgressChanged(const quarn::RunProgress& progress) override;
 
   // --- controls, named as the program knows them ---
   BackgroundWidget* background = nullptr;
@@ -118,6 +128,11 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   QLabel* EncodingLabel = nullptr;
   QComboBox* Encoding = nullptr;  // Automatic, Windows-1252, UTF-8: the engine's setting
   QLabel* statusText = nullptr;
+  // Shown while a run lasts: a button beside Process Files, and in the status bar the run's
+  // phase, figures and a progress bar.
+  QPushButton* Cancel_run = nullptr;
+  QLabel* runStatus = nullptr;
+  QProgressBar* runBar = nullptr;
 
   QAction* File1 = nullptr;
   QAction* Open1 = nullptr;
@@ -126,6 +141,7 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   QAction* MakeHeadWordList1 = nullptr;
   QAction* Exit1 = nullptr;
   QAction* Help1 = nullptr;
+  QAction* CancelKey = nullptr;  // Esc while a run lasts
 
   HelpWindow* helpWindow() const { return help_; }
 
@@ -145,12 +161,22 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   void BaseWrdNumChange();
   void Ignore_AngleClick() {}
   void EncodingChange(int index);
+  // Asks the run in progress to end (Cancel, Esc); it ends as on an input/output failure.
+  void CancelRunClick();
+
+ signals:
+  void runFinished();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // While a run lasts the controls that change a run take no input, and the Cancel button and
+  // the progress show; afterwards everything is as it was.
+  void LockForRun(bool locked);
+  void RunEnded();
+  void ShowRunProgress();
   void BuildControls();
   void BuildMenu();
   QCheckBox* AddCheckBox(const char* caption, int left, int top, int width, bool checked);
@@ -162,5 +188,13 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   HelpWindow* help_ = nullptr;
   size_t shownProgressLines_ = 0;
   bool running_ = false;
-  QElapsedTimer sinceRepaint_;  // while running: time since the window was last repainted
+  QueuedHost* queuedHost_ = nullptr;  // the engine's Host: this window, across threads
+  QThread* runThread_ = nullptr;
+  RunGauge gauge_;
+  QElapsedTimer runClock_;
+  QTimer* runTick_ = nullptr;  // refreshes the time shown while a run lasts
+  // The controls' enabled states before the run, restored after it.
+  std::vector<std::pair<QWidget*, bool>> lockedWidgets_;
+  std::vector<std::pair<QAction*, bool>> lockedActions_;
+  int labelShift_ = 0;  // how far Label2 and Label4 moved right for the Cancel button
 };
