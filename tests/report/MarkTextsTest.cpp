@@ -187,6 +187,22 @@ TEST_F(MarkTextsTest, CancelSkipsOnlyThatFile) {
   EXPECT_EQ(e.progress.lines, expected);
 }
 
+// The copies are put in place only with the finished report; a text listed twice finds its first
+// copy there already, as if it had been put in place, and is asked about.
+TEST_F(MarkTextsTest, CopiesWaitForTheReportAndATextListedTwiceIsAskedAbout) {
+  std::string a = dir.File("a.txt");
+  WriteFile(a, "cat\n");
+  host.answers = {true};
+  MarkTexts(e, {a, a});
+  EXPECT_FALSE(quarn::testing::Exists(dir.File("a.mrk")));
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "File " + dir.File("a.mrk") + " exists. Overwrite?");
+  CommitMarkedTexts(e);
+  EXPECT_FALSE(e.failed());
+  EXPECT_EQ(ReadFile(dir.File("a.mrk")), kHeader3 + "{0}CAT\r\n");
+  EXPECT_FALSE(quarn::testing::Exists(dir.File("a.mrk.tmp")));
+}
+
 TEST_F(MarkTextsTest, OverwriteBoxReplacesWithoutQuestion) {
   std::string in = dir.File("a.txt");
   WriteFile(in, "cat\n");
