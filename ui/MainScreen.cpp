@@ -144,10 +144,16 @@ Tmain_screen::Tmain_screen(QWidget* parent, quarn::FileSystem* fs)
   runBar->setTextVisible(true);
   runBar->setFormat("%p%");
   runBar->setFixedWidth(160);
+  // Beside Process Files there is no room that the results file's labels do not need while the
+  // run lasts: the Cancel button stands beside the progress bar.
+  Cancel_run = new QPushButton("Cancel");
+  connect(Cancel_run, &QPushButton::clicked, this, &Tmain_screen::CancelRunClick);
   statusBar()->addPermanentWidget(runStatus);
   statusBar()->addPermanentWidget(runBar);
+  statusBar()->addPermanentWidget(Cancel_run);
   runStatus->hide();
   runBar->hide();
+  Cancel_run->hide();
   runTick_ = new QTimer(this);
   runTick_->setInterval(500);
   connect(runTick_, &QTimer::timeout, this, &Tmain_screen::ShowRunProgress);
@@ -227,9 +233,7 @@ void Tmain_screen::BuildControls() {
 
   Process_files = new QPushButton("Process Files", background);
   Process_files->setGeometry(8, 288, 125, 25);
-  Cancel_run = new QPushButton("Cancel", background);
-  Cancel_run->setGeometry(139, 288, 64, 25);
-  Cancel_run->hide();
+
   Label2 = label("File to save results in", 144, 286);
   Label4 = label("", 144, 300);
   Label5 = label("Number of Baseword Files", 328, 286);
@@ -276,7 +280,6 @@ void Tmain_screen::BuildControls() {
 
   // The rules run on every change of their box's state, whoever makes it.
   connect(Process_files, &QPushButton::clicked, this, &Tmain_screen::Process_filesClick);
-  connect(Cancel_run, &QPushButton::clicked, this, &Tmain_screen::CancelRunClick);
   // Files and folders dropped on the input list are added to it.
   ListFiles->viewport()->installEventFilter(this);
   connect(sortbyalpha, &QCheckBox::toggled, this, &Tmain_screen::sortbyalphaClick);
@@ -462,13 +465,8 @@ void Tmain_screen::LockForRun(bool locked) {
     }
     // The list can still be scrolled and read, not changed.
     ListFiles->setReadOnly(true);
-    // The Cancel button stands beside Process Files; the results file's labels make room.
-    labelShift_ = std::max(0, Cancel_run->x() + Cancel_run->width() + 6 - Label2->x());
-    Label2->move(Label2->x() + labelShift_, Label2->y());
-    Label4->move(Label4->x() + labelShift_, Label4->y());
     Cancel_run->setEnabled(true);
     Cancel_run->show();
-    Cancel_run->raise();
     CancelKey->setEnabled(true);
     runStatus->show();
     runBar->show();
@@ -478,9 +476,6 @@ void Tmain_screen::LockForRun(bool locked) {
     lockedWidgets_.clear();
     lockedActions_.clear();
     ListFiles->setReadOnly(false);
-    Label2->move(Label2->x() - labelShift_, Label2->y());
-    Label4->move(Label4->x() - labelShift_, Label4->y());
-    labelShift_ = 0;
     Cancel_run->hide();
     CancelKey->setEnabled(false);
     runStatus->hide();
@@ -497,8 +492,12 @@ void Tmain_screen::AddDroppedPaths(const QStringList& paths) {
     if (info.isDir()) {
       const QDir folder(path);
       const QStringList texts =
-          folder.entryList({"*.txt"}, QDir::Files | QDir::Readable, QDir::Name);
-      for (const QString& name : texts) lines << QDir::cleanPath(folder.filePath(name));
+          folder.entryList({"*.txt"}, QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+      for (const QString& name : texts) {
+        // Earlier results files lie beside their texts: they are reports, not texts.
+        if (name.contains("_quarn.")) continue;
+        lines << QDir::cleanPath(folder.filePath(name));
+      }
     } else if (info.isFile()) {
       lines << path;
     }

@@ -72,7 +72,7 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   // A run is in progress on its own thread (from Process Files until runFinished).
   bool running() const { return running_; }
   // Adds dropped files to the input list, as Open does; a folder adds its .txt files in name
-  // order. Nothing is added while a run lasts.
+  // order, leaving out results files (_quarn.). Nothing is added while a run lasts.
   void AddDroppedPaths(const QStringList& paths);
 
   // The dialogs and boxes the window opens. They default to Qt's own; tests replace them so that
@@ -128,8 +128,8 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   QLabel* EncodingLabel = nullptr;
   QComboBox* Encoding = nullptr;  // Automatic, Windows-1252, UTF-8: the engine's setting
   QLabel* statusText = nullptr;
-  // Shown while a run lasts: a button beside Process Files, and in the status bar the run's
-  // phase, figures and a progress bar.
+  // Shown in the status bar while a run lasts: the run's phase and figures, a progress bar and
+  // the Cancel button.
   QPushButton* Cancel_run = nullptr;
   QLabel* runStatus = nullptr;
   QProgressBar* runBar = nullptr;
@@ -196,5 +196,4 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   // The controls' enabled states before the run, restored after it.
   std::vector<std::pair<QWidget*, bool>> lockedWidgets_;
   std::vector<std::pair<QAction*, bool>> lockedActions_;
-  int labelShift_ = 0;  // how far Label2 and Label4 moved right for the Cancel button
 };

@@ -15,7 +15,14 @@ constexpr double kMarkingEnd = 0.88;
 constexpr double kSorting = 0.88;
 constexpr double kWriting = 0.93;
 
-QString Megabytes(quint64 bytes) { return QString::number(bytes / 1048576.0, 'f', 1); }
+// "1.2 of 3.4 MB", or in KB for less than a megabyte in all.
+QString BytesOf(quint64 read, quint64 total) {
+  if (total < 1048576)
+    return QString("%1 of %2 KB").arg((read + 1023) / 1024).arg((total + 1023) / 1024);
+  return QString("%1 of %2 MB")
+      .arg(QString::number(read / 1048576.0, 'f', 1))
+      .arg(QString::number(total / 1048576.0, 'f', 1));
+}
 
 QString Clock(qint64 ms) {
   const qint64 seconds = ms / 1000;
@@ -87,9 +94,7 @@ QString RunGauge::Text(qint64 elapsedMs) const {
   }
   QString text = phase;
   if (last_.bytesTotal > 0)
-    text += QString(", %1 of %2 MB")
-                .arg(Megabytes(std::min(last_.bytesRead, last_.bytesTotal)))
-                .arg(Megabytes(last_.bytesTotal));
+    text += ", " + BytesOf(std::min(last_.bytesRead, last_.bytesTotal), last_.bytesTotal);
   text += ", " + Clock(elapsedMs) + " so far";
   // Too early a guess is noise: wait for a second and a few per cent.
   if (done_ >= 0.02 && elapsedMs >= 1000) {
