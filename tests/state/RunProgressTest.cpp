@@ -19,6 +19,7 @@ using testing::ReadFile;
 class RunProgressTest : public testing::RunFixture {
  protected:
   void SetUp() override {
+    host.keepRunProgress = true;
     Put("BASEWRD1.txt", "THE 0\r\n\tTHEM 0\r\nCAT 0\r\n");
     Put("BASEWRD2.txt", "SIT 0\r\n\tSAT 0\r\n");
     Put("BASEWRD3.txt", "ON 0\r\n");
