@@ -76,6 +76,7 @@ void SetUpRun(Engine& e) {
   if (!s.ok()) return e.Fail(s);
 
   e.counters = RunCounters{};
+  e.scannedTexts.clear();
   ResetStore(e.tree);
   s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
   if (!s.ok()) e.Fail(s);

@@ -2,11 +2,10 @@
 
 #include <cstring>
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "Prefetch.h"
+#include "SecondThread.h"
 #include "scan/ChunkPipe.h"
 #include "state/Engine.h"
 #include "state/Messages.h"
@@ -188,10 +187,8 @@ bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int64_t*
     ~PrepareBlocks() { area.PrepareAhead(false); }
   } prepareBlocks(e.tree.blockArea);
   WordCutter cutter(e.classes, e.options.Ignore_Angle, &ids);
-  std::thread cutting;
-  try {
-    cutting = std::thread([&] { cutter.CutFile(reader, firstLine, pipe.FirstEmpty(), pipe); });
-  } catch (const std::system_error&) {
+  SecondThread cutting;
+  if (!cutting.Start([&] { cutter.CutFile(reader, firstLine, pipe.FirstEmpty(), pipe); })) {
     return false;
   }
   WordEnterer enterer(e);
@@ -218,7 +215,7 @@ bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int64_t*
     if (stop || last) break;
   }
   pipe.Stop();
-  cutting.join();
+  cutting.Join();
   *words = enterer.words();
   return true;
 }
@@ -236,6 +233,8 @@ void ScanInputFile(Engine& e, const std::string& path) {
     Engine& e;
     ~SettleAtEnd() { SettleAllWaiting(e); }
   } settle{e};
+  // Every input file has its entry, a skipped one too, so that entry k - 1 is file k.
+  e.scannedTexts.push_back(ResultsText{path, 0, 0});
   // Text in 16- or 32-bit units would count as single letters: it is refused, as unreadable.
   // A file that cannot be read here fails below, where it is opened for the scan.
   WideText wide = WideText::kNone;
@@ -320,6 +319,8 @@ void ScanInputFile(Engine& e, const std::string& path) {
     return;
   }
 
+  e.scannedTexts.back().lines = lineCount;
+  e.scannedTexts.back().words = wordCount;
   if (e.ResultsFileOpen()) e.resultsFile->EndLine();
   ProgressMessage(e, " Number of lines: " + std::to_string(lineCount), "", 0);
   ProgressMessage(e, " Number of words: " + std::to_string(wordCount), "", 1);

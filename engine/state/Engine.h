@@ -17,6 +17,8 @@
 #include "QuarnHeader.h"
 #include "Status.h"
 #include "state/ListState.h"
+#include "results/Exports.h"
+#include "results/ResultsModel.h"
 #include "state/Messages.h"
 #include "store/Store.h"
 #include "store/WordTree.h"
@@ -49,21 +51,26 @@ struct Engine : Store {
   bool inputsUtf8 = false;
   std::unique_ptr<TextWriter> resultsFile;  // the results file while open
   bool ResultsFileOpen() const { return resultsFile != nullptr; }
+  // The results as data files, written with every report when asked for.
+  ExportOptions exports;
+  // Whether each report's results model is kept, with its word rows, in keptResults (for the
+  // window's explorer). keptResults is emptied by every press of Process Files.
+  bool keepResults = false;
+  std::vector<ResultsModel> keptResults;
 
   // --- one run ---
   CharClassTable classes;
   int StartSeconds = 0;
   bool RunStopped = false;
   std::unique_ptr<TextWriter> scratchFile;  // temp$$$.dvp while open
-  // Where the report's per-list sections go when not into scratchFile: the results file
-  // itself, once the range tables that come before them are known (Report.cpp).
-  TextWriter* sectionsFile = nullptr;
   // While a report writes its sections: (ListCode, node number) of every record, by code and
   // then node, so that each list's dump visits its own records only (ListRows). Empty
   // otherwise.
   std::vector<std::pair<int32_t, int32_t>> listRows;
   bool scratchOpen() const { return scratchFile != nullptr; }
 
+  // The input files scanned for the report being made, in order: entry k - 1 is file k.
+  std::vector<ResultsText> scannedTexts;
   // Updated lists waiting for the report to finish.
   std::vector<PendingListUpdate> pendingListUpdates;
   // Marked copies written under their work names (work, final name), waiting likewise.

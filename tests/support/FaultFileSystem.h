@@ -55,6 +55,9 @@ class FaultFileSystem : public FileSystem {
   Status FileSize(const std::string& path, uint64_t* size) override {
     return base_->FileSize(path, size);
   }
+  Status CreateDirectories(const std::string& path) override {
+    return base_->CreateDirectories(path);
+  }
   bool SameFile(const std::string& a, const std::string& b) override {
     return base_->SameFile(a, b);
   }
