@@ -5,24 +5,12 @@
 
 #include "lists/BasewordName.h"
 #include "report/ListWriters.h"
+#include "report/Sort.h"
 #include "state/Engine.h"
 #include "store/WordTree.h"
 
 namespace quarn {
 namespace {
-
-// The input files whose counts the report's rows show: one in batch mode, else 1..FileNumber
-// within the record's slots.
-int ReportFileColumns(const Engine& e) {
-  if (e.options.BatchFiles) return 1;
-  return std::clamp(e.FileNumber, 0, kMaxInputFiles);
-}
-
-int Range(const Engine& e, const TreeNode& r) {
-  int range = 0;
-  for (int k = 1; k <= ReportFileColumns(e); ++k) range += r.FileCounts(k) > 0 ? 1 : 0;
-  return range;
-}
 
 // Record n, looked at in place where it can be, else copied into *copy; no traffic counted.
 const TreeNode& Record(Engine& e, int32_t n, TreeNode* copy) {
@@ -73,7 +61,7 @@ std::vector<int> SectionCodes(const Engine& e, bool families) {
 }
 
 void CollectTexts(Engine& e, ResultsModel& m) {
-  const int files = ReportFileColumns(e);
+  const int files = ReportFiles(e);
   const int lists = e.ListCount;
   std::vector<TextRow> rows(static_cast<size_t>(files));
   for (int k = 0; k < files; ++k) {
@@ -120,7 +108,7 @@ ResultsModel CollectResults(Engine& e) {
   m.run.forms = o.Forms;
   m.run.others = o.others;
   m.run.numbers = o.Writenumbers;
-  m.fileColumns = ReportFileColumns(e);
+  m.fileColumns = ReportFiles(e);
   for (int n = 1; n <= e.ListCount; ++n) {
     m.run.lists.push_back({n, BasewordFileName(n), o.ListsOn() && o.ListBoxOn(n)});
     SummaryRow row;
@@ -181,14 +169,14 @@ Status StoreWordRows::ForEach(bool families,
     sections[static_cast<size_t>(section)].push_back(n);
   }
   WordRow out;
-  const int files = ReportFileColumns(e);
+  const int files = ReportFiles(e);
   for (size_t s = 0; s < codes.size(); ++s) {
     for (const int32_t n : sections[s]) {
       if (e.failed()) return e.runError;
       const TreeNode& r = Record(e, n, &copy);
       out.word.assign(r.Word());
       out.list = families ? codes[s] / 100 : codes[s];
-      out.range = Range(e, r);
+      out.range = FilesHolding(e, r);
       out.freq = r.Frequency;
       out.familyFreq = r.FamilyFrequency;
       out.fileCounts.assign(r.FileCountSlots, r.FileCountSlots + files);
