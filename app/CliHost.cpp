@@ -26,10 +26,13 @@ void CliHost::RemoveInputLine(size_t index) {
 // as soon as a newer line exists.
 void CliHost::ProgressChanged(const ProgressLog& log, size_t first) {
   if (first < printed_) printed_ = first;  // cannot happen for final lines; be safe
+  const size_t before = printed_;
   while (printed_ + 1 < log.lines.size()) {
     PrintLine(log.lines[printed_]);
     ++printed_;
   }
+  // Finished lines reach a pipe as they come, so that whoever reads it can follow the run.
+  if (printed_ != before) std::fflush(stdout);
 }
 
 void CliHost::FlushProgress(const ProgressLog& log) {

@@ -1,6 +1,9 @@
 // quarn-cli: Quarn without a window. `profile` is one press of Process Files; `movecopy` and
 // `headwords` are the OK actions of the two list dialogs.
+#include <signal.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -48,10 +51,41 @@ const char kUsage[] =
     "                     [--greater|--equal|--less] [--value TEXT] [--copy]\n"
     "                     [--headwords-only] [--family-totals] [--no-append]\n"
     "  quarn-cli headwords [--folder DIR] [--encoding E] [--from NAME] [--to NAME]\n"
-    "exit status: 0 done, 1 stopped at a check, 2 bad usage, 3 input/output failure\n"
+    "exit status: 0 done, 1 stopped at a check or cancelled (Ctrl-C, SIGTERM), 2 bad usage,\n"
+    "  3 input/output failure\n"
     "  profile: a --stop FILE that cannot be read still lets the run go on, then exits 1 when\n"
     "  FILE does not exist or is not a regular file, 3 when reading it fails\n"
     "  a folder another Quarn run is writing in is waited for a few seconds, then: exit 1\n";
+
+// The run's cancel request, for the signal handler; null outside a run.
+std::atomic<std::atomic<bool>*> g_cancelRequest{nullptr};
+
+extern "C" void RequestCancel(int) {
+  std::atomic<bool>* request = g_cancelRequest.load();
+  if (request != nullptr) request->store(true);
+}
+
+// Ctrl-C (SIGINT) and SIGTERM cancel the run as the window's Cancel does: it ends at its next
+// progress point with "Run cancelled", leaving every file as it was. A second one ends the
+// program at once.
+struct CancelOnSignals {
+  explicit CancelOnSignals(Engine& e) {
+    g_cancelRequest.store(&e.cancelRequested);
+    struct sigaction action {};
+    action.sa_handler = RequestCancel;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;  // no SA_RESTART: a question waiting on the terminal ends
+    sigaction(SIGINT, &action, &oldInt);
+    sigaction(SIGTERM, &action, &oldTerm);
+  }
+  ~CancelOnSignals() {
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
+    g_cancelRequest.store(nullptr);
+  }
+  struct sigaction oldInt {};
+  struct sigaction oldTerm {};
+};
 
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << "quarn-cli: " << problem << "\n";
@@ -178,8 +212,12 @@ int Profile(const std::vector<std::string>& args) {
     }
   }
 
-  quarn::ProcessFiles(engine);
+  {
+    CancelOnSignals cancelOnSignals(engine);
+    quarn::ProcessFiles(engine);
+  }
   host.FlushProgress(engine.progress);
+  if (engine.runCancelled) return kStoppedAtCheck;
   if (engine.failed()) return kIoFailure;
   if (engine.reportsWritten == 0) return std::max(kStoppedAtCheck, stopListStatus);
   if (!engine.ResultsFileName.empty())

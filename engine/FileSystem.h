@@ -100,6 +100,12 @@ class FileSystem {
   virtual Status RemoveFile(const std::string& path) = 0;
   // Replaces `to` atomically when it exists.
   virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
+  // The size in bytes of the file at path. This default, for a file system that cannot tell
+  // without reading the file, fails: the size serves progress displays only.
+  virtual Status FileSize(const std::string& path, uint64_t* size) {
+    *size = 0;
+    return Status::IOError(path, "size unknown");
+  }
   // The names (not paths) of the entries of a folder, in the order the system gives them.
   virtual Status ListDirectory(const std::string& dir, std::vector<std::string>* names) = 0;
   // The current working directory, without a trailing separator.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,18 @@
 namespace quarn {
 
 struct ProgressLog;
+
+// Where a run stands, for a progress display. Bytes count the input files as listed (a file
+// listed twice counts twice); bytesTotal is what their sizes added up to as the run began, 0
+// when no size could be had. bytesRead never goes down within a press.
+struct RunProgress {
+  enum class Phase { kScanning, kLoadingLists, kUpdatingLists, kMarking, kSorting, kWritingReport };
+  Phase phase = Phase::kScanning;
+  int file = 0;   // scanning, marking: the input file at hand, 1-based; 0 in the other phases
+  int files = 0;  // the input files of the press (scanning) or to mark (marking)
+  uint64_t bytesRead = 0;
+  uint64_t bytesTotal = 0;
+};
 
 class Host {
  public:
@@ -32,6 +45,11 @@ class Host {
 
   // A modal confirmation box with OK alone or OK and Cancel. Returns true iff OK was chosen.
   virtual bool MessageBox(const std::string& text, bool withCancel) = 0;
+
+  // The run moved on: a new phase, or more of the input read. Called at every phase change and
+  // within a phase at a bounded rate (every thousand lines or so), never per word. A host that
+  // shows no progress need not override it.
+  virtual void RunProgressChanged(const RunProgress& progress) { (void)progress; }
 };
 
 }  // namespace quarn

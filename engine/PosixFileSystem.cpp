@@ -297,6 +297,13 @@ class PosixFileSystem : public FileSystem {
     result->reset(new PosixRecordFile(path, fd));
     return Status::OK();
   }
+  Status FileSize(const std::string& path, uint64_t* size) override {
+    struct stat st;
+    *size = 0;
+    if (::stat(path.c_str(), &st) != 0) return ErrnoStatus(path, errno);
+    *size = static_cast<uint64_t>(st.st_size);
+    return Status::OK();
+  }
   Status RemoveFile(const std::string& path) override {
     if (::unlink(path.c_str()) != 0) return ErrnoStatus(path, errno);
     return Status::OK();

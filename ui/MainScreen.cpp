@@ -3,11 +3,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QFont>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -15,6 +20,9 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "CopyHeadWords.h"
@@ -37,9 +45,6 @@ constexpr const char* kOpenFilter = "Text Files|*.txt|Quarn Files|*.dos|All file
 constexpr const char* kSaveFilter = "Results Files|*_quarn.txt|All files (*.*)|*.*";
 constexpr const char* kStopFilter = "Stop Files|*.txt|All files (*.*)|*.*";
 constexpr const char* kHelpTopic = "TApplication_HelpJump";
-// How often a run lets the window repaint its new Progress lines.
-constexpr qint64 kRepaintIntervalMs = 25;
-
 // Message-box texts use CR as a line break.
 QString BoxText(const std::string& text) {
   QString t = FromEngineText(text);
@@ -48,25 +53,15 @@ QString BoxText(const std::string& text) {
   return t;
 }
 
-// While a run lasts, the window takes no input: presses and keys aimed at it are dropped.
-bool IsUserInput(QEvent::Type type) {
-  switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-      return true;
-    default:
-      return false;
+// The local files among dropped URLs; none when any is not a local file.
+QStringList DroppedPaths(const QMimeData* data) {
+  QStringList paths;
+  if (data == nullptr || !data->hasUrls()) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) return {};
+    paths << url.toLocalFile();
   }
+  return paths;
 }
 
 }  // namespace
@@ -134,7 +129,9 @@ Tmain_screen::Tmain_screen(QWidget* parent, quarn::FileSystem* fs)
   font.setStyleHint(QFont::SansSerif);
   setFont(font);
 
-  engine_ = std::make_unique<quarn::Engine>(*this, fs_);
+  // The engine speaks to this window through a host that carries its calls across threads.
+  queuedHost_ = new QueuedHost(*this, this);
+  engine_ = std::make_unique<quarn::Engine>(*queuedHost_, fs_);
   quarn::SetProgramFolder(*engine_, fs_.CurrentDirectory());
   engine_->ListCount = 3;
   // Each report's results stay in memory for the explorer.
@@ -144,6 +141,25 @@ Tmain_screen::Tmain_screen(QWidget* parent, quarn::FileSystem* fs)
   BuildMenu();
   statusText = new QLabel("Version " QUARN_VERSION);
   statusBar()->addWidget(statusText, 1);
+  runStatus = new QLabel;
+  runBar = new QProgressBar;
+  runBar->setRange(0, 1000);
+  runBar->setTextVisible(true);
+  runBar->setFormat("%p%");
+  runBar->setFixedWidth(160);
+  // Beside Process Files there is no room that the results file's labels do not need while the
+  // run lasts: the Cancel button stands beside the progress bar.
+  Cancel_run = new QPushButton("Cancel");
+  connect(Cancel_run, &QPushButton::clicked, this, &Tmain_screen::CancelRunClick);
+  statusBar()->addPermanentWidget(runStatus);
+  statusBar()->addPermanentWidget(runBar);
+  statusBar()->addPermanentWidget(Cancel_run);
+  runStatus->hide();
+  runBar->hide();
+  Cancel_run->hide();
+  runTick_ = new QTimer(this);
+  runTick_->setInterval(500);
+  connect(runTick_, &QTimer::timeout, this, &Tmain_screen::ShowRunProgress);
   adjustSize();
 
   chooseOpenFiles = [this](const QString& folder, const QString& filter) {
@@ -176,7 +192,17 @@ Tmain_screen::Tmain_screen(QWidget* parent, quarn::FileSystem* fs)
   };
 }
 
-Tmain_screen::~Tmain_screen() { qApp->removeEventFilter(this); }
+Tmain_screen::~Tmain_screen() {
+  if (runThread_ != nullptr) {
+    // The window goes while a run lasts: the run is cancelled, any question it waits on is
+    // answered Cancel, and it is waited for, since it works on this window's engine.
+    engine_->cancelRequested.store(true);
+    queuedHost_->Abandon();
+    runThread_->wait();
+    delete runThread_;
+    runThread_ = nullptr;
+  }
+}
 
 QCheckBox* Tmain_screen::AddCheckBox(const char* caption, int left, int top, int width,
                                      bool checked) {
@@ -214,6 +240,7 @@ void Tmain_screen::BuildControls() {
 
   Process_files = new QPushButton("Process Files", background);
   Process_files->setGeometry(8, 288, 125, 25);
+
   Label2 = label("File to save results in", 144, 286);
   Label4 = label("", 144, 300);
   Label5 = label("Number of Baseword Files", 328, 286);
@@ -260,6 +287,8 @@ void Tmain_screen::BuildControls() {
 
   // The rules run on every change of their box's state, whoever makes it.
   connect(Process_files, &QPushButton::clicked, this, &Tmain_screen::Process_filesClick);
+  // Files and folders dropped on the input list are added to it.
+  ListFiles->viewport()->installEventFilter(this);
   connect(sortbyalpha, &QCheckBox::toggled, this, &Tmain_screen::sortbyalphaClick);
   connect(sortbyfreq, &QCheckBox::toggled, this, &Tmain_screen::sortbyfreqClick);
   connect(sortbyrange, &QCheckBox::toggled, this, &Tmain_screen::sortbyrangeClick);
@@ -269,7 +298,9 @@ void Tmain_screen::BuildControls() {
   connect(Ignore_Angle, &QCheckBox::toggled, this, &Tmain_screen::Ignore_AngleClick);
   connect(Encoding, &QComboBox::currentIndexChanged, this, &Tmain_screen::EncodingChange);
   connect(BaseWrdNum, &QLineEdit::textChanged, this, &Tmain_screen::BaseWrdNumChange);
-  connect(background, &BackgroundWidget::backgroundPressed, this, &Tmain_screen::sortbyfreqClick);
+  connect(background, &BackgroundWidget::backgroundPressed, this, [this] {
+    if (!running_) sortbyfreqClick();
+  });
 }
 
 void Tmain_screen::BuildMenu() {
@@ -287,6 +318,12 @@ void Tmain_screen::BuildMenu() {
   Results1 = results->menuAction();
   ShowExplorer1 = results->addAction("Explorer", this, &Tmain_screen::ShowExplorerClick);
   OpenResults1 = results->addAction("Open Results…", this, &Tmain_screen::OpenResultsClick);
+  CancelKey = new QAction(this);
+  CancelKey->setShortcut(Qt::Key_Escape);
+  CancelKey->setShortcutContext(Qt::WindowShortcut);
+  CancelKey->setEnabled(false);
+  connect(CancelKey, &QAction::triggered, this, &Tmain_screen::CancelRunClick);
+  addAction(CancelKey);
 }
 
 // --- quarn::Host ---
@@ -362,16 +399,21 @@ void Tmain_screen::ProgressChanged(const quarn::ProgressLog& log, size_t first) 
   shownProgressLines_ = log.lines.size();
   QScrollBar* bar = Progress->verticalScrollBar();
   bar->setValue(bar->maximum());
-
-  // A run does not return to the event loop: let the window show its new lines now and then.
-  if (running_ && (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs)) {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    sinceRepaint_.start();
-  }
 }
 
 bool Tmain_screen::MessageBox(const std::string& text, bool withCancel) {
   return showBox(BoxText(text), withCancel ? BoxKind::kOkCancel : BoxKind::kOk);
+}
+
+void Tmain_screen::RunProgressChanged(const quarn::RunProgress& progress) {
+  if (!running_) return;
+  gauge_.Update(progress);
+  ShowRunProgress();
+}
+
+void Tmain_screen::ShowRunProgress() {
+  runBar->setValue(static_cast<int>(gauge_.done() * 1000));
+  runStatus->setText(gauge_.Text(runClock_.elapsed()));
 }
 
 // --- handlers ---
@@ -379,24 +421,131 @@ bool Tmain_screen::MessageBox(const std::string& text, bool withCancel) {
 void Tmain_screen::Process_filesClick() {
   if (running_) return;
   running_ = true;
-  sinceRepaint_.invalidate();
-  qApp->installEventFilter(this);
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const quarn::RunOptions options = Options();
+  queuedHost_->BeginRun(options, InputLines(), engine_->progress);
+  engine_->cancelRequested.store(false);
+  gauge_.Start(options.BatchFiles);
+  runClock_.start();
+  LockForRun(true);
+  ShowRunProgress();
+  runTick_->start();
+  QApplication::setOverrideCursor(Qt::BusyCursor);
 
-  quarn::ProcessFiles(*engine_);
+  runThread_ = QThread::create([this] { quarn::ProcessFiles(*engine_); });
+  connect(runThread_, &QThread::finished, this, &Tmain_screen::RunEnded);
+  runThread_->start();
+}
 
-  // Input that arrived during the run is delivered now, to the filter, which drops it.
-  QCoreApplication::processEvents();
+void Tmain_screen::RunEnded() {
+  if (runThread_ == nullptr) return;
+  runThread_->wait();
+  delete runThread_;
+  runThread_ = nullptr;
+  queuedHost_->EndRun();
+  runTick_->stop();
   QApplication::restoreOverrideCursor();
-  qApp->removeEventFilter(this);
+  LockForRun(false);
   running_ = false;
   ShowRunInExplorer(*engine_, explorer_, this);
+  emit runFinished();
+}
+
+void Tmain_screen::CancelRunClick() {
+  if (!running_) return;
+  engine_->cancelRequested.store(true);
+  Cancel_run->setEnabled(false);  // asked once; the run ends at its next progress point
+}
+
+void Tmain_screen::LockForRun(bool locked) {
+  const std::vector<QWidget*> widgets = {
+      Process_files, BaseWrdNum,  Basewrd1_on, Basewrd2_on, Basewrd3_on,     Forms,
+      Writenumbers,  others,      sortbyalpha, sortbyfreq,  sortbyrange,     BatchFiles,
+      UseStopList,   Udate_Basewords, Zero_base, Mark_Texts, Overwrite,      Ignore_Angle,
+      Encoding};
+  const std::vector<QAction*> actions = {Open1, Save1, MakeNewBaseList1, MakeHeadWordList1,
+                                         Exit1};
+  if (locked) {
+    lockedWidgets_.clear();
+    lockedActions_.clear();
+    for (QWidget* w : widgets) {
+      lockedWidgets_.emplace_back(w, w->isEnabled());
+      w->setEnabled(false);
+    }
+    for (QAction* a : actions) {
+      lockedActions_.emplace_back(a, a->isEnabled());
+      a->setEnabled(false);
+    }
+    // The list can still be scrolled and read, not changed.
+    ListFiles->setReadOnly(true);
+    Cancel_run->setEnabled(true);
+    Cancel_run->show();
+    CancelKey->setEnabled(true);
+    runStatus->show();
+    runBar->show();
+  } else {
+    for (auto& [w, enabled] : lockedWidgets_) w->setEnabled(enabled);
+    for (auto& [a, enabled] : lockedActions_) a->setEnabled(enabled);
+    lockedWidgets_.clear();
+    lockedActions_.clear();
+    ListFiles->setReadOnly(false);
+    Cancel_run->hide();
+    CancelKey->setEnabled(false);
+    runStatus->hide();
+    runBar->hide();
+  }
+}
+
+void Tmain_screen::AddDroppedPaths(const QStringList& paths) {
+  if (running_) return;
+  QStringList lines = InputQLines();
+  const int before = static_cast<int>(lines.size());
+  for (const QString& path : paths) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
+      const QDir folder(path);
+      const QStringList texts =
+          folder.entryList({"*.txt"}, QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+      for (const QString& name : texts) {
+        // Earlier results files lie beside their texts: they are reports, not texts.
+        if (name.contains("_quarn.")) continue;
+        lines << QDir::cleanPath(folder.filePath(name));
+      }
+    } else if (info.isFile()) {
+      lines << path;
+    }
+  }
+  if (lines.size() != before) SetInputLines(lines);
 }
 
 bool Tmain_screen::eventFilter(QObject* watched, QEvent* event) {
-  if (running_ && IsUserInput(event->type())) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget != nullptr && widget->window() == this) return true;
+  if (watched == ListFiles->viewport()) {
+    switch (event->type()) {
+      case QEvent::DragEnter:
+      case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (DroppedPaths(drag->mimeData()).isEmpty()) break;  // text: as the editor takes it
+        if (running_) {
+          drag->ignore();
+        } else {
+          drag->setDropAction(Qt::CopyAction);
+          drag->accept();
+        }
+        return true;
+      }
+      case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QStringList paths = DroppedPaths(drop->mimeData());
+        if (paths.isEmpty()) break;
+        if (!running_) {
+          AddDroppedPaths(paths);
+          drop->setDropAction(Qt::CopyAction);
+          drop->accept();
+        }
+        return true;
+      }
+      default:
+        break;
+    }
   }
   return QMainWindow::eventFilter(watched, event);
 }

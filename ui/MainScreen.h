@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
@@ -21,10 +22,14 @@
 
 #include "FileSystem.h"
 #include "Host.h"
+#include "QueuedHost.h"
+#include "RunGauge.h"
 #include "state/Engine.h"
 
 class QAction;
 class QDialog;
+class QThread;
+class QTimer;
 class HelpWindow;
 class ResultsExplorer;
 
@@ -66,7 +71,11 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   ~Tmain_screen() override;
 
   quarn::Engine& engine() { return *engine_; }
+  // A run is in progress on its own thread (from Process Files until runFinished).
   bool running() const { return running_; }
+  // Adds dropped files to the input list, as Open does; a folder adds its .txt files in name
+  // order, leaving out results files (_quarn.). Nothing is added while a run lasts.
+  void AddDroppedPaths(const QStringList& paths);
 
   // The dialogs and boxes the window opens. They default to Qt's own; tests replace them so that
   // nothing waits for a user.
@@ -89,6 +98,7 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   void ResultsFileNameChanged(const std::string& name) override;
   void ProgressChanged(const quarn::ProgressLog& log, size_t first) override;
   bool MessageBox(const std::string& text, bool withCancel) override;
+  void RunProgressChanged(const quarn::RunProgress& progress) override;
 
   // --- controls, named as the program knows them ---
   BackgroundWidget* background = nullptr;
@@ -120,6 +130,11 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   QLabel* EncodingLabel = nullptr;
   QComboBox* Encoding = nullptr;  // Automatic, Windows-1252, UTF-8: the engine's setting
   QLabel* statusText = nullptr;
+  // Shown in the status bar while a run lasts: the run's phase and figures, a progress bar and
+  // the Cancel button.
+  QPushButton* Cancel_run = nullptr;
+  QLabel* runStatus = nullptr;
+  QProgressBar* runBar = nullptr;
 
   QAction* File1 = nullptr;
   QAction* Open1 = nullptr;
@@ -132,6 +147,7 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   QAction* Results1 = nullptr;
   QAction* ShowExplorer1 = nullptr;
   QAction* OpenResults1 = nullptr;
+  QAction* CancelKey = nullptr;  // Esc while a run lasts
 
   HelpWindow* helpWindow() const { return help_; }
   ResultsExplorer* explorer() const;
@@ -156,12 +172,22 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   void EncodingChange(int index);
   void ShowExplorerClick();
   void OpenResultsClick();
+  // Asks the run in progress to end (Cancel, Esc); it ends as on an input/output failure.
+  void CancelRunClick();
+
+ signals:
+  void runFinished();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // While a run lasts the controls that change a run take no input, and the Cancel button and
+  // the progress show; afterwards everything is as it was.
+  void LockForRun(bool locked);
+  void RunEnded();
+  void ShowRunProgress();
   void BuildControls();
   void BuildMenu();
   QCheckBox* AddCheckBox(const char* caption, int left, int top, int width, bool checked);
@@ -174,5 +200,12 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   QPointer<ResultsExplorer> explorer_;
   size_t shownProgressLines_ = 0;
   bool running_ = false;
-  QElapsedTimer sinceRepaint_;  // while running: time since the window was last repainted
+  QueuedHost* queuedHost_ = nullptr;  // the engine's Host: this window, across threads
+  QThread* runThread_ = nullptr;
+  RunGauge gauge_;
+  QElapsedTimer runClock_;
+  QTimer* runTick_ = nullptr;  // refreshes the time shown while a run lasts
+  // The controls' enabled states before the run, restored after it.
+  std::vector<std::pair<QWidget*, bool>> lockedWidgets_;
+  std::vector<std::pair<QAction*, bool>> lockedActions_;
 };

@@ -1,12 +1,16 @@
 #include "report/MarkTexts.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "scan/TextScan.h"
 #include "state/Engine.h"
 #include "state/Messages.h"
+#include "state/RunProgress.h"
 #include "store/WordEntry.h"
 #include "text/CharCase.h"
 #include "text/LineReader.h"
@@ -139,8 +143,11 @@ bool MarkOneFile(Engine& e, LineReader& in, const std::string& marked) {
   WriteHeader(*out, e.ListCount);
   in.KeepRawLines(true);
   std::string line;
-  while (out->status().ok() && !e.failed() && in.Next(&line))
+  int64_t lines = 0;
+  while (out->status().ok() && !e.failed() && in.Next(&line)) {
     WriteMarkedLine(e, *out, SourceLine(line, in));
+    if (++lines % 1000 == 0) CancelPoint(e);
+  }
 
   Status failure;
   if (!in.status().ok()) failure = in.status();
@@ -148,16 +155,25 @@ bool MarkOneFile(Engine& e, LineReader& in, const std::string& marked) {
   if (failure.ok() && !closed.ok()) failure = WriteFailure(closed, marked);
   if (failure.ok() && e.failed()) failure = e.runError;
   out.reset();
-  if (failure.ok()) {
-    Status renamed = e.fs.RenameFile(work, marked);
-    if (!renamed.ok()) failure = WriteFailure(renamed, marked);
-  }
   if (!failure.ok()) {
     e.fs.RemoveFile(work);  // a partial copy is worse than none; nothing more to report
     e.Fail(failure);
     return false;
   }
+  // Put in place with the results file (CommitMarkedTexts), so that a run that fails or is
+  // cancelled later leaves every earlier marked copy as it was. A text listed twice is marked
+  // twice into the same work file, which is pending once.
+  const std::pair<std::string, std::string> pending(work, marked);
+  if (std::find(e.pendingMarkedTexts.begin(), e.pendingMarkedTexts.end(), pending) ==
+      e.pendingMarkedTexts.end())
+    e.pendingMarkedTexts.push_back(pending);
   return true;
+}
+
+// True iff marked is waiting to be put in place: for the overwrite question it exists already.
+bool MarkedTextPending(const Engine& e, const std::string& marked) {
+  return std::any_of(e.pendingMarkedTexts.begin(), e.pendingMarkedTexts.end(),
+                     [&](const auto& p) { return p.second == marked; });
 }
 
 }  // namespace
@@ -169,8 +185,10 @@ std::string MarkedFileName(const std::string& path) {
 
 void MarkTexts(Engine& e, const std::vector<std::string>& files) {
   ProgressMessage(e, "", "", 0);
-  for (const std::string& name : files) {
-    if (e.failed()) return;
+  const int count = static_cast<int>(files.size());
+  for (int k = 1; k <= count; ++k) {
+    const std::string& name = files[static_cast<size_t>(k - 1)];
+    if (!EnterPhase(e, RunProgress::Phase::kMarking, k, count)) return;
     if (IsMarkedText(name)) {
       ProgressMessage(e, "File " + name + " is a marked text, not marked over itself", "ERROR", 0);
       continue;
@@ -182,7 +200,7 @@ void MarkTexts(Engine& e, const std::vector<std::string>& files) {
       return;
     }
     const std::string marked = MarkedFileName(name);
-    if (e.fs.FileExists(marked) && !e.options.Overwrite &&
+    if ((e.fs.FileExists(marked) || MarkedTextPending(e, marked)) && !e.options.Overwrite &&
         !e.host.MessageBox("File " + marked + " exists. Overwrite?", true)) {
       continue;
     }
@@ -190,6 +208,27 @@ void MarkTexts(Engine& e, const std::vector<std::string>& files) {
     ProgressMessage(e, "    as " + marked, "", 0);
     if (!MarkOneFile(e, *in, marked)) return;
   }
+}
+
+void CommitMarkedTexts(Engine& e) {
+  std::vector<std::pair<std::string, std::string>> pending;
+  pending.swap(e.pendingMarkedTexts);
+  for (const auto& [work, marked] : pending) {
+    if (e.failed()) {
+      e.fs.RemoveFile(work);
+      continue;
+    }
+    Status renamed = e.fs.RenameFile(work, marked);
+    if (!renamed.ok()) {
+      e.fs.RemoveFile(work);
+      e.Fail(WriteFailure(renamed, marked));
+    }
+  }
+}
+
+void DiscardMarkedTexts(Engine& e) {
+  for (const auto& p : e.pendingMarkedTexts) e.fs.RemoveFile(p.first);
+  e.pendingMarkedTexts.clear();
 }
 
 }  // namespace quarn

@@ -16,6 +16,7 @@
 #include "report/Sort.h"
 #include "state/Engine.h"
 #include "state/Messages.h"
+#include "state/RunProgress.h"
 #include "text/TextCopy.h"
 
 namespace quarn {
@@ -135,7 +136,7 @@ void WriteSections(Engine& e, TextWriter& scratch) {
     ~ListRows() { ClearListRows(e); }
   } listRows(e);
   if (o.ListsOn()) {
-    for (int n = 1; n <= e.ListCount && !e.failed(); ++n) {
+    for (int n = 1; n <= e.ListCount && CancelPoint(e); ++n) {
       if (!o.ListBoxOn(n) || !o.Forms) continue;
       scratch.WriteLine(TypeSectionTitle(n));
       listtypes(e, scratch, n);
@@ -143,13 +144,13 @@ void WriteSections(Engine& e, TextWriter& scratch) {
     scratch.EndLine();
     scratch.WriteLine("LIST OF FAMILY GROUPS");
     scratch.EndLine();
-    for (int n = 1; n <= e.ListCount && !e.failed(); ++n) {
+    for (int n = 1; n <= e.ListCount && CancelPoint(e); ++n) {
       if (!o.ListBoxOn(n)) continue;
       scratch.Write(FamilySectionTitle(n));
       listfamilies(e, scratch, n * 100);
     }
   }
-  if (o.others && !e.failed()) {
+  if (o.others && CancelPoint(e)) {
     scratch.EndLine();
     scratch.WriteLine("Types Not Found In Any List");
     listtypes(e, scratch, kNoListCode);
@@ -273,8 +274,10 @@ void ProduceReport(Engine& e) {
     if (e.inputsUtf8) encoding.encoding = TextEncoding::kUtf8;
     e.resultsFile->SetEncoding(encoding);
   }
-  if (e.options.ListsOn()) LoadBasewordFiles(e);
-  if (!e.failed() && e.options.Udate_Basewords) UpdateBasewordFiles(e);
+  using Phase = RunProgress::Phase;
+  if (e.options.ListsOn() && EnterPhase(e, Phase::kLoadingLists)) LoadBasewordFiles(e);
+  if (!e.failed() && e.options.Udate_Basewords && EnterPhase(e, Phase::kUpdatingLists))
+    UpdateBasewordFiles(e);
   if (!e.failed() && e.options.Mark_Texts) {
     // A batch report's store holds only the file just scanned, so only that text can be marked
     // from it: any other text would get marks from a store that never saw it.
@@ -286,7 +289,8 @@ void ProduceReport(Engine& e) {
     }
     MarkTexts(e, texts);
   }
-  if (!e.failed() && (e.options.sortbyfreq || e.options.sortbyrange)) {
+  if (!e.failed() && (e.options.sortbyfreq || e.options.sortbyrange) &&
+      EnterPhase(e, Phase::kSorting)) {
     // As described: a blank record is appended before the sort and sorted with the others
     // (it counts in NodeCount and in the traffic; the writers pass over it).
     TreeNode blank = e.tree.BlankNode;
@@ -294,7 +298,7 @@ void ProduceReport(Engine& e) {
     sortnodes(e, 1, e.tree.NodeCount,
               e.options.sortbyrange ? SortOrder::Range : SortOrder::Frequency);
   }
-  if (e.failed()) return;
+  if (e.failed() || !EnterPhase(e, Phase::kWritingReport)) return;
   WriteReport(e);
   if (e.failed()) return;
   ExportReport(e);
@@ -313,6 +317,7 @@ void ProduceReport(Engine& e) {
   // Only a finished report puts the updated lists in place: a run that fails before leaves
   // every list as it was, so running the texts again does not count them twice.
   CommitBasewordUpdates(e);
+  CommitMarkedTexts(e);
 }
 
 }  // namespace quarn

@@ -17,6 +17,7 @@
 #include "state/Engine.h"
 #include "state/FolderLock.h"
 #include "state/Messages.h"
+#include "state/RunProgress.h"
 
 namespace quarn {
 namespace {
@@ -193,13 +194,18 @@ void DiscardResultsFile(Engine& e) {
 }
 
 // Ends a failed run: the "ERROR" line (unless already given), the error box, the results file
-// closed so the next press starts cleanly.
+// closed so the next press starts cleanly. A cancelled run ends the same way, with its own line
+// and no box: the user asked for it.
 void ReportFailure(Engine& e) {
   const std::string text = e.runError.ToString();
-  if (!e.runErrorReported) ProgressMessage(e, text, "ERROR", 0);
+  if (e.runCancelled)
+    ProgressMessage(e, kRunCancelled, "", 0);
+  else if (!e.runErrorReported)
+    ProgressMessage(e, text, "ERROR", 0);
   DiscardResultsFile(e);
   DiscardBasewordUpdates(e);  // the lists stay as they were
-  e.host.MessageBox(text, false);
+  DiscardMarkedTexts(e);      // and so do the marked copies
+  if (!e.runCancelled) e.host.MessageBox(text, false);
 }
 
 // Takes the locks of the folders the run writes in: the scratch folder, and the list folder
@@ -255,6 +261,12 @@ void RemoveLeftovers(Engine& e, const FolderLock& lock) {
 }  // namespace
 
 void ProcessFiles(Engine& e) {
+  // A cancel request is for the press it arrives in.
+  struct DropCancelRequest {
+    Engine& e;
+    ~DropCancelRequest() { e.cancelRequested.store(false); }
+  } dropCancelRequest{e};
+  e.runCancelled = false;
   e.runFailed = false;
   e.runErrorReported = false;
   e.runError = Status::OK();
@@ -277,8 +289,10 @@ void ProcessFiles(Engine& e) {
     return;
   }
 
+  BeginRunProgress(e, e.host.InputLines());
   std::string path;
   while (!e.failed() && NextInputFile(e, &path) && CheckResultsFile(e, path)) {
+    if (!EnterPhase(e, RunProgress::Phase::kScanning, e.FileNumber)) continue;
     ScanInputFile(e, path);
     if (e.failed() || !e.options.BatchFiles) continue;
     ProduceReport(e);
@@ -291,6 +305,7 @@ void ProcessFiles(Engine& e) {
   if (e.failed()) ReportFailure(e);
   DiscardResultsFile(e);  // a check stopped the run with the results file open: no report
   DiscardBasewordUpdates(e);
+  DiscardMarkedTexts(e);
   CleanUpRun(e);
 }
 

@@ -9,6 +9,7 @@
 #include "scan/ChunkPipe.h"
 #include "state/Engine.h"
 #include "state/Messages.h"
+#include "state/RunProgress.h"
 #include "store/EnterAgain.h"
 #include "store/WordEntry.h"
 #include "store/WordIds.h"
@@ -200,11 +201,13 @@ bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int64_t*
       ids.ids->Number(*chunk);
     }
     bool stop = !enterer.Enter(*chunk);
+    CancelPoint(e);
     // A failure ends the scan at the end of its line, before any progress.
     if (e.failed() && (chunk->progressLines != 0 || chunk->last)) stop = true;
     if (!stop && chunk->progressLines != 0) {
       ProgressMessage(e, PadZeros(std::to_string(chunk->progressLines), 7) + ", ", "", -1);
       if (chunk->progressLines % 5000 == 0) ProgressMessage(e, "", "", 0);
+      ScanProgress(e, reader.bytesRead());
     }
     const bool last = chunk->last;
     if (last && !stop) *lines = chunk->lines;
@@ -295,6 +298,7 @@ void ScanInputFile(Engine& e, const std::string& path) {
     ++lineCount;
     if (lineCount % 1000 == 0) {
       ProgressMessage(e, PadZeros(std::to_string(lineCount), 7) + ", ", "", -1);
+      ScanProgress(e, reader->bytesRead());
     }
     if (lineCount % 5000 == 0) ProgressMessage(e, "", "", 0);
     if (!line.empty() && line[0] != '#') {

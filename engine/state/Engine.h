@@ -3,6 +3,8 @@
 // Tests build a fresh Engine for each case; the window and the CLI keep one for the program.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -71,6 +73,17 @@ struct Engine : Store {
   std::vector<ResultsText> scannedTexts;
   // Updated lists waiting for the report to finish.
   std::vector<PendingListUpdate> pendingListUpdates;
+  // Marked copies written under their work names (work, final name), waiting likewise.
+  std::vector<std::pair<std::string, std::string>> pendingMarkedTexts;
+
+  // Set by any thread (the window's Cancel, the command line's signal handler) to end the run in
+  // progress; the run looks at it at its progress points and ends as on an input/output failure
+  // (RunProgress.h). ProcessFiles clears it when it returns.
+  std::atomic<bool> cancelRequested{false};
+  bool runCancelled = false;  // the current run's failure is that cancel
+  RunProgress runProgress;    // where the current press stands, as last told to the host
+  std::vector<uint64_t> inputSizes;  // of the input lines, as the press began (0 when unknown)
+  uint64_t scanBytesBefore = 0;      // bytes of the input files scanned before the current one
   // Results files finished by the current press of Process Files.
   int reportsWritten = 0;
 

@@ -133,6 +133,7 @@ bool LineReader::Fill() {
   size_t got = 0;
   status_ = file_->Read(kBlockSize, buffer_.data() + old, &got);
   buffer_.resize(old + got);
+  bytesRead_.store(bytesRead_.load(std::memory_order_relaxed) + got, std::memory_order_relaxed);
   if (!status_.ok() || got == 0) {
     eof_ = true;
     return false;

@@ -3,6 +3,7 @@
 // empty file has no lines. Memory is bounded by the longest line.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,6 +37,9 @@ class LineReader {
   bool Next(std::string* line);
   const Status& status() const { return status_; }
   const FileEncoding& encoding() const { return encoding_; }
+  // Bytes taken from the file so far (a block ahead of the lines given). May be read from
+  // another thread while this one reads on: it serves progress displays.
+  uint64_t bytesRead() const { return bytesRead_.load(std::memory_order_relaxed); }
 
   // With keepRaw, every Next also keeps the line as it stands in the file (rawLine) and, for a
   // UTF-8 file, the offset in rawLine of every byte of the converted line plus one entry for
@@ -65,6 +69,7 @@ class LineReader {
   std::string raw_;
   std::vector<uint32_t> offsets_;
   Status status_;
+  std::atomic<uint64_t> bytesRead_{0};
 };
 
 // Reads every line of the file at path (Windows-1252).

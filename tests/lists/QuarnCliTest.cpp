@@ -106,6 +106,68 @@ TEST(QuarnCliTest, ListsTakeTheIntegerNotation) {
   EXPECT_EQ(profile("2x"), 2);                 // not a whole number: bad usage
 }
 
+// SIGINT (Ctrl-C) and SIGTERM cancel a run as the window's Cancel does: "Run cancelled", exit
+// status 1, every file of the folder as it was. The signal is sent once the scan has begun (the
+// run reads a long text many times over, far longer than the signal takes to arrive).
+TEST(QuarnCliTest, ProfileCancelledBySignalExitsOneLeavingEveryFileAsItWas) {
+  for (int sig : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(sig);
+    TempDir dir;
+    WriteFile(dir.File("BASEWRD1.txt"), "THE 0\r\n\tTHEM 0\r\n");
+    WriteFile(dir.File("BASEWRD2.txt"), "CAT 0\r\n");
+    WriteFile(dir.File("BASEWRD3.txt"), "SAT 0\r\n");
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += "The cat sat on the mat, line " + std::to_string(i) + "\n";
+    WriteFile(dir.File("long.txt"), text);
+    WriteFile(dir.File("long.mrk"), "an earlier marked copy\r\n");
+    WriteFile(dir.File("out_quarn.txt"), "an earlier results file\r\n");
+    const auto before = testing::FolderFiles(dir.path());
+
+    std::vector<std::string> args = {QUARN_CLI_PATH, "profile", "--folder", dir.path(),
+                                     "--results", dir.File("out_quarn.txt"), "--update",
+                                     "--mark", "--overwrite", "--answer", "ok"};
+    for (int i = 0; i < 40; ++i) args.push_back(dir.File("long.txt"));
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (chdir(dir.path().c_str()) != 0) _exit(102);
+      dup2(out[1], STDOUT_FILENO);
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, STDERR_FILENO);
+      close(out[0]);
+      std::vector<char*> argv;
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(QUARN_CLI_PATH, argv.data());
+      _exit(101);
+    }
+    close(out[1]);
+    std::string output;
+    char buf[4096];
+    bool signalled = false;
+    for (;;) {
+      ssize_t got = read(out[0], buf, sizeof buf);
+      if (got <= 0) break;
+      output.append(buf, static_cast<size_t>(got));
+      if (!signalled && output.find("Processing file: ") != std::string::npos) {
+        kill(child, sig);
+        signalled = true;
+      }
+    }
+    close(out[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(signalled) << output << " status " << status;
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kStoppedAtCheck);
+    EXPECT_NE(output.find("\n Run cancelled\n"), std::string::npos);
+    auto after = testing::FolderFiles(dir.path());
+    after.erase("quarn.lock");
+    EXPECT_TRUE(after == before);
+  }
+}
 
 // Each exit status of `profile`, as a script calling it sees them.
 TEST(QuarnCliTest, ProfileExitStatuses) {

@@ -31,6 +31,12 @@ const std::string kHeader3 =
     "Words marked with <!> are not in any of the lists\r\n"
     "\r\n";
 
+// Marks the files and puts the copies in place, as a finished report does.
+void MarkAndCommit(Engine& e, const std::vector<std::string>& files) {
+  MarkTexts(e, files);
+  CommitMarkedTexts(e);
+}
+
 class MarkTextsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -57,7 +63,7 @@ class MarkTextsTest : public ::testing::Test {
   std::vector<std::string> MarkLines(const std::string& text) {
     std::string in = dir.File("text.txt");
     WriteFile(in, text);
-    MarkTexts(e, {in});
+    MarkAndCommit(e, {in});
     EXPECT_FALSE(e.failed()) << e.runError.ToString();
     std::vector<std::string> lines = SplitCrLf(ReadFile(dir.File("text.mrk")));
     size_t header = 3 + static_cast<size_t>(e.ListCount);
@@ -77,7 +83,7 @@ TEST_F(MarkTextsTest, WordsCarryTheirListWithHeaderAndMessages) {
   Add("SAT");
   std::string in = dir.File("cat.txt");
   WriteFile(in, "The cat sat.\n");
-  MarkTexts(e, {in});
+  MarkAndCommit(e, {in});
   ASSERT_FALSE(e.failed());
   EXPECT_EQ(ReadFile(dir.File("cat.mrk")), kHeader3 + "THE {2}CAT {!}SAT.\r\n");
   std::vector<std::string> expected = {" ", " Marking file: " + in,
@@ -90,7 +96,7 @@ TEST_F(MarkTextsTest, HeaderWithOneList) {
   e.ListCount = 1;
   std::string in = dir.File("a.txt");
   WriteFile(in, "");
-  MarkTexts(e, {in});
+  MarkAndCommit(e, {in});
   EXPECT_EQ(ReadFile(dir.File("a.mrk")),
             "\r\nUnmarked words are in Basewrd1.txt\r\n"
             "Words marked with <!> are not in any of the lists\r\n\r\n");
@@ -158,7 +164,7 @@ TEST_F(MarkTextsTest, ExistingMarkedFileReplacedAfterOk) {
   WriteFile(in, "cat\n");
   WriteFile(dir.File("a.mrk"), "old");
   host.answers = {true};
-  MarkTexts(e, {in});
+  MarkAndCommit(e, {in});
   ASSERT_EQ(host.boxes.size(), 1u);
   EXPECT_EQ(host.boxes[0].text, "File " + dir.File("a.mrk") + " exists. Overwrite?");
   EXPECT_TRUE(host.boxes[0].withCancel);
@@ -172,7 +178,7 @@ TEST_F(MarkTextsTest, CancelSkipsOnlyThatFile) {
   WriteFile(b, "dog\n");
   WriteFile(dir.File("a.mrk"), "old");
   host.answers = {false};
-  MarkTexts(e, {a, b});
+  MarkAndCommit(e, {a, b});
   EXPECT_FALSE(e.failed());
   EXPECT_EQ(host.boxes.size(), 1u);
   EXPECT_EQ(ReadFile(dir.File("a.mrk")), "old");
@@ -181,12 +187,28 @@ TEST_F(MarkTextsTest, CancelSkipsOnlyThatFile) {
   EXPECT_EQ(e.progress.lines, expected);
 }
 
+// The copies are put in place only with the finished report; a text listed twice finds its first
+// copy there already, as if it had been put in place, and is asked about.
+TEST_F(MarkTextsTest, CopiesWaitForTheReportAndATextListedTwiceIsAskedAbout) {
+  std::string a = dir.File("a.txt");
+  WriteFile(a, "cat\n");
+  host.answers = {true};
+  MarkTexts(e, {a, a});
+  EXPECT_FALSE(quarn::testing::Exists(dir.File("a.mrk")));
+  ASSERT_EQ(host.boxes.size(), 1u);
+  EXPECT_EQ(host.boxes[0].text, "File " + dir.File("a.mrk") + " exists. Overwrite?");
+  CommitMarkedTexts(e);
+  EXPECT_FALSE(e.failed());
+  EXPECT_EQ(ReadFile(dir.File("a.mrk")), kHeader3 + "{0}CAT\r\n");
+  EXPECT_FALSE(quarn::testing::Exists(dir.File("a.mrk.tmp")));
+}
+
 TEST_F(MarkTextsTest, OverwriteBoxReplacesWithoutQuestion) {
   std::string in = dir.File("a.txt");
   WriteFile(in, "cat\n");
   WriteFile(dir.File("a.mrk"), "old");
   e.options.Overwrite = true;
-  MarkTexts(e, {in});
+  MarkAndCommit(e, {in});
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(ReadFile(dir.File("a.mrk")), kHeader3 + "{0}CAT\r\n");
 }
@@ -199,7 +221,7 @@ TEST_F(MarkTextsTest, MarkedTextIsNotMarkedOverItself) {
   WriteFile(m, "keep me\n");
   WriteFile(c, "dog\n");
   e.options.Overwrite = true;
-  MarkTexts(e, {a, m, c});
+  MarkAndCommit(e, {a, m, c});
   EXPECT_FALSE(e.failed());
   EXPECT_EQ(ReadFile(m), "keep me\n");
   EXPECT_EQ(ReadFile(dir.File("a.mrk")), kHeader3 + "{0}CAT\r\n");
@@ -218,7 +240,7 @@ TEST_F(MarkTextsTest, MissingInputFailsNamingIt) {
   std::string missing = dir.File("missing.txt");
   std::string b = dir.File("b.txt");
   WriteFile(b, "dog\n");
-  MarkTexts(e, {missing, b});
+  MarkAndCommit(e, {missing, b});
   ASSERT_TRUE(e.failed());
   EXPECT_EQ(e.runError.path(), missing);
   EXPECT_FALSE(quarn::testing::Exists(dir.File("missing.mrk")));
@@ -231,7 +253,7 @@ TEST_F(MarkTextsTest, WriteFailureRemovesThePartialCopy) {
   for (int i = 0; i < 2000; ++i) text += "the cat sat on the mat\n";
   WriteFile(in, text);
   fs.FailWritesAfter("a.mrk", 1000);
-  MarkTexts(e, {in});
+  MarkAndCommit(e, {in});
   ASSERT_TRUE(e.failed());
   EXPECT_EQ(e.runError.path(), dir.File("a.mrk"));
   EXPECT_EQ(e.runError.reason(), "No space left on device");
@@ -247,7 +269,7 @@ TEST_F(MarkTextsTest, FailedMarkingKeepsAnEarlierMarkedCopy) {
   WriteFile(dir.File("a.mrk"), "earlier marked copy\r\n");
   e.options.Overwrite = true;
   fs.FailWritesAfter("a.mrk", 1000);
-  MarkTexts(e, {in});
+  MarkAndCommit(e, {in});
   ASSERT_TRUE(e.failed());
   EXPECT_EQ(ReadFile(dir.File("a.mrk")), "earlier marked copy\r\n");
   EXPECT_FALSE(quarn::testing::Exists(dir.File("a.mrk.tmp")));
@@ -257,7 +279,7 @@ TEST_F(MarkTextsTest, UncreatableMarkedFileFailsNamingIt) {
   std::string in = dir.File("a.txt");
   WriteFile(in, "cat\n");
   fs.FailCreate("a.mrk");
-  MarkTexts(e, {in});
+  MarkAndCommit(e, {in});
   ASSERT_TRUE(e.failed());
   EXPECT_EQ(e.runError.path(), dir.File("a.mrk"));
 }

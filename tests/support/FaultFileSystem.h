@@ -52,6 +52,9 @@ class FaultFileSystem : public FileSystem {
     return base_->ListDirectory(dir, names);
   }
   std::string CurrentDirectory() override { return base_->CurrentDirectory(); }
+  Status FileSize(const std::string& path, uint64_t* size) override {
+    return base_->FileSize(path, size);
+  }
   Status CreateDirectories(const std::string& path) override {
     return base_->CreateDirectories(path);
   }

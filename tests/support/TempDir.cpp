@@ -59,4 +59,14 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
   return lines;
 }
 
+std::map<std::string, std::string> FolderFiles(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+    if (!entry.is_regular_file()) continue;
+    files[entry.path().filename().string()] = ReadFile(entry.path().string());
+  }
+  return files;
+}
+
 }  // namespace quarn::testing

@@ -1,6 +1,7 @@
 // Fresh folders and small file helpers for tests.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ void WriteFile(const std::string& path, const std::string& bytes);
 // The file's bytes; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
+// Every regular file of the folder (not below it), name -> bytes: to compare a folder before and
+// after an operation that should leave it as it was.
+std::map<std::string, std::string> FolderFiles(const std::string& dir);
 // Splits on CR LF; a final CR LF gives no extra empty element.
 std::vector<std::string> SplitCrLf(const std::string& text);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,11 @@ class TestHost : public Host {
   };
   std::vector<Box> boxes;
   int progressNotifications = 0;
+  // With keepRunProgress, every RunProgressChanged, in order; onRunProgress (when set) sees each
+  // as it comes.
+  bool keepRunProgress = false;
+  std::vector<RunProgress> runProgress;
+  std::function<void(const RunProgress&)> onRunProgress;
 
   RunOptions Options() override { return options; }
   std::vector<std::string> InputLines() override { return inputLines; }
@@ -32,6 +38,10 @@ class TestHost : public Host {
   }
   void ResultsFileNameChanged(const std::string& name) override { label4 = name; }
   void ProgressChanged(const ProgressLog&, size_t) override { ++progressNotifications; }
+  void RunProgressChanged(const RunProgress& p) override {
+    if (keepRunProgress) runProgress.push_back(p);
+    if (onRunProgress) onRunProgress(p);
+  }
   bool MessageBox(const std::string& text, bool withCancel) override {
     boxes.push_back({text, withCancel});
     if (answers.empty()) return defaultAnswer;

@@ -3,7 +3,10 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QMimeData>
 #include <QTextBrowser>
+#include <QThread>
+#include <QUrl>
 #include <QtTest/QtTest>
 #include <memory>
 #include <string>
@@ -13,6 +16,7 @@
 #include "UiTestSupport.h"
 #include "MainScreen.h"
 #include "state/Engine.h"
+#include "run/Choices.h"
 #include "state/Messages.h"
 
 using quarn::testing::ReadFile;
@@ -515,7 +519,9 @@ class MainScreenTest : public QObject {
   void emptyListIsRefusedByTheRun() {
     Fixture f;
     f.script.answers.enqueue(true);
+    QSignalSpy finished(&f.window, &Tmain_screen::runFinished);
     f.window.Process_filesClick();
+    uitest::WaitForRun(finished);
     QCOMPARE(f.script.boxes.size(), 1);
     QCOMPARE(f.script.boxes[0].text, QString("No files selected for processing, cannot run"));
     QCOMPARE(f.script.boxes[0].kind, BoxKind::kOk);
@@ -525,32 +531,52 @@ class MainScreenTest : public QObject {
   }
 
   void processFilesEndToEnd();
+  void questionsBlockOnlyTheRun_data();
+  void questionsBlockOnlyTheRun();
+  void cancelLeavesTheFolderAsItWas_data();
+  void cancelLeavesTheFolderAsItWas();
+  void droppedFilesAndFoldersAreAdded();
   void screenshot();
 };
 
 namespace {
 
-// A window that looks at itself whenever the run writes a message.
+// A window that looks at itself whenever the run's progress lines reach it.
 class WatchedWindow : public Tmain_screen {
  public:
   bool sawRunning = false;
-  bool sawWaitCursor = false;
+  bool sawBusyCursor = false;
   bool closeRefused = false;
-  int notifications = 0;
+  bool lockedWhileRunning = true;
+  bool onWindowThread = true;
 
   void ProgressChanged(const quarn::ProgressLog& log, size_t first) override {
     Tmain_screen::ProgressChanged(log, first);
-    ++notifications;
+    if (QThread::currentThread() != thread()) onWindowThread = false;
     if (!running()) return;
     sawRunning = true;
     QCursor* cursor = QApplication::overrideCursor();
-    if (cursor != nullptr && cursor->shape() == Qt::WaitCursor) sawWaitCursor = true;
-    // The window takes no input while the run lasts.
+    if (cursor != nullptr && cursor->shape() == Qt::BusyCursor) sawBusyCursor = true;
+    // The controls that change a run take no input while it lasts; Cancel is there.
     QTest::mouseClick(BatchFiles, Qt::LeftButton);
     QTest::keyClicks(ListFiles, "typed");
+    if (Process_files->isEnabled() || BatchFiles->isEnabled() || BaseWrdNum->isEnabled() ||
+        Open1->isEnabled() || Save1->isEnabled() || !Cancel_run->isVisible() ||
+        !runBar->isVisible())
+      lockedWhileRunning = false;
     if (!close()) closeRefused = true;
   }
 };
+
+// The three baseword files and a story, with the results file chosen.
+void PrepareStory(uitest::Fixture& f) {
+  WriteFile(f.dir.File("BASEWRD1.txt"), "the 0\r\n\tcat 0\r\n");
+  WriteFile(f.dir.File("BASEWRD2.txt"), "sit 0\r\n\tsat 0\r\n");
+  WriteFile(f.dir.File("BASEWRD3.txt"), "on 0\r\n");
+  WriteFile(f.dir.File("story.txt"), "The cat sat on the mat.\r\n");
+  f.window.ListFiles->setPlainText(Q(f.dir.File("story.txt")) + "\n");
+  quarn::ChooseResultsFile(f.window.engine(), f.dir.File("results_quarn.txt"));
+}
 
 }  // namespace
 
@@ -572,12 +598,21 @@ void MainScreenTest::processFilesEndToEnd() {
   script.saveAnswer = Q(dir.File("results"));
   w.Save1->trigger();
   QCOMPARE(w.Label4->text(), Q(dir.File("results_quarn.txt")));
+  const QPoint label4At = w.Label4->pos();
+  QTest::mouseClick(w.sortbyrange, Qt::LeftButton);  // disables the two other sort boxes
+  QVERIFY(!w.sortbyfreq->isEnabled());
 
+  QSignalSpy finished(&w, &Tmain_screen::runFinished);
   QTest::mouseClick(w.Process_files, Qt::LeftButton);
+  // The press returns at once: the run goes on on its own thread.
+  QVERIFY(w.running());
+  uitest::WaitForRun(finished);
 
   QVERIFY(!w.running());
   QVERIFY(w.sawRunning);
-  QVERIFY(w.sawWaitCursor);
+  QVERIFY(w.sawBusyCursor);
+  QVERIFY(w.lockedWhileRunning);
+  QVERIFY(w.onWindowThread);
   QVERIFY(w.closeRefused);
   QVERIFY(w.isVisible());
   QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -598,9 +633,145 @@ void MainScreenTest::processFilesEndToEnd() {
   QVERIFY(!QFile::exists(Q(dir.File("tree.dvp"))));
   QVERIFY(!QFile::exists(Q(dir.File("temp$$$.dvp"))));
 
-  // The window is back to normal: a click acts again.
+  // The window is back as it was: the controls as before the run, a click acts again.
+  QVERIFY(w.Process_files->isEnabled());
+  QVERIFY(!w.sortbyfreq->isEnabled());
+  QVERIFY(w.sortbyrange->isEnabled());
+  QVERIFY(!w.Zero_base->isEnabled());
+  QVERIFY(w.Open1->isEnabled());
+  QVERIFY(!w.ListFiles->isReadOnly());
+  QVERIFY(!w.Cancel_run->isVisible());
+  QVERIFY(!w.runBar->isVisible());
+  QCOMPARE(w.Label4->pos(), label4At);
   QTest::mouseClick(w.BatchFiles, Qt::LeftButton);
   QVERIFY(w.BatchFiles->isChecked());
+}
+
+// A question of the run is asked on the window's thread while the run waits for it; meanwhile
+// the window is live (it repaints and resizes). OK replaces the marked copy, Cancel keeps it.
+void MainScreenTest::questionsBlockOnlyTheRun_data() {
+  QTest::addColumn<bool>("answer");
+  QTest::newRow("OK") << true;
+  QTest::newRow("Cancel") << false;
+}
+
+void MainScreenTest::questionsBlockOnlyTheRun() {
+  QFETCH(bool, answer);
+  Fixture f;
+  Tmain_screen& w = f.window;
+  PrepareStory(f);
+  WriteFile(f.dir.File("story.mrk"), "an earlier marked copy\r\n");
+  w.Mark_Texts->setChecked(true);
+  Show(w);
+
+  bool asked = false;
+  w.showBox = [&](const QString& text, BoxKind kind) {
+    asked = true;
+    [&] {
+      QCOMPARE(text, "File " + f.Path("story.mrk") + " exists. Overwrite?");
+      QCOMPARE(kind, BoxKind::kOkCancel);
+      QCOMPARE(QThread::currentThread(), w.thread());
+      QVERIFY(w.running());
+      // The window serves its events while the run waits: it resizes and repaints.
+      w.resize(w.width() + 40, w.height() + 30);
+      QTest::qWait(50);
+      QCOMPARE(w.runBar->isVisible(), true);
+      QVERIFY(w.runBar->value() > 0);
+      QVERIFY(w.runStatus->text().startsWith("Marking file 1 of 1"));
+      uitest::SaveShot(w, "main_window_running.png");
+    }();
+    return answer;
+  };
+  QSignalSpy finished(&w, &Tmain_screen::runFinished);
+  w.Process_filesClick();
+  uitest::WaitForRun(finished);
+  QVERIFY(asked);
+  QVERIFY(w.Progress->toPlainText().contains("...Finished"));
+  const std::string marked = ReadFile(f.dir.File("story.mrk"));
+  QCOMPARE(marked == "an earlier marked copy\r\n", !answer);
+}
+
+// Cancel (the button, or Esc) while the run waits on a question: the run ends at its next
+// progress point, "Run cancelled" in the Progress memo, no error box, every file as it was.
+void MainScreenTest::cancelLeavesTheFolderAsItWas_data() {
+  QTest::addColumn<bool>("escape");
+  QTest::newRow("button") << false;
+  QTest::newRow("Esc") << true;
+}
+
+void MainScreenTest::cancelLeavesTheFolderAsItWas() {
+  QFETCH(bool, escape);
+  Fixture f;
+  Tmain_screen& w = f.window;
+  PrepareStory(f);
+  WriteFile(f.dir.File("story.mrk"), "an earlier marked copy\r\n");
+  WriteFile(f.dir.File("results_quarn.txt"), "an earlier results file\r\n");
+  w.Mark_Texts->setChecked(true);
+  w.Udate_Basewords->setChecked(true);
+  Show(w);
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  const std::map<std::string, std::string> before = quarn::testing::FolderFiles(f.dir.path());
+
+  int boxes = 0;
+  w.showBox = [&](const QString&, BoxKind) {
+    ++boxes;
+    if (escape)
+      QTest::keyClick(&w, Qt::Key_Escape);
+    else
+      QTest::mouseClick(w.Cancel_run, Qt::LeftButton);
+    return true;  // OK: the run would go on to replace the marked copy
+  };
+  QSignalSpy finished(&w, &Tmain_screen::runFinished);
+  w.Process_filesClick();
+  uitest::WaitForRun(finished);
+  QCOMPARE(boxes, 1);  // the question only: no error box
+  QVERIFY(w.Progress->toPlainText().endsWith("\n Run cancelled"));
+  std::map<std::string, std::string> after = quarn::testing::FolderFiles(f.dir.path());
+  after.erase("quarn.lock");
+  std::map<std::string, std::string> expected = before;
+  expected.erase("quarn.lock");
+  QVERIFY(after == expected);
+  QVERIFY(!w.Cancel_run->isVisible());
+  QVERIFY(w.Process_files->isEnabled());
+
+  // The next run is clean.
+  w.showBox = [](const QString&, BoxKind) { return true; };
+  QSignalSpy again(&w, &Tmain_screen::runFinished);
+  w.Process_filesClick();
+  uitest::WaitForRun(again);
+  QVERIFY(w.Progress->toPlainText().endsWith("...Finished"));
+  QVERIFY(ReadFile(f.dir.File("story.mrk")) != "an earlier marked copy\r\n");
+}
+
+// Files dropped on "Files to process" are added as Open adds them; a folder adds its .txt files
+// in name order (not its folders, other files or earlier results files). Nothing is added while
+// a run lasts.
+void MainScreenTest::droppedFilesAndFoldersAreAdded() {
+  Fixture f;
+  Tmain_screen& w = f.window;
+  QDir().mkpath(f.Path("texts/inner"));
+  for (const char* name : {"texts/b.txt", "texts/A.TXT", "texts/c.txt", "texts/notes.doc",
+                           "texts/old_quarn.txt", "texts/inner/d.txt", "one.dos"})
+    WriteFile(f.dir.File(name), "words\r\n");
+  w.ListFiles->setPlainText("first.txt\n");
+
+  auto drop = [&](const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+    data.setUrls(urls);
+    QWidget* target = w.ListFiles->viewport();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+    return enter.isAccepted() && dropped.isAccepted();
+  };
+  QVERIFY(drop({f.Path("one.dos"), f.Path("texts")}));
+  QCOMPARE(w.ListFiles->toPlainText(),
+           "first.txt\n" + f.Path("one.dos") + "\n" + f.Path("texts/A.TXT") + "\n" +
+               f.Path("texts/b.txt") + "\n" + f.Path("texts/c.txt") + "\n");
 }
 
 void MainScreenTest::screenshot() {

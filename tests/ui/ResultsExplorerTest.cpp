@@ -44,8 +44,14 @@ struct SampleRun : uitest::Fixture {
                                    Path("cn01.txt") + "\n");
     window.BatchFiles->setChecked(batch);
     if (!batch) window.engine().ResultsFileName = dir.File("sample_quarn.txt");
-    window.Process_filesClick();
+    Press();
     return window.explorer();
+  }
+  // Presses Process Files and waits for the run, which goes on a thread of its own.
+  void Press() {
+    QSignalSpy finished(&window, &Tmain_screen::runFinished);
+    window.Process_filesClick();
+    if (finished.isEmpty()) finished.wait(60000);
   }
 };
 
@@ -124,7 +130,7 @@ void ResultsExplorerTest::runOpensTheExplorerOverItsModel() {
   QCOMPARE(x->coverageChart->chart()->series().size(), 4);
   QVERIFY(x->rangeChart->chart()->series().size() == 1);
   // A second run replaces what the same explorer shows.
-  f.window.Process_filesClick();
+  f.Press();
   QCOMPARE(f.window.explorer(), x);
   QCOMPARE(x->reportCount(), 1);
 }

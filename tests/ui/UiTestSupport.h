@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QSignalSpy>
 #include <QWidget>
 #include <QtTest/QtTest>
 #include <string>
@@ -72,6 +73,12 @@ inline void ExpectNoOverlap(const QWidget* parent) {
                qPrintable(text + " / " + b->property("text").toString()));
     }
   }
+}
+
+// Waits for the run started on its own thread to end (runFinished).
+inline void WaitForRun(QSignalSpy& finished, int timeoutMs = 60000) {
+  if (finished.isEmpty()) QVERIFY(finished.wait(timeoutMs));
+  QCOMPARE(finished.count(), 1);
 }
 
 struct Box {
