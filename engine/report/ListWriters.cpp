@@ -56,9 +56,10 @@ char* PutNumberCell(char* out, int32_t value) {
   return out + digits;
 }
 
-// The files whose counts a row shows: 1..FileNumber, within the 64 slots of a record.
+// The files whose counts a row shows: 1..FileNumber, within the 64 slots of a record; none
+// when the texts are more than the slots.
 int ReportFiles(const Engine& e) {
-  if (e.FileNumber < 0) return 0;
+  if (e.FileNumber < 0 || e.tally.on) return 0;
   return e.FileNumber < kMaxInputFiles ? e.FileNumber : kMaxInputFiles;
 }
 
@@ -73,6 +74,7 @@ void AppendFileHeaders(const Engine& e, std::string& line) {
 
 int RowRange(const Engine& e, const TreeNode& r) {
   if (e.options.BatchFiles) return r.FileCounts(1) > 0 ? 1 : 0;
+  if (e.tally.on) return r.FileRange;  // counted over all the texts (TextRanges.h)
   int range = 0;
   for (int k = 1; k <= ReportFiles(e); ++k) {
     if (r.FileCounts(k) > 0) ++range;
@@ -80,9 +82,9 @@ int RowRange(const Engine& e, const TreeNode& r) {
   return range;
 }
 
-// A range outside the table's 1..64 (0 for a row without counts) has no entry to add to.
+// A range of 0 (a row without counts) has no entry to add to.
 void CountRange(RunCounters::PerRange& table, int range) {
-  if (range >= 1 && range <= kMaxInputFiles) ++table[range];
+  if (range >= 1) ++table[range];
 }
 
 // The file the sections are written into: the scratch file, or Engine::sectionsFile.
@@ -326,7 +328,7 @@ bool DumpOnTwoThreads(Engine& e, int list, std::span<const std::pair<int32_t, in
     changed.notify_all();
   }
   other.join();
-  for (size_t k = 0; k < ranges.size(); ++k) ranges[k] += otherRanges[k];
+  ranges.Add(otherRanges);
   *failedAt =
       batch < batches ? rows[std::min(rows.size(), (batch + 1) * kRowsPerBatch) - 1].second : 0;
   return true;
@@ -377,7 +379,7 @@ bool CountListRanges(Engine& e, int list) {
     if (DumpsRow(*r, list)) CountRange(counted, RowRange(e, *r));
   }
   RunCounters::PerRange& table = family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable;
-  for (size_t k = 0; k < table.size(); ++k) table[k] += counted[k];
+  table.Add(counted);
   return true;
 }
 

@@ -13,6 +13,7 @@
 #include "report/MarkTexts.h"
 #include "report/ResultsName.h"
 #include "report/Sort.h"
+#include "report/TextRanges.h"
 #include "state/Engine.h"
 #include "state/Messages.h"
 #include "text/TextCopy.h"
@@ -60,8 +61,7 @@ std::string FamilySectionTitle(int n) {
 }
 
 void WriteRangeRows(Engine& e, const RunCounters::PerRange& table) {
-  const int files = std::min(e.FileNumber, kMaxInputFiles);
-  for (int r = 1; r <= files; ++r) {
+  for (int r = 1; r <= e.FileNumber; ++r) {
     if (table[r] == 0) continue;
     e.resultsFile->WriteLine(Num(table[r], 6) + "\tWords appear in " + Num(r, 2) + " input files");
   }
@@ -287,6 +287,8 @@ void ProduceReport(Engine& e) {
     }
     MarkTexts(e, texts);
   }
+  // Ranges over more texts than slots: known before the sort, which may order by them.
+  SetTextRanges(e);
   if (!e.failed() && (e.options.sortbyfreq || e.options.sortbyrange)) {
     // As described: a blank record is appended before the sort and sorted with the others
     // (it counts in NodeCount and in the traffic; the writers pass over it).

@@ -82,6 +82,7 @@ void WithRecords(Engine& e, SortOrder order, Steps steps) {
 }  // namespace
 
 int FilesHolding(const Engine& e, const TreeNode& r) {
+  if (e.tally.on) return r.FileRange;  // counted over all the texts (TextRanges.h)
   int files = e.FileNumber < kMaxInputFiles ? e.FileNumber : kMaxInputFiles;
   int range = 0;
   for (int k = 1; k <= files; ++k) {

@@ -17,7 +17,7 @@ constexpr int32_t kInsertionSortMax = 20;
 enum class SortOrder { Frequency, Range };
 
 // Files of this report holding the word (FileCounts[1..FileNumber] above 0); FileNumber beyond
-// the 64 slots counts them all.
+// the 64 slots counts them all. A run over more texts than slots has it in FileRange.
 int FilesHolding(const Engine& e, const TreeNode& r);
 
 // 1 when a must come after b, -1 when before, -99 when neither key tells them apart.

@@ -76,12 +76,14 @@ void SetUpRun(Engine& e) {
   if (!s.ok()) return e.Fail(s);
 
   e.counters = RunCounters{};
+  ResetTally(e.fs, e.tally);
   ResetStore(e.tree);
   s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
   if (!s.ok()) e.Fail(s);
 }
 
 void CleanUpRun(Engine& e) {
+  ResetTally(e.fs, e.tally);
   if (e.tree.recordFileOpen()) {
     e.tree.recordFile->Close();
     e.tree.recordFile.reset();
