@@ -228,10 +228,14 @@ bool IsWordPerfectLine(const std::string& line) {
 }  // namespace
 
 void ScanInputFile(Engine& e, const std::string& path) {
-  // However the scan ends, the occurrences waiting in the word index go into the records.
+  // However the scan ends, the occurrences waiting in the word index go into the records, before
+  // the next text counts in another slot. A tallied run counts in no slot: they wait on, as
+  // settling the whole store at the end of each of many texts would cost the store per text.
   struct SettleAtEnd {
     Engine& e;
-    ~SettleAtEnd() { SettleAllWaiting(e); }
+    ~SettleAtEnd() {
+      if (!e.tally.on) SettleAllWaiting(e);
+    }
   } settle{e};
   // Text in 16- or 32-bit units would count as single letters: it is refused, as unreadable.
   // A file that cannot be read here fails below, where it is opened for the scan.
