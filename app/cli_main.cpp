@@ -43,6 +43,8 @@ const char kUsage[] =
     "    --batch --ignore-angle --update --zero --mark --overwrite\n"
     "    --stop FILE        use the stop list in FILE\n"
     "    --files-from LIST  also the input files named in LIST, one per line, at this place\n"
+    "    --export DIR       also write the results as data files into DIR (batch: DIR/TEXT/)\n"
+    "    --export-format F  comma list of csv, tsv, json, xlsx (default csv)\n"
     "    --answer ok|cancel how message boxes are answered off a terminal (default cancel)\n"
     "  quarn-cli movecopy [--folder DIR] [--encoding E] [--from NAME] [--to NAME]\n"
     "                     [--greater|--equal|--less] [--value TEXT] [--copy]\n"
@@ -81,6 +83,8 @@ int Profile(const std::vector<std::string>& args) {
   std::string folder, results, stopFile;
   std::vector<std::string> files;
   bool zero = false;
+  std::string exportFormats = "csv";
+  bool formatsGiven = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string v;
@@ -131,6 +135,12 @@ int Profile(const std::vector<std::string>& args) {
       }
     } else if (a == "--stop") {
       if (!TakeValue(args, i, &stopFile)) return Usage("--stop needs a file");
+    } else if (a == "--export") {
+      if (!TakeValue(args, i, &engine.exports.folder) || engine.exports.folder.empty())
+        return Usage("--export needs a folder");
+    } else if (a == "--export-format") {
+      if (!TakeValue(args, i, &exportFormats)) return Usage("--export-format needs a list");
+      formatsGiven = true;
     } else if (a == "--update") {
       o.Udate_Basewords = true;
     } else if (a == "--zero") {
@@ -149,6 +159,11 @@ int Profile(const std::vector<std::string>& args) {
       files.push_back(a);
     }
   }
+  std::string badFormat;
+  if (!quarn::ParseExportFormats(exportFormats, &engine.exports, &badFormat))
+    return Usage("--export-format takes csv, tsv, json and xlsx, not \"" + badFormat + "\"");
+  if (formatsGiven && engine.exports.folder.empty())
+    return Usage("--export-format needs --export DIR");
   if (zero && !host.options.Udate_Basewords)
     return Usage("--zero needs --update (Zero BaseWords is only available with Update BaseWords)");
   host.options.Zero_base = zero;

@@ -104,6 +104,10 @@ class FileSystem {
   virtual Status ListDirectory(const std::string& dir, std::vector<std::string>* names) = 0;
   // The current working directory, without a trailing separator.
   virtual std::string CurrentDirectory() = 0;
+  // Creates the folder path and the folders above it that are missing. OK when it exists.
+  virtual Status CreateDirectories(const std::string& path) {
+    return DirectoryExists(path) ? Status::OK() : Status::IOError(path, "cannot create folders");
+  }
   // True iff a and b name one and the same file, however each is spelled: through "." or
   // "..", another letter case in a folder that ignores it, a link. Two paths of which only
   // one names an existing file are different files. This default knows files by their paths

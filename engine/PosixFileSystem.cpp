@@ -264,6 +264,19 @@ class PosixFileSystem : public FileSystem {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
+  Status CreateDirectories(const std::string& path) override {
+    // Each folder from the top down; one that exists already (made meanwhile by another
+    // process too) is fine, anything else in the way is the failure.
+    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+      const std::string part = path.substr(0, end);
+      if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+        return ErrnoStatus(part, errno);
+      }
+      if (end == std::string::npos) break;
+    }
+    if (!DirectoryExists(path)) return ErrnoStatus(path, ENOTDIR);
+    return Status::OK();
+  }
   Status NewSequentialFile(const std::string& path,
                            std::unique_ptr<SequentialFile>* result) override {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -11,6 +11,7 @@
 #include "lists/StopList.h"
 #include "report/ListWriters.h"
 #include "report/MarkTexts.h"
+#include "report/ReportData.h"
 #include "report/ResultsName.h"
 #include "report/Sort.h"
 #include "report/TextRanges.h"
@@ -299,6 +300,8 @@ void ProduceReport(Engine& e) {
   }
   if (e.failed()) return;
   WriteReport(e);
+  if (e.failed()) return;
+  ExportReport(e);
   if (e.failed()) return;
   Status s = e.resultsFile->Close();
   e.resultsFile.reset();

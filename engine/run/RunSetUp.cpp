@@ -77,6 +77,7 @@ void SetUpRun(Engine& e) {
 
   e.counters = RunCounters{};
   ResetTally(e.fs, e.tally);
+  e.scannedTexts.clear();
   ResetStore(e.tree);
   s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
   if (!s.ok()) e.Fail(s);

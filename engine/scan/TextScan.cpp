@@ -237,6 +237,8 @@ void ScanInputFile(Engine& e, const std::string& path) {
       if (!e.tally.on) SettleAllWaiting(e);
     }
   } settle{e};
+  // Every input file has its entry, a skipped one too, so that entry k - 1 is file k.
+  e.scannedTexts.push_back(ResultsText{path, 0, 0});
   // Text in 16- or 32-bit units would count as single letters: it is refused, as unreadable.
   // A file that cannot be read here fails below, where it is opened for the scan.
   WideText wide = WideText::kNone;
@@ -320,6 +322,8 @@ void ScanInputFile(Engine& e, const std::string& path) {
     return;
   }
 
+  e.scannedTexts.back().lines = lineCount;
+  e.scannedTexts.back().words = wordCount;
   if (e.ResultsFileOpen()) e.resultsFile->EndLine();
   ProgressMessage(e, " Number of lines: " + std::to_string(lineCount), "", 0);
   ProgressMessage(e, " Number of words: " + std::to_string(wordCount), "", 1);

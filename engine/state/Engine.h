@@ -15,6 +15,8 @@
 #include "QuarnHeader.h"
 #include "Status.h"
 #include "state/ListState.h"
+#include "results/Exports.h"
+#include "results/ResultsModel.h"
 #include "state/Messages.h"
 #include "store/Store.h"
 #include "store/WordTree.h"
@@ -47,6 +49,12 @@ struct Engine : Store {
   bool inputsUtf8 = false;
   std::unique_ptr<TextWriter> resultsFile;  // the results file while open
   bool ResultsFileOpen() const { return resultsFile != nullptr; }
+  // The results as data files, written with every report when asked for.
+  ExportOptions exports;
+  // Whether each report's results model is kept, with its word rows, in keptResults (for the
+  // window's explorer). keptResults is emptied by every press of Process Files.
+  bool keepResults = false;
+  std::vector<ResultsModel> keptResults;
 
   // --- one run ---
   CharClassTable classes;
@@ -62,6 +70,8 @@ struct Engine : Store {
   std::vector<std::pair<int32_t, int32_t>> listRows;
   bool scratchOpen() const { return scratchFile != nullptr; }
 
+  // The input files scanned for the report being made, in order: entry k - 1 is file k.
+  std::vector<ResultsText> scannedTexts;
   // Updated lists waiting for the report to finish.
   std::vector<PendingListUpdate> pendingListUpdates;
   // Results files finished by the current press of Process Files.

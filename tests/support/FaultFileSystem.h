@@ -52,6 +52,9 @@ class FaultFileSystem : public FileSystem {
     return base_->ListDirectory(dir, names);
   }
   std::string CurrentDirectory() override { return base_->CurrentDirectory(); }
+  Status CreateDirectories(const std::string& path) override {
+    return base_->CreateDirectories(path);
+  }
   bool SameFile(const std::string& a, const std::string& b) override {
     return base_->SameFile(a, b);
   }

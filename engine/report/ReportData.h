@@ -1,0 +1,32 @@
+// The report being written as data (results/ResultsModel.h): collected from the store and the
+// run's counters once the results file's report is written, and exported or kept as the
+// engine's settings ask. Reading the store for it counts no traffic.
+#pragma once
+
+#include "results/ResultsModel.h"
+#include "results/ResultsTables.h"
+
+namespace quarn {
+
+struct Engine;
+
+// The run, summary, list sizes, range tables and coverage per text of the report just written
+// by WriteReport (its totals are computed there); no word rows.
+ResultsModel CollectResults(Engine& e);
+
+// The type and family rows of that report, in its order, read from the store as it stands.
+class StoreWordRows : public WordRowSource {
+ public:
+  explicit StoreWordRows(Engine& e) : e_(e) {}
+  Status ForEach(bool families, const std::function<bool(const WordRow&)>& row) override;
+
+ private:
+  Engine& e_;
+};
+
+// After WriteReport, before the store is released: writes the exports of Engine::exports (in
+// batch mode into a folder per input file, named after it without its extension) and keeps
+// the model when Engine::keepResults. An export failure fails the run.
+void ExportReport(Engine& e);
+
+}  // namespace quarn

@@ -1,0 +1,38 @@
+// The results model as tables: their names, columns and cells, sent to a TableSink in the
+// order summary, lists, ranges, types, families, texts.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Status.h"
+#include "results/ResultsModel.h"
+#include "results/TableSink.h"
+
+namespace quarn {
+
+// Where the type and family rows come from when they are not held in the model: the store of
+// the report being written.
+class WordRowSource {
+ public:
+  virtual ~WordRowSource() = default;
+  // Calls row for every type row (families: every family row) in the report's order, until
+  // row returns false. Returns a failure to read them.
+  virtual Status ForEach(bool families, const std::function<bool(const WordRow&)>& row) = 0;
+};
+
+// The column names of each table for this model.
+std::vector<std::string> SummaryColumns();
+std::vector<std::string> ListColumns();
+std::vector<std::string> RangeColumns();
+std::vector<std::string> TypeColumns(const ResultsModel& model);
+std::vector<std::string> FamilyColumns(const ResultsModel& model);
+std::vector<std::string> TextColumns(const ResultsModel& model);
+
+// Sends the run and every table to sink, the word rows from rows when given and from the
+// model's own vectors otherwise. Stops at the first failure of the sink or of rows, and
+// returns it; Finish is not called.
+Status SendResultsTables(const ResultsModel& model, WordRowSource* rows, TableSink& sink);
+
+}  // namespace quarn
