@@ -45,6 +45,7 @@ const char kUsage[] =
     "    --files-from LIST  also the input files named in LIST, one per line, at this place\n"
     "    --export DIR       also write the results as data files into DIR (batch: DIR/TEXT/)\n"
     "    --export-format F  comma list of csv, tsv, json, xlsx (default csv)\n"
+    "    --export-counts    also the table type_counts (word, file, freq) beyond 64 texts\n"
     "    --answer ok|cancel how message boxes are answered off a terminal (default cancel)\n"
     "  quarn-cli movecopy [--folder DIR] [--encoding E] [--from NAME] [--to NAME]\n"
     "                     [--greater|--equal|--less] [--value TEXT] [--copy]\n"
@@ -138,6 +139,8 @@ int Profile(const std::vector<std::string>& args) {
     } else if (a == "--export") {
       if (!TakeValue(args, i, &engine.exports.folder) || engine.exports.folder.empty())
         return Usage("--export needs a folder");
+    } else if (a == "--export-counts") {
+      engine.exports.counts = true;
     } else if (a == "--export-format") {
       if (!TakeValue(args, i, &exportFormats)) return Usage("--export-format needs a list");
       formatsGiven = true;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -82,6 +83,22 @@ Results Parse(const std::vector<std::string>& lines) {
   return r;
 }
 
+// The rows of an exported CSV table (its words hold no commas or quotes), header first.
+std::vector<std::vector<std::string>> ReadCsv(const std::string& path) {
+  std::vector<std::vector<std::string>> rows;
+  std::stringstream in(ReadFile(path));
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> cells;
+    std::stringstream cellsIn(line);
+    std::string cell;
+    while (std::getline(cellsIn, cell, ',')) cells.push_back(cell);
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
 class TextRangesTest : public RunFixture {
  protected:
   // The Brown texts (sorted by name), the shared lists as BASEWRD1..3.
@@ -108,19 +125,30 @@ class TextRangesTest : public RunFixture {
 
   // What a run over names must report, worked out from a batch run, which reports each text
   // on its own: a key's range is the number of texts whose report has it, its numbers the sums.
+  // Also keeps each text's counts by key (family keys: FAFREQ) and its tokens in perText and
+  // tokens.
   Results FromTextByText(const std::vector<std::string>& names) {
     host.options.BatchFiles = true;
     Run(names, "");
     host.options.BatchFiles = false;
     EXPECT_EQ(engine.reportsWritten, static_cast<int>(names.size()));
     std::map<std::string, Row> sums;
+    perText.clear();
+    tokens.clear();
     for (const std::string& name : names) {
       const std::string results = name.substr(0, name.size() - 4) + "_quarn.txt";
-      for (const auto& [key, row] : Parse(ResultLines(results)).rows) {
+      const std::vector<std::string> lines = ResultLines(results);
+      std::map<std::string, int64_t>& counts = perText.emplace_back();
+      for (const auto& [key, row] : Parse(lines).rows) {
         Row& sum = sums[key];
         sum.range += 1;
         sum.freq += row.freq;
         sum.famFreq += row.famFreq;
+        counts[key] = key.rfind("BASE ", 0) == 0 ? row.famFreq : row.freq;
+      }
+      for (const std::string& line : lines) {
+        const size_t at = line.find(" Number of words: ");
+        if (at != std::string::npos) tokens.push_back(std::stoll(line.substr(at + 18)));
       }
     }
     Results expected;
@@ -132,9 +160,34 @@ class TextRangesTest : public RunFixture {
     return expected;
   }
 
-  // Runs names as one run and checks it against the text-by-text reports.
+  // DP by key from perText and tokens, in floating point as the formula reads.
+  std::map<std::string, double> ExpectedDp() {
+    double total = 0;
+    for (const int64_t t : tokens) total += static_cast<double>(t);
+    std::map<std::string, double> freq;
+    for (const auto& counts : perText)
+      for (const auto& [key, count] : counts) freq[key] += static_cast<double>(count);
+    std::map<std::string, double> dp;
+    for (const auto& [key, f] : freq) {
+      double sum = 0;
+      for (size_t i = 0; i < perText.size(); ++i) {
+        const auto c = perText[i].find(key);
+        const double v = c == perText[i].end() ? 0 : static_cast<double>(c->second) / f;
+        sum += std::abs(v - static_cast<double>(tokens[i]) / total);
+      }
+      dp[key] = sum / 2;
+    }
+    return dp;
+  }
+
+  // Runs names as one run and checks it, and its export with the type counts, against the
+  // text-by-text reports.
   void CheckAgainstTextByText(const std::vector<std::string>& names) {
     const Results expected = FromTextByText(names);
+    ASSERT_EQ(tokens.size(), names.size());
+    engine.exports.folder = dir.File("export");
+    engine.exports.csv = true;
+    engine.exports.counts = true;
     Run(names);
     ASSERT_FALSE(engine.failed());
     ASSERT_EQ(engine.reportsWritten, 1);
@@ -146,8 +199,57 @@ class TextRangesTest : public RunFixture {
     EXPECT_EQ(got.headerCells, 3u);
     EXPECT_FALSE(Exists(dir.File("texts.dvp")));
     EXPECT_TRUE(ScratchFilesGone());
+
+    // dp of every type and family row, against the formula over the texts' own counts.
+    const std::map<std::string, double> dp = ExpectedDp();
+    const char* kTitles[] = {"Types Found In Base List One", "Types Found In Base List Two",
+                             "Types Found In Base List Three"};
+    const char* kFamilyTitles[] = {"BASE ONE FAMILIES", "BASE TWO FAMILIES", "BASE THREE FAMILIES"};
+    size_t checked = 0;
+    for (const bool family : {false, true}) {
+      const auto rows = ReadCsv(dir.File(family ? "export/families.csv" : "export/types.csv"));
+      ASSERT_GT(rows.size(), 1u);
+      ASSERT_EQ(rows[0].back(), "dp_norm");
+      ASSERT_EQ(rows[0][rows[0].size() - 2], "dp");
+      ASSERT_EQ(rows[0].size(), family ? 7u : 6u);  // no f1..fN
+      for (size_t i = 1; i < rows.size(); ++i) {
+        const std::vector<std::string>& r = rows[i];
+        const int list = r[1] == "none" ? 0 : std::stoi(r[1]);
+        const std::string title = family ? kFamilyTitles[list - 1]
+                                  : list == 0 ? "Types Not Found In Any List" : kTitles[list - 1];
+        const auto want = dp.find(title + "|" + r[0]);
+        ASSERT_NE(want, dp.end()) << r[0];
+        EXPECT_NEAR(std::stod(r[r.size() - 2]), want->second, 1e-9) << title << " " << r[0];
+        ++checked;
+      }
+    }
+    EXPECT_EQ(checked, expected.rows.size());
+
+    // type_counts: one row per word and text it occurs in, its count there.
+    std::map<std::pair<std::string, std::string>, int64_t> counts;
+    for (size_t i = 0; i < names.size(); ++i) {
+      for (const auto& [key, count] : perText[i]) {
+        if (key.rfind("BASE ", 0) == 0) continue;
+        counts[{key.substr(key.find('|') + 1), dir.File(names[i])}] = count;
+      }
+    }
+    const auto rows = ReadCsv(dir.File("export/type_counts.csv"));
+    ASSERT_EQ(rows[0], (std::vector<std::string>{"word", "file", "freq"}));
+    std::map<std::pair<std::string, std::string>, int64_t> exported;
+    for (size_t i = 1; i < rows.size(); ++i) exported[{rows[i][0], rows[i][1]}] = std::stoll(rows[i][2]);
+    EXPECT_EQ(exported.size(), rows.size() - 1);
+    EXPECT_EQ(exported, counts);
+    // One texts row per text, each with its own tokens.
+    const auto texts = ReadCsv(dir.File("export/texts.csv"));
+    ASSERT_EQ(texts.size(), names.size() + 1);
+    for (size_t i = 0; i < names.size(); ++i) {
+      EXPECT_EQ(texts[i + 1][0], dir.File(names[i]));
+      EXPECT_EQ(std::stoll(texts[i + 1][1]), tokens[i]);
+    }
   }
 
+  std::vector<std::map<std::string, int64_t>> perText;
+  std::vector<int64_t> tokens;
   std::vector<std::string> brown;
   std::string corpusDir;
 };
