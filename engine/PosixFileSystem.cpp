@@ -13,10 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <system_error>
-#include <thread>
 
 #include "FileSystem.h"
+#include "SecondThread.h"
 
 namespace quarn {
 namespace {
@@ -198,26 +197,21 @@ class PosixRecordFile : public RecordFile {
   // StopPopulating ends the thread before the mapping changes.
   void PopulateAhead() {
 #if defined(MADV_POPULATE_WRITE)
-    if (populating_.joinable()) populating_.join();
+    populating_.Join();
     const uint64_t from = std::max(populatedTo_, used_ / kPage * kPage);
     const uint64_t to = std::min(mapped_, from + kPopulateStep);
     if (from >= to || populateRefused_) return;
     populatedTo_ = to;
     char* base = base_;
-    try {
-      populating_ = std::thread([this, base, from, to] {
-        if (::madvise(base + from, to - from, MADV_POPULATE_WRITE) != 0) {
-          populateRefused_ = true;  // not for this system or file: pages come as stored to
-        }
-      });
-    } catch (const std::system_error&) {
-      // No thread to spare: the pages come as they are stored to.
-    }
+    // Without a thread to spare the pages come as they are stored to.
+    populating_.Start([this, base, from, to] {
+      if (::madvise(base + from, to - from, MADV_POPULATE_WRITE) != 0) {
+        populateRefused_ = true;  // not for this system or file: pages come as stored to
+      }
+    });
 #endif
   }
-  void StopPopulating() {
-    if (populating_.joinable()) populating_.join();
-  }
+  void StopPopulating() { populating_.Join(); }
 
   void Unmap() {
     StopPopulating();
@@ -234,7 +228,7 @@ class PosixRecordFile : public RecordFile {
   uint64_t mapped_ = 0;
   uint64_t used_ = 0;  // the end of the furthest record asked for through the mapping
   bool unmappable_ = false;
-  std::thread populating_;
+  SecondThread populating_;
   uint64_t populatedTo_ = 0;  // the end of the pages asked to be backed
   std::atomic<bool> populateRefused_{false};
 };

@@ -8,10 +8,10 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 
+#include "SecondThread.h"
+#include "report/Sort.h"
 #include "state/Engine.h"
 #include "store/WordTree.h"
 #include "text/TextWriter.h"
@@ -56,30 +56,13 @@ char* PutNumberCell(char* out, int32_t value) {
   return out + digits;
 }
 
-// The files whose counts a row shows: 1..FileNumber, within the 64 slots of a record; none
-// when the texts are more than the slots.
-int ReportFiles(const Engine& e) {
-  if (e.FileNumber < 0 || e.tally.on) return 0;
-  return e.FileNumber < kMaxInputFiles ? e.FileNumber : kMaxInputFiles;
-}
-
 // TAB and "    F<k>" for every file column of the section.
 void AppendFileHeaders(const Engine& e, std::string& line) {
-  int files = e.options.BatchFiles ? 1 : ReportFiles(e);
+  const int files = ReportFiles(e);
   for (int k = 1; k <= files; ++k) {
     line += "\t    F";
     line += std::to_string(k);
   }
-}
-
-int RowRange(const Engine& e, const TreeNode& r) {
-  if (e.options.BatchFiles) return r.FileCounts(1) > 0 ? 1 : 0;
-  if (e.tally.on) return r.FileRange;  // counted over all the texts (TextRanges.h)
-  int range = 0;
-  for (int k = 1; k <= ReportFiles(e); ++k) {
-    if (r.FileCounts(k) > 0) ++range;
-  }
-  return range;
 }
 
 // A range of 0 (a row without counts) has no entry to add to.
@@ -87,28 +70,14 @@ void CountRange(RunCounters::PerRange& table, int range) {
   if (range >= 1) ++table[range];
 }
 
-// The file the sections are written into: the scratch file, or Engine::sectionsFile.
-TextWriter* SectionsFile(Engine& e) {
-  return e.sectionsFile != nullptr ? e.sectionsFile : e.scratchFile.get();
-}
-
-// False, with the run failed, when there is no scratch file to write into.
-bool ScratchReady(Engine& e) {
-  if (e.failed()) return false;
-  if (SectionsFile(e) != nullptr) return true;
-  e.Fail(Status::IOError(e.ScratchFilePath(), "file not open"));
-  return false;
-}
-
-void CheckScratch(Engine& e) {
-  const TextWriter& out = *SectionsFile(e);
+void CheckScratch(Engine& e, const TextWriter& out) {
   if (!out.status().ok()) e.Fail(out.status());
 }
 
-void WriteScratchLine(Engine& e, std::string_view line) {
+void WriteScratchLine(Engine& e, TextWriter& out, std::string_view line) {
   if (e.failed()) return;
-  SectionsFile(e)->WriteLine(line);
-  CheckScratch(e);
+  out.WriteLine(line);
+  CheckScratch(e, out);
 }
 
 // The longest row: the word (30 characters at most), then up to 67 cells of at most 11
@@ -134,7 +103,7 @@ size_t FormatRow(const Engine& e, const TreeNode& record, int range, bool family
       *out++ = '\t';
       out = PutNumberCell(out, record.FamilyFrequency);
     }
-    int files = e.options.BatchFiles ? 1 : ReportFiles(e);
+    const int files = ReportFiles(e);
     for (int k = 1; k <= files; ++k) {
       *out++ = '\t';
       out = PutNumberCell(out, record.FileCounts(k));
@@ -144,69 +113,75 @@ size_t FormatRow(const Engine& e, const TreeNode& record, int range, bool family
 }
 
 // One type or family row; FileRange is computed into the caller's copy only.
-void WriteRow(Engine& e, TreeNode& record, bool family) {
+void WriteRow(Engine& e, TextWriter& out, TreeNode& record, bool family) {
   if (e.failed()) return;
-  record.FileRange = RowRange(e, record);
+  record.FileRange = FilesHolding(e, record);
   CountRange(family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable, record.FileRange);
   char line[kMaxRow];
   const size_t length = FormatRow(e, record, record.FileRange, family, line);
-  WriteScratchLine(e, std::string_view(line, length));
+  WriteScratchLine(e, out, std::string_view(line, length));
 }
 
 }  // namespace
+
+int ReportFiles(const Engine& e) {
+  if (e.options.BatchFiles) return 1;
+  if (e.FileNumber < 0 || e.tally.on) return 0;
+  return e.FileNumber < kMaxInputFiles ? e.FileNumber : kMaxInputFiles;
+}
 
 bool inlist(const TreeNode& record, int list) {
   return record.WordLength > 0 && record.ListCode == list;
 }
 
-void listtypes(Engine& e, int list) {
-  if (!ScratchReady(e)) return;
-  WriteScratchLine(e, "");
+void listtypes(Engine& e, TextWriter& out, int list) {
+  if (e.failed()) return;
+  WriteScratchLine(e, out, "");
   std::string header = "TYPE" + std::string(26, ' ') + "\t RANGE\t  FREQ";
   AppendFileHeaders(e, header);
-  WriteScratchLine(e, header);
+  WriteScratchLine(e, out, header);
   if (e.options.sortbyalpha) {
     for (int c = 1; c < static_cast<int>(e.tree.WordRoots.size()) && !e.failed(); ++c) {
-      writetypelist(e, e.tree.WordRoots[c], list);
+      writetypelist(e, out, e.tree.WordRoots[c], list);
     }
   } else {
-    dumpsort(e, list);
+    dumpsort(e, out, list);
   }
-  WriteScratchLine(e, "");
+  WriteScratchLine(e, out, "");
 }
 
-void listfamilies(Engine& e, int list) {
-  if (!ScratchReady(e)) return;
+void listfamilies(Engine& e, TextWriter& out, int list) {
+  if (e.failed()) return;
   std::string header = "\t RANGE\tTYFREQ\tFAFREQ";
   AppendFileHeaders(e, header);
-  WriteScratchLine(e, header);
+  WriteScratchLine(e, out, header);
   if (e.options.sortbyalpha) {
     for (int c = 1; c < static_cast<int>(e.tree.FamilyRoots.size()) && !e.failed(); ++c) {
-      writefamlist(e, e.tree.FamilyRoots[c], list);
+      writefamlist(e, out, e.tree.FamilyRoots[c], list);
     }
   } else {
-    dumpsort(e, list);
+    dumpsort(e, out, list);
   }
-  WriteScratchLine(e, "");
+  WriteScratchLine(e, out, "");
 }
 
 // Node 0 is never a record, so a root or link below 1 is an empty tree like -1.
-void writetypelist(Engine& e, int32_t root, int list) {
-  if (root < 1 || !ScratchReady(e)) return;
+void writetypelist(Engine& e, TextWriter& out, int32_t root, int list) {
+  if (root < 1 || e.failed()) return;
   TreeNode record;
   ReadNode(e, root, "writetypelist", &record);
-  writetypelist(e, record.Left, list);
-  if (inlist(record, list) && record.Frequency > 0) WriteRow(e, record, false);
-  writetypelist(e, record.Right, list);
+  writetypelist(e, out, record.Left, list);
+  if (inlist(record, list) && record.Frequency > 0) WriteRow(e, out, record, false);
+  writetypelist(e, out, record.Right, list);
 }
 
-void writefamlist(Engine& e, int32_t root, int list) {
-  if (root < 1 || !ScratchReady(e)) return;
+void writefamlist(Engine& e, TextWriter& out, int32_t root, int list) {
+  if (root < 1 || e.failed()) return;
   TreeNode record;
   ReadNode(e, root, "writefamlist", &record);
-  writefamlist(e, record.Left, list);
-  if (inlist(record, list) && record.FamilyFrequency > 0) WriteRow(e, record, true);
-  writefamlist(e, record.Right, list);
+  writefamlist(e, out, record.Left, list);
+  if (inlist(record, list) && record.FamilyFrequency > 0) WriteRow(e, out, record, true);
+  writefamlist(e, out, record.Right, list);
 }
 
 namespace {
@@ -226,8 +201,8 @@ bool DumpsRow(const TreeNode& record, int list) {
   return (list < kFirstFamilyCode ? record.Frequency : record.FamilyFrequency) > 0;
 }
 
-void WriteDumpRow(Engine& e, TreeNode& record, int list) {
-  if (DumpsRow(record, list)) WriteRow(e, record, list >= kFirstFamilyCode);
+void WriteDumpRow(Engine& e, TextWriter& out, TreeNode& record, int list) {
+  if (DumpsRow(record, list)) WriteRow(e, out, record, list >= kFirstFamilyCode);
 }
 
 // The (code, node) pairs of e.listRows (filled) whose code is list.
@@ -248,9 +223,8 @@ constexpr size_t kRowsPerBatch = 2048;
 // *failedAt becomes the last record of the batch whose writing failed the run, else 0. Returns
 // false, having written and counted nothing, when it cannot be done so: a record not reachable
 // in place, a file whose encoding is not yet chosen, no thread to spare.
-bool DumpOnTwoThreads(Engine& e, int list, std::span<const std::pair<int32_t, int32_t>> rows,
-                      int32_t* failedAt) {
-  TextWriter& scratch = *SectionsFile(e);
+bool DumpOnTwoThreads(Engine& e, TextWriter& scratch, int list,
+                      std::span<const std::pair<int32_t, int32_t>> rows, int32_t* failedAt) {
   if (scratch.choosingLater()) return false;
   std::vector<const TreeNode*> records(rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
@@ -267,7 +241,7 @@ bool DumpOnTwoThreads(Engine& e, int list, std::span<const std::pair<int32_t, in
     for (size_t i = batch * kRowsPerBatch; i < end; ++i) {
       const TreeNode& r = *records[i];
       if (!DumpsRow(r, list)) continue;
-      const int range = RowRange(e, r);
+      const int range = FilesHolding(e, r);
       CountRange(ranges, range);
       text.append(line, FormatRow(e, r, range, family, line));
       text.append("\r\n", 2);
@@ -284,9 +258,8 @@ bool DumpOnTwoThreads(Engine& e, int list, std::span<const std::pair<int32_t, in
   std::condition_variable changed;
   bool stop = false;
   RunCounters::PerRange otherRanges{};
-  std::thread other;
-  try {
-    other = std::thread([&] {
+  SecondThread other;
+  const bool started = other.Start([&] {
       std::string text;
       for (size_t batch = 1; batch < batches; batch += 2) {
         format(batch, text, otherRanges);
@@ -299,9 +272,7 @@ bool DumpOnTwoThreads(Engine& e, int list, std::span<const std::pair<int32_t, in
         changed.notify_all();
       }
     });
-  } catch (const std::system_error&) {
-    return false;
-  }
+  if (!started) return false;
   RunCounters::PerRange& ranges = family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable;
   std::string text;
   size_t batch = 0;
@@ -319,7 +290,7 @@ bool DumpOnTwoThreads(Engine& e, int list, std::span<const std::pair<int32_t, in
       slot.ready = false;
       changed.notify_all();
     }
-    CheckScratch(e);
+    CheckScratch(e, scratch);
     if (e.failed()) break;
   }
   {
@@ -327,7 +298,7 @@ bool DumpOnTwoThreads(Engine& e, int list, std::span<const std::pair<int32_t, in
     stop = true;
     changed.notify_all();
   }
-  other.join();
+  other.Join();
   ranges.Add(otherRanges);
   *failedAt =
       batch < batches ? rows[std::min(rows.size(), (batch + 1) * kRowsPerBatch) - 1].second : 0;
@@ -376,7 +347,7 @@ bool CountListRanges(Engine& e, int list) {
   for (const auto& [code, n] : ListRowsOf(e, list)) {
     const TreeNode* r = NodeInPlace(e, n);
     if (r == nullptr) return false;
-    if (DumpsRow(*r, list)) CountRange(counted, RowRange(e, *r));
+    if (DumpsRow(*r, list)) CountRange(counted, FilesHolding(e, *r));
   }
   RunCounters::PerRange& table = family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable;
   table.Add(counted);
@@ -385,14 +356,14 @@ bool CountListRanges(Engine& e, int list) {
 
 void ClearListRows(Engine& e) { std::vector<std::pair<int32_t, int32_t>>().swap(e.listRows); }
 
-void dumpsort(Engine& e, int list) {
-  if (!ScratchReady(e)) return;
+void dumpsort(Engine& e, TextWriter& out, int list) {
+  if (e.failed()) return;
   TreeNode record;
   if (!e.listRows.empty()) {
     // The list's own records; the loop below reads every record, so the others count as read.
     const auto rows = ListRowsOf(e, list);
     int32_t failedAt = 0;
-    if (rows.size() >= kDumpOnTwoThreadsFrom && DumpOnTwoThreads(e, list, rows, &failedAt)) {
+    if (rows.size() >= kDumpOnTwoThreadsFrom && DumpOnTwoThreads(e, out, list, rows, &failedAt)) {
       return CountDumpReads(e, failedAt != 0 ? failedAt : e.tree.NodeCount);
     }
     for (const auto& [code, n] : rows) {
@@ -401,7 +372,7 @@ void dumpsort(Engine& e, int list) {
       } else {
         ReadNodeUncounted(e, n, &record);
       }
-      WriteDumpRow(e, record, list);
+      WriteDumpRow(e, out, record, list);
       // The loop stops at the record whose row failed, having read those before it.
       if (e.failed()) return CountDumpReads(e, n);
     }
@@ -418,7 +389,7 @@ void dumpsort(Engine& e, int list) {
       ReadNode(e, n, "dump sort", &record);
       if (record.ListCode != list) continue;
     }
-    WriteDumpRow(e, record, list);
+    WriteDumpRow(e, out, record, list);
   }
 }
 

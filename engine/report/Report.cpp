@@ -122,9 +122,8 @@ void WriteListSizes(Engine& e) {
   e.resultsFile->EndLine();
 }
 
-// Writes the per-list sections into the scratch file (or Engine::sectionsFile).
-void WriteSections(Engine& e) {
-  TextWriter& scratch = e.sectionsFile != nullptr ? *e.sectionsFile : *e.scratchFile;
+// Writes the per-list sections into scratch: the scratch file, or the results file itself.
+void WriteSections(Engine& e, TextWriter& scratch) {
   const RunOptions& o = e.options;
   // The dumps of the sorted store look at a list's records only (the rows may be there
   // already).
@@ -139,7 +138,7 @@ void WriteSections(Engine& e) {
     for (int n = 1; n <= e.ListCount && !e.failed(); ++n) {
       if (!o.ListBoxOn(n) || !o.Forms) continue;
       scratch.WriteLine(TypeSectionTitle(n));
-      listtypes(e, n);
+      listtypes(e, scratch, n);
     }
     scratch.EndLine();
     scratch.WriteLine("LIST OF FAMILY GROUPS");
@@ -147,13 +146,13 @@ void WriteSections(Engine& e) {
     for (int n = 1; n <= e.ListCount && !e.failed(); ++n) {
       if (!o.ListBoxOn(n)) continue;
       scratch.Write(FamilySectionTitle(n));
-      listfamilies(e, n * 100);
+      listfamilies(e, scratch, n * 100);
     }
   }
   if (o.others && !e.failed()) {
     scratch.EndLine();
     scratch.WriteLine("Types Not Found In Any List");
-    listtypes(e, kNoListCode);
+    listtypes(e, scratch, kNoListCode);
     scratch.EndLine();
   }
 }
@@ -253,11 +252,10 @@ void WriteReport(Engine& e) {
     WriteRangeTables(e);
     e.counters.TypeRangeTable = {};
     e.counters.FamilyRangeTable = {};
-    e.sectionsFile = e.resultsFile.get();
-    WriteSections(e);
-    e.sectionsFile = nullptr;
+    WriteSections(e, *e.resultsFile);
   } else {
-    WriteSections(e);
+    if (!e.scratchOpen()) return e.Fail(Status::IOError(e.ScratchFilePath(), "file not open"));
+    WriteSections(e, *e.scratchFile);
     if (e.failed()) return;
     WriteRangeTables(e);
     CopySections(e);

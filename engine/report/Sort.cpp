@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "report/KeySort.h"
+#include "report/ListWriters.h"
 #include "report/SortSteps.h"
 #include "state/Engine.h"
 #include "store/WordEntry.h"
@@ -83,7 +84,7 @@ void WithRecords(Engine& e, SortOrder order, Steps steps) {
 
 int FilesHolding(const Engine& e, const TreeNode& r) {
   if (e.tally.on) return r.FileRange;  // counted over all the texts (TextRanges.h)
-  int files = e.FileNumber < kMaxInputFiles ? e.FileNumber : kMaxInputFiles;
+  const int files = ReportFiles(e);
   int range = 0;
   for (int k = 1; k <= files; ++k) {
     if (r.FileCounts(k) > 0) ++range;

@@ -16,8 +16,9 @@ constexpr int32_t kInsertionSortMax = 20;
 // The orders a sort can put the records in, each by its comparison below.
 enum class SortOrder { Frequency, Range };
 
-// Files of this report holding the word (FileCounts[1..FileNumber] above 0); FileNumber beyond
-// the 64 slots counts them all. A run over more texts than slots has it in FileRange.
+// Files of this report holding the word: its counts above 0 among the ReportFiles
+// (ListWriters.h), the range its row shows. A run over more texts than slots has it in
+// FileRange, counted over all of them (TextRanges.h).
 int FilesHolding(const Engine& e, const TreeNode& r);
 
 // 1 when a must come after b, -1 when before, -99 when neither key tells them apart.

@@ -259,6 +259,7 @@ void ProcessFiles(Engine& e) {
   e.runErrorReported = false;
   e.runError = Status::OK();
   e.reportsWritten = 0;
+  e.keptResults.clear();
   e.StartSeconds = e.clockSeconds();
   e.FileNumber = 0;
   e.RunStopped = false;

@@ -2,11 +2,10 @@
 
 #include <cstring>
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "Prefetch.h"
+#include "SecondThread.h"
 #include "scan/ChunkPipe.h"
 #include "state/Engine.h"
 #include "state/Messages.h"
@@ -187,10 +186,8 @@ bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int64_t*
     ~PrepareBlocks() { area.PrepareAhead(false); }
   } prepareBlocks(e.tree.blockArea);
   WordCutter cutter(e.classes, e.options.Ignore_Angle, &ids);
-  std::thread cutting;
-  try {
-    cutting = std::thread([&] { cutter.CutFile(reader, firstLine, pipe.FirstEmpty(), pipe); });
-  } catch (const std::system_error&) {
+  SecondThread cutting;
+  if (!cutting.Start([&] { cutter.CutFile(reader, firstLine, pipe.FirstEmpty(), pipe); })) {
     return false;
   }
   WordEnterer enterer(e);
@@ -215,7 +212,7 @@ bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int64_t*
     if (stop || last) break;
   }
   pipe.Stop();
-  cutting.join();
+  cutting.Join();
   *words = enterer.words();
   return true;
 }

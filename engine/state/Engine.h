@@ -61,9 +61,6 @@ struct Engine : Store {
   int StartSeconds = 0;
   bool RunStopped = false;
   std::unique_ptr<TextWriter> scratchFile;  // temp$$$.dvp while open
-  // Where the report's per-list sections go when not into scratchFile: the results file
-  // itself, once the range tables that come before them are known (Report.cpp).
-  TextWriter* sectionsFile = nullptr;
   // While a report writes its sections: (ListCode, node number) of every record, by code and
   // then node, so that each list's dump visits its own records only (ListRows). Empty
   // otherwise.

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <new>
 #include <string>
-#include <system_error>
-#include <thread>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -87,7 +85,7 @@ void NodeBlockRelease::operator()(TreeNode* block) const {
 }
 
 NodeBlockArea::~NodeBlockArea() {
-  if (preparing_.joinable()) preparing_.join();
+  preparing_.Join();
   std::free(base_);
 }
 
@@ -95,22 +93,20 @@ void NodeBlockArea::PrepareBlock(int k, const TreeNode& blank) {
   prepared_ = -1;
   if (k < 0 || k >= kMaxNodeBlocks || base_ == nullptr) return;
   TreeNode* block = reinterpret_cast<TreeNode*>(BlockMemory(k));
-  try {
-    preparing_ = std::thread([block, blank] {
+  const bool started = preparing_.Start([block, blank] {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-      // The whole small pages of the block at once, rather than a fault per page.
-      const uintptr_t begin = reinterpret_cast<uintptr_t>(block);
-      const uintptr_t first = begin / kSmallPage * kSmallPage;
-      const uintptr_t last = (begin + kBlockBytes + kSmallPage - 1) / kSmallPage * kSmallPage;
-      ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+    // The whole small pages of the block at once, rather than a fault per page.
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(block);
+    const uintptr_t first = begin / kSmallPage * kSmallPage;
+    const uintptr_t last = (begin + kBlockBytes + kSmallPage - 1) / kSmallPage * kSmallPage;
+    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
 #endif
-      FillBlock(block, blank);
-    });
-    prepared_ = k;
-    preparedBlank_ = blank;
-  } catch (const std::system_error&) {
-    // No thread to spare: the block is filled when it is asked for.
-  }
+    FillBlock(block, blank);
+  });
+  // Without a thread to spare the block is filled when it is asked for.
+  if (!started) return;
+  prepared_ = k;
+  preparedBlank_ = blank;
 }
 
 NodeBlock NodeBlockArea::Block(int k, const TreeNode& blank) {
@@ -127,7 +123,7 @@ NodeBlock NodeBlockArea::Block(int k, const TreeNode& blank) {
     ::madvise(base_, kAreaBytes, MADV_NOHUGEPAGE);
 #endif
   }
-  if (preparing_.joinable()) preparing_.join();
+  preparing_.Join();
   TreeNode* block = reinterpret_cast<TreeNode*>(BlockMemory(k));
   if (prepared_ != k || std::memcmp(&preparedBlank_, &blank, sizeof blank) != 0) {
     FillBlock(block, blank);
@@ -169,15 +165,10 @@ TreeNode* RecordInPlace(Store& e, int32_t n, int32_t limit, bool mayMap = true) 
   return reinterpret_cast<TreeNode*>(base + offset);
 }
 
-// Adds to a stored count as that many increments would (wrapping like the 32-bit count it is).
-void AddCount(int32_t& count, uint32_t n) {
-  count = static_cast<int32_t>(static_cast<uint32_t>(count) + n);
-}
-
 // Counts waiting occurrences in the record: Frequency, and the FileCounts slot (0: none).
 void AddWaiting(TreeNode& t, uint32_t waiting, int slot) {
-  AddCount(t.Frequency, waiting);
-  if (slot != 0) AddCount(t.FileCounts(slot), waiting);
+  AddTraffic(t.Frequency, waiting);
+  if (slot != 0) AddTraffic(t.FileCounts(slot), waiting);
 }
 
 // Moves what waits in the index for node n (meta) into its record t.

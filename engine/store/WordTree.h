@@ -7,10 +7,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "FileSystem.h"
+#include "SecondThread.h"
 #include "QuarnHeader.h"
 #include "store/WordIds.h"
 #include "store/WordIndex.h"
@@ -55,7 +55,7 @@ class NodeBlockArea {
   // area outlives the scan (a process forked afterwards could not wait for it).
   void PrepareAhead(bool on) {
     prepareAhead_ = on;
-    if (!on && preparing_.joinable()) preparing_.join();
+    if (!on) preparing_.Join();
   }
 
  private:
@@ -67,7 +67,7 @@ class NodeBlockArea {
   static constexpr size_t kBlockBytes = sizeof(TreeNode) * kNodeBlockSlots;
   char* base_ = nullptr;
   bool prepareAhead_ = false;
-  std::thread preparing_;
+  SecondThread preparing_;
   int prepared_ = -1;  // the block preparing_ fills, with preparedBlank_
   TreeNode preparedBlank_{};
 };
@@ -127,7 +127,8 @@ inline TreeNode* CachedNodeInPlace(WordTree& tree, int32_t n) {
   return &tree.NodeBlocks[k][n % kNodeBlockSize];
 }
 
-// Adds to a traffic counter (the counters wrap around like the 32-bit counts they are).
+// Adds n to a traffic counter or a stored count as n increments would (wrapping like the 32-bit
+// count it is).
 inline void AddTraffic(int32_t& counter, uint32_t n) {
   counter = static_cast<int32_t>(static_cast<uint32_t>(counter) + n);
 }

@@ -153,6 +153,16 @@ TEST(QuarnCliTest, ProfileExitStatuses) {
   EXPECT_EQ(profile({"--answer", "ok"}, 1024), kIoFailure);
   EXPECT_TRUE(ReadFile(dir.File("r_quarn.txt")) == report);
   EXPECT_FALSE(Exists(dir.File("r_quarn.txt.tmp")));
+
+  // Exports: a format it does not know is bad usage; a folder that cannot be made (a file is
+  // in the way) ends the run as an input/output failure with the earlier report kept.
+  EXPECT_EQ(profile({"--export", dir.File("x"), "--export-format", "csv,pdf"}), kBadUsage);
+  EXPECT_EQ(profile({"--export-format", "csv"}), kBadUsage);
+  WriteFile(dir.File("blocked"), "a file");
+  EXPECT_EQ(profile({"--answer", "ok", "--export", dir.File("blocked/x")}), kIoFailure);
+  EXPECT_TRUE(ReadFile(dir.File("r_quarn.txt")) == report);
+  EXPECT_EQ(profile({"--answer", "ok", "--export", dir.File("x"), "--export-format", "tsv"}), kDone);
+  EXPECT_NE(ReadFile(dir.File("x/types.tsv")).find("ABLE\t1\t1\t"), std::string::npos);
 }
 
 }  // namespace

@@ -761,7 +761,7 @@ TEST(NumberCellTest, RowsAsPrintfGivesThem) {
   n.FileCounts(2) = -5;
   n.FileCounts(3) = INT32_MIN;
   WriteNode(e, ++e.tree.NodeCount, n);
-  listtypes(e, 1);
+  listtypes(e, *e.scratchFile, 1);
   ASSERT_TRUE(e.scratchFile->Close().ok());
   const std::string text = ReadFile(e.ScratchFilePath());
   const std::string row =
