@@ -20,6 +20,7 @@
 #include "CopyHeadWords.h"
 #include "HelpWindow.h"
 #include "MakeHeadWords.h"
+#include "ResultsExplorer.h"
 #include "lists/StopList.h"
 #include "report/ResultsName.h"
 #include "run/Choices.h"
@@ -136,6 +137,8 @@ Tmain_screen::Tmain_screen(QWidget* parent, quarn::FileSystem* fs)
   engine_ = std::make_unique<quarn::Engine>(*this, fs_);
   quarn::SetProgramFolder(*engine_, fs_.CurrentDirectory());
   engine_->ListCount = 3;
+  // Each report's results stay in memory for the explorer.
+  engine_->keepResults = true;
 
   BuildControls();
   BuildMenu();
@@ -167,6 +170,10 @@ Tmain_screen::Tmain_screen(QWidget* parent, quarn::FileSystem* fs)
     return box.clickedButton() == ok;
   };
   runDialog = [](QDialog& dialog) { dialog.exec(); };
+  chooseProfile = [this](const QString& folder) {
+    return QFileDialog::getOpenFileName(this, "Open Results", folder,
+                                        "Quarn profiles (profile.json *.json);;All files (*)");
+  };
 }
 
 Tmain_screen::~Tmain_screen() { qApp->removeEventFilter(this); }
@@ -276,6 +283,10 @@ void Tmain_screen::BuildMenu() {
       file->addAction("Make Head Word List", this, &Tmain_screen::MakeHeadWordList1Click);
   Exit1 = file->addAction("&Exit", this, &Tmain_screen::Exit1Click);
   Help1 = menuBar()->addAction("Help", this, &Tmain_screen::Help1Click);
+  QMenu* results = menuBar()->addMenu("&Results");
+  Results1 = results->menuAction();
+  ShowExplorer1 = results->addAction("Explorer", this, &Tmain_screen::ShowExplorerClick);
+  OpenResults1 = results->addAction("Open Results…", this, &Tmain_screen::OpenResultsClick);
 }
 
 // --- quarn::Host ---
@@ -393,6 +404,7 @@ void Tmain_screen::Process_filesClick() {
   QApplication::restoreOverrideCursor();
   qApp->removeEventFilter(this);
   running_ = false;
+  ShowRunInExplorer(*engine_, explorer_, this);
 }
 
 bool Tmain_screen::eventFilter(QObject* watched, QEvent* event) {
@@ -525,3 +537,24 @@ void Tmain_screen::EncodingChange(int index) {
       quarn::TextEncoding::kAuto, quarn::TextEncoding::kCp1252, quarn::TextEncoding::kUtf8};
   if (index >= 0 && index < 3) engine_->encoding = kByIndex[index];
 }
+
+void Tmain_screen::ShowExplorerClick() {
+  if (explorer_.isNull()) {
+    explorer_ = new ResultsExplorer(this);
+    explorer_->setWindowFlag(Qt::Window);
+    explorer_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  explorer_->show();
+  explorer_->raise();
+}
+
+void Tmain_screen::OpenResultsClick() {
+  const QString path = chooseProfile(FromEngineText(engine_->ProgramFolder));
+  if (path.isEmpty()) return;
+  ShowExplorerClick();
+  QString error;
+  if (!explorer_->OpenProfile(path, &error, engine_->ProgramFolder))
+    showBox(error, BoxKind::kError);
+}
+
+ResultsExplorer* Tmain_screen::explorer() const { return explorer_.data(); }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,7 @@
 class QAction;
 class QDialog;
 class HelpWindow;
+class ResultsExplorer;
 
 // Engine text is 8-bit: Windows-1252 for words, the system's own bytes (UTF-8) for paths.
 // A line that is valid UTF-8 is shown as such, anything else as Windows-1252.
@@ -127,8 +129,15 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   QAction* MakeHeadWordList1 = nullptr;
   QAction* Exit1 = nullptr;
   QAction* Help1 = nullptr;
+  // The results explorer, beside the described menu: it opens by itself after a run.
+  QAction* Results1 = nullptr;
+  QAction* ShowExplorer1 = nullptr;
+  QAction* OpenResults1 = nullptr;
 
   HelpWindow* helpWindow() const { return help_; }
+  ResultsExplorer* explorer() const;
+  // The profile.json that Open Results… opens; empty when cancelled. Tests replace it.
+  std::function<QString(const QString& folder)> chooseProfile;
 
  public slots:
   void Process_filesClick();
@@ -146,6 +155,8 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   void BaseWrdNumChange();
   void Ignore_AngleClick() {}
   void EncodingChange(int index);
+  void ShowExplorerClick();
+  void OpenResultsClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -161,6 +172,7 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   quarn::FileSystem& fs_;
   std::unique_ptr<quarn::Engine> engine_;
   HelpWindow* help_ = nullptr;
+  QPointer<ResultsExplorer> explorer_;
   size_t shownProgressLines_ = 0;
   bool running_ = false;
   QElapsedTimer sinceRepaint_;  // while running: time since the window was last repainted

@@ -5,27 +5,13 @@
 
 #include "lists/BasewordName.h"
 #include "report/ListWriters.h"
+#include "report/Sort.h"
 #include "report/TextRanges.h"
 #include "state/Engine.h"
 #include "store/WordTree.h"
 
 namespace quarn {
 namespace {
-
-// The input files whose counts the report's rows show: one in batch mode, else 1..FileNumber
-// within the record's slots.
-int ReportFileColumns(const Engine& e) {
-  if (e.options.BatchFiles) return 1;
-  if (e.tally.on) return 0;  // more texts than the records' slots
-  return std::clamp(e.FileNumber, 0, kMaxInputFiles);
-}
-
-int Range(const Engine& e, const TreeNode& r) {
-  if (e.tally.on) return r.FileRange;  // counted over all the texts (TextRanges.h)
-  int range = 0;
-  for (int k = 1; k <= ReportFileColumns(e); ++k) range += r.FileCounts(k) > 0 ? 1 : 0;
-  return range;
-}
 
 // Record n, looked at in place where it can be, else copied into *copy; no traffic counted.
 const TreeNode& Record(Engine& e, int32_t n, TreeNode* copy) {
@@ -108,7 +94,7 @@ void CollectTallyTexts(Engine& e, ResultsModel& m) {
 
 void CollectTexts(Engine& e, ResultsModel& m) {
   if (e.tally.on) return CollectTallyTexts(e, m);
-  const int files = ReportFileColumns(e);
+  const int files = ReportFiles(e);
   const int lists = e.ListCount;
   std::vector<TextRow> rows(static_cast<size_t>(files));
   for (int k = 0; k < files; ++k) {
@@ -155,7 +141,7 @@ ResultsModel CollectResults(Engine& e) {
   m.run.forms = o.Forms;
   m.run.others = o.others;
   m.run.numbers = o.Writenumbers;
-  m.fileColumns = ReportFileColumns(e);
+  m.fileColumns = ReportFiles(e);
   m.typeCounts = e.exports.counts && e.tally.on;
   for (int n = 1; n <= e.ListCount; ++n) {
     m.run.lists.push_back({n, BasewordFileName(n), o.ListsOn() && o.ListBoxOn(n)});
@@ -217,7 +203,7 @@ Status StoreWordRows::ForEach(bool families,
     sections[static_cast<size_t>(section)].push_back(n);
   }
   WordRow out;
-  const int files = ReportFileColumns(e);
+  const int files = ReportFiles(e);
   if (e.tally.on) {
     if (Status s = TallyDp(); !s.ok()) return s;
   }
@@ -236,7 +222,7 @@ Status StoreWordRows::ForEach(bool families,
       const TreeNode& r = Record(e, n, &copy);
       out.word.assign(r.Word());
       out.list = families ? codes[s] / 100 : codes[s];
-      out.range = Range(e, r);
+      out.range = FilesHolding(e, r);
       out.freq = r.Frequency;
       out.familyFreq = r.FamilyFrequency;
       out.fileCounts.assign(r.FileCountSlots, r.FileCountSlots + files);

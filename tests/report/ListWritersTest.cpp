@@ -6,6 +6,7 @@
 #include "TempDir.h"
 #include "TestHost.h"
 #include "report/ListWriters.h"
+#include "report/Report.h"
 #include "report/Sort.h"
 #include "state/Engine.h"
 #include "store/WordTree.h"
@@ -348,6 +349,19 @@ TEST_F(ListWritersTest, InlistNeedsAWordAndTheListCode) {
   TreeNode cat = Record("CAT", 66, {1});
   EXPECT_TRUE(inlist(cat, 66));
   EXPECT_FALSE(inlist(cat, 1));
+}
+
+// The sections go through the scratch file when the range tables cannot be counted first:
+// without one the run fails instead of writing anywhere.
+TEST_F(ListWritersTest, MissingScratchFileFailsTheRun) {
+  e.fastPaths = false;
+  e.scratchFile.reset();
+  ASSERT_TRUE(TextWriter::Open(e.fs, dir.File("r.txt"), false, &e.resultsFile).ok());
+  Add(Record("CAT", 66, {1}));
+  WriteReport(e);
+  EXPECT_TRUE(e.failed());
+  EXPECT_EQ(e.runError.path(), e.ScratchFilePath());
+  EXPECT_EQ(e.counters.TypeRangeTable[1], 0);
 }
 
 TEST(PercentCell, TwoDecimalsInFiveColumns) {

@@ -35,6 +35,16 @@ TEST_F(ProcessRunTest, EmptyInputListStopsWithOneBoxAndNothingOnDisk) {
   EXPECT_TRUE(ScratchFilesGone());
 }
 
+// The kept models are those of the last press only: the explorer shows the run just made.
+TEST_F(ProcessRunTest, KeptResultsHoldTheLastPressOnly) {
+  engine.keepResults = true;
+  Run({"a.txt"});
+  Run({"a.txt"});
+  ASSERT_EQ(engine.keptResults.size(), 1u);
+  Run({});
+  EXPECT_TRUE(engine.keptResults.empty());
+}
+
 TEST_F(ProcessRunTest, MissingFilesAreReportedAndRemovedWithoutSkipping) {
   Run({"gone1.txt", "gone2.txt", "a.txt", ""});
   EXPECT_EQ(Log()[0], "ERROR " + dir.File("gone1.txt") + " not found");

@@ -114,10 +114,11 @@ class MainScreenTest : public QObject {
 
     QCOMPARE(w.statusText->text(), QString("Version 1.32"));
     const QList<QAction*> bar = w.menuBar()->actions();
-    QCOMPARE(bar.size(), 2);
+    QCOMPARE(bar.size(), 3);
     QCOMPARE(bar[0]->text(), QString("&File"));
     QCOMPARE(bar[1]->text(), QString("Help"));
     QVERIFY(bar[1]->menu() == nullptr);
+    QCOMPARE(bar[2]->text(), QString("&Results"));
     const QList<QAction*> file = bar[0]->menu()->actions();
     QStringList captions;
     for (QAction* a : file) captions << a->text();

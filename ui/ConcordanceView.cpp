@@ -1,0 +1,107 @@
+#include "ConcordanceView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QVBoxLayout>
+
+#include "text/TextEncoding.h"
+
+namespace {
+
+constexpr size_t kContextWidth = 60;
+
+QString LineText(const std::string& cp1252) {
+  QString s = WordText(cp1252);
+  s.replace('\t', ' ');
+  return s;
+}
+
+}  // namespace
+
+ConcordanceView::ConcordanceView(QWidget* parent) : QWidget(parent) {
+  heading = new QLabel("Double-click a word or a family in Words, Families, Texts or Marked text "
+                       "to see every place where it occurs.");
+  heading->setWordWrap(true);
+  model_ = new RowTableModel(this);
+  table = new QTableView;
+  table->setModel(model_);
+  table->setSortingEnabled(true);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->verticalHeader()->setVisible(false);
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+  table->setWordWrap(false);
+  table->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  sortLeft = new QPushButton("Sort by left context");
+  sortRight = new QPushButton("Sort by right context");
+  copy = new QPushButton("Copy");
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(sortLeft);
+  buttons->addWidget(sortRight);
+  buttons->addStretch(1);
+  buttons->addWidget(copy);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(heading);
+  layout->addWidget(table, 1);
+  layout->addLayout(buttons);
+  connect(sortLeft, &QPushButton::clicked, this,
+          [this] { table->sortByColumn(model_->ColumnNamed("left context"), Qt::AscendingOrder); });
+  connect(sortRight, &QPushButton::clicked, this,
+          [this] { table->sortByColumn(model_->ColumnNamed("right context"), Qt::AscendingOrder); });
+  connect(copy, &QPushButton::clicked, this, [this] {
+    QStringList out;
+    for (int r = 0; r < model_->rowCount(); ++r) {
+      const auto& l = lines_[static_cast<size_t>(model_->SourceRow(r))];
+      out << fileNames_[l.text] + "\t" + QString::number(l.line) + "\t" + LineText(l.left) + "\t" +
+                 LineText(l.word) + "\t" + LineText(l.right);
+    }
+    QApplication::clipboard()->setText(out.join('\n') + '\n');
+  });
+}
+
+void ConcordanceView::Show(const QString& title, const std::unordered_set<std::string>& words,
+                           const std::vector<std::string>& paths,
+                           const quarn::TextCutting& cutting, const QString& note) {
+  lines_.clear();
+  fileNames_.clear();
+  for (const std::string& p : paths) {
+    const QString name = QString::fromStdString(quarn::MessageToUtf8(p));
+    fileNames_ << name.mid(name.lastIndexOf('/') + 1);
+  }
+  const quarn::Status s = quarn::FindOccurrences(*quarn::FileSystem::Default(), paths, cutting,
+                                                 words, kContextWidth, &lines_);
+  QString text = "<b>" + title.toHtmlEscaped() + "</b>: " + QString::number(lines_.size()) +
+                 (lines_.size() == 1 ? " occurrence" : " occurrences");
+  if (!s.ok()) {
+    text += " — " + QString::fromStdString(quarn::MessageToUtf8(s.ToString())).toHtmlEscaped();
+  }
+  if (!note.isEmpty()) text += "<br>" + note.toHtmlEscaped();
+  heading->setText(text);
+  Fill();
+}
+
+void ConcordanceView::Fill() {
+  const auto& lines = lines_;
+  const QStringList& files = fileNames_;
+  auto at = [&lines](int r) -> const quarn::ConcordanceLine& { return lines[static_cast<size_t>(r)]; };
+  std::vector<RowTableModel::Column> columns = {
+      {"file", {}, [at, &files](int r) { return QVariant(files[at(r).text]); },
+       [at](int a, int b) { return at(a).text < at(b).text; }},
+      {"line", {}, [at](int r) { return QVariant(static_cast<qlonglong>(at(r).line)); },
+       [at](int a, int b) {
+         return at(a).text != at(b).text ? at(a).text < at(b).text : at(a).line < at(b).line;
+       }},
+      {"left context", {}, [at](int r) { return QVariant(LineText(at(r).left)); },
+       [at](int a, int b) { return quarn::LeftContextLess(at(a), at(b)); },
+       Qt::AlignRight | Qt::AlignVCenter},
+      {"word", {}, [at](int r) { return QVariant(LineText(at(r).word)); }, {},
+       Qt::AlignCenter},
+      {"right context", {}, [at](int r) { return QVariant(LineText(at(r).right)); },
+       [at](int a, int b) { return quarn::RightContextLess(at(a), at(b)); }}};
+  model_->Reset(std::move(columns), static_cast<int>(lines_.size()));
+  table->horizontalHeader()->setSortIndicatorShown(false);
+  table->resizeColumnsToContents();
+  table->horizontalHeader()->setStretchLastSection(true);
+}

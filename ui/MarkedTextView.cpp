@@ -1,0 +1,325 @@
+#include "MarkedTextView.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QShowEvent>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include "QuarnHeader.h"
+#include "text/TextEncoding.h"
+
+namespace {
+
+// A longer text is shown up to here: the view is for reading, not for whole corpora.
+constexpr int64_t kMaxLines = 20000;
+constexpr size_t kMaxBytes = 400000;
+
+QString Css(int list) {
+  QString css = "background-color:" + ListBackground(list).name() + ";";
+  if (list == quarn::kNoListCode) css += "text-decoration:underline;";
+  if (list == quarn::kStopListCode) css = "color:" + ListColour(list).name() + ";";
+  return css;
+}
+
+// The lists a legend shows: those of the run, then no list, then the stop list when used.
+std::vector<int> LegendLists(const quarn::ResultsModel& m) {
+  std::vector<int> lists;
+  for (const quarn::ResultsList& l : m.run.lists) {
+    if (l.used) lists.push_back(l.list);
+  }
+  lists.push_back(quarn::kNoListCode);
+  if (m.run.stopList) lists.push_back(quarn::kStopListCode);
+  return lists;
+}
+
+}  // namespace
+
+MarkedTextView::MarkedTextView(QWidget* parent) : QWidget(parent) {
+  chooser = new QComboBox;
+  chooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  exportHtml = new QPushButton("Export as HTML…");
+  text = new QTextEdit;
+  text->setReadOnly(true);
+  text->viewport()->installEventFilter(this);
+  text->viewport()->setMouseTracking(true);
+  legend = new QWidget;
+  status = new QLabel;
+  auto* top = new QHBoxLayout;
+  top->addWidget(new QLabel("Text:"));
+  top->addWidget(chooser);
+  top->addStretch(1);
+  top->addWidget(exportHtml);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(legend);
+  layout->addWidget(text, 1);
+  layout->addWidget(status);
+  connect(chooser, &QComboBox::currentIndexChanged, this, &MarkedTextView::ShowText);
+  chooseHtmlFile = [this] {
+    return QFileDialog::getSaveFileName(this, "Export as HTML", {}, "HTML pages (*.html)");
+  };
+  connect(exportHtml, &QPushButton::clicked, this, [this] {
+    const QString path = chooseHtmlFile();
+    if (path.isEmpty()) return;
+    if (pending_) ShowText(chooser->currentIndex());
+    QString error;
+    status->setText(WriteHtml(path, &error) ? "Written: " + path : error);
+  });
+}
+
+void MarkedTextView::SetReport(const ExplorerReport* report, const ExplorerSource* source,
+                               std::function<const quarn::FamilyIndex*()> families) {
+  report_ = report;
+  source_ = source;
+  families_ = std::move(families);
+  typeRow_.clear();
+  indexed_ = false;
+  BuildLegend();
+  QSignalBlocker block(chooser);
+  chooser->clear();
+  for (const quarn::ResultsText& t : report->model.run.texts) {
+    const QString name = QString::fromStdString(quarn::MessageToUtf8(t.file));
+    chooser->addItem(name.mid(name.lastIndexOf('/') + 1), name);
+  }
+  // The text is read when the view is first shown: opening the explorer reads no text.
+  pending_ = true;
+  lines_.clear();
+  if (isVisible()) ShowText(0);
+}
+
+void MarkedTextView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (pending_) ShowText(chooser->currentIndex());
+}
+
+void MarkedTextView::BuildLegend() {
+  delete legend->layout();
+  for (QWidget* w : legend->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) delete w;
+  auto* row = new QHBoxLayout(legend);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(new QLabel("Colours:"));
+  for (const int list : LegendLists(report_->model)) {
+    auto* swatch = new QLabel(ListName(list));
+    swatch->setObjectName("legend" + QString::number(list));
+    swatch->setStyleSheet("QLabel{" + Css(list) + "color:" +
+                          (list == quarn::kStopListCode ? ListColour(list).name() : "#000000") +
+                          ";padding:2px 6px;border:1px solid #bbbbbb;}");
+    row->addWidget(swatch);
+  }
+  row->addStretch(1);
+}
+
+void MarkedTextView::IndexWords() const {
+  if (indexed_ || report_ == nullptr) return;
+  typeRow_.reserve(report_->model.types.size());
+  for (size_t r = 0; r < report_->model.types.size(); ++r)
+    typeRow_.emplace(report_->model.types[r].word, static_cast<int>(r));
+  indexed_ = true;
+}
+
+int MarkedTextView::ListOf(const std::string& upper) const {
+  if (report_ == nullptr) return 0;
+  IndexWords();
+  const auto it = typeRow_.find(upper);
+  if (it != typeRow_.end()) return report_->model.types[static_cast<size_t>(it->second)].list;
+  if (source_ != nullptr && source_->stopWords.count(upper) != 0) return quarn::kStopListCode;
+  // Words whose sections the run did not write (Forms off): their list from the lists.
+  if (const quarn::FamilyIndex* f = families_ ? families_() : nullptr) {
+    const auto place = f->placeOf.find(upper);
+    if (place != f->placeOf.end()) return place->second.list;
+  }
+  // A word of the text in no list file: in no list (its rows were not written when List
+  // Others was off), or, for a profile read back, whose stop words are not known, a word the
+  // stop list left out of the rows.
+  if (report_->model.run.stopList && (source_ == nullptr || source_->stopWords.empty()))
+    return quarn::kStopListCode;
+  return quarn::kNoListCode;
+}
+
+QString MarkedTextView::WordTip(const std::string& upper) const {
+  const int list = ListOf(upper);  // indexes the words
+  QString tip = "<b>" + WordText(upper).toHtmlEscaped() + "</b><br>" +
+                (list == 0 ? QString("Not in the results") : ListName(list));
+  if (const quarn::FamilyIndex* f = families_ ? families_() : nullptr) {
+    const auto place = f->placeOf.find(upper);
+    if (place != f->placeOf.end())
+      tip += "<br>Family: " + WordText(place->second.headword).toHtmlEscaped();
+  }
+  const auto it = typeRow_.find(upper);
+  if (it != typeRow_.end()) {
+    const quarn::WordRow& r = report_->model.types[static_cast<size_t>(it->second)];
+    tip += "<br>Frequency: " + QString::number(r.freq) + "<br>Range: " + QString::number(r.range) +
+           " of " + QString::number(report_->model.fileColumns) + " texts";
+  }
+  return tip;
+}
+
+void MarkedTextView::ShowText(int k) {
+  pending_ = false;
+  lines_.clear();
+  truncated_ = false;
+  status->clear();
+  if (report_ == nullptr || k < 0 || k >= static_cast<int>(report_->model.run.texts.size())) {
+    Render();
+    return;
+  }
+  const std::string& path = report_->model.run.texts[static_cast<size_t>(k)].file;
+  shownFile_ = QString::fromStdString(quarn::MessageToUtf8(path));
+  const quarn::TextCutting cutting = source_ != nullptr ? source_->cutting : quarn::TextCutting{};
+  const quarn::Status s = quarn::ForEachTextLine(
+      *quarn::FileSystem::Default(), path, cutting,
+      [this, bytes = size_t{0}](int64_t number, const std::string& line,
+                                const std::vector<quarn::LineWord>& words) mutable {
+        bytes += line.size() + 1;
+        if (number > kMaxLines || bytes > kMaxBytes) {
+          truncated_ = true;
+          return false;
+        }
+        Line out;
+        size_t at = 0;
+        for (const quarn::LineWord& w : words) {
+          if (w.start > at) out.pieces.push_back({line.substr(at, w.start - at), {}});
+          out.pieces.push_back({line.substr(w.start, w.length), w.upper});
+          at = w.start + w.length;
+        }
+        if (at < line.size()) out.pieces.push_back({line.substr(at), {}});
+        lines_.push_back(std::move(out));
+        return true;
+      });
+  if (!s.ok()) status->setText(QString::fromStdString(quarn::MessageToUtf8(s.ToString())));
+  if (truncated_)
+    status->setText("Only the first " + QString::number(lines_.size()) + " lines are shown.");
+  Render();
+}
+
+void MarkedTextView::Render() {
+  anchors_.clear();
+  auto* doc = new QTextDocument(text);
+  doc->setDefaultFont(text->font());
+  QTextCursor cursor(doc);
+  QTextCharFormat plain;
+  std::unordered_map<int, QTextCharFormat> formats;
+  auto formatOf = [&formats](int list) -> QTextCharFormat {
+    auto it = formats.find(list);
+    if (it != formats.end()) return it->second;
+    QTextCharFormat f;
+    if (list == quarn::kStopListCode) {
+      f.setForeground(ListColour(list));
+    } else if (list != 0) {
+      f.setBackground(ListBackground(list));
+      if (list == quarn::kNoListCode) f.setFontUnderline(true);
+    }
+    formats.emplace(list, f);
+    return f;
+  };
+  cursor.beginEditBlock();
+  for (size_t n = 0; n < lines_.size(); ++n) {
+    if (n > 0) cursor.insertBlock();
+    for (const Piece& p : lines_[n].pieces) {
+      QString shown = WordText(p.text);
+      shown.replace('\t', "    ");
+      if (p.upper.empty()) {
+        cursor.insertText(shown, plain);
+        continue;
+      }
+      QTextCharFormat f = formatOf(ListOf(p.upper));
+      f.setAnchor(true);
+      f.setAnchorHref(QString::number(anchors_.size()));
+      anchors_.push_back(p.upper);
+      cursor.insertText(shown, f);
+    }
+  }
+  cursor.endEditBlock();
+  // The editor's own first document goes with setDocument; the ones made here are deleted.
+  QTextDocument* old = text->document();
+  const bool ours = old != nullptr && old->parent() == text;
+  text->setDocument(doc);
+  if (ours) delete old;
+}
+
+std::string MarkedTextView::WordAt(const QPoint& pos) const {
+  const QString href = text->anchorAt(pos);
+  bool ok = false;
+  const qsizetype n = href.toLongLong(&ok);
+  if (!ok || n < 0 || n >= static_cast<qsizetype>(anchors_.size())) return {};
+  return anchors_[static_cast<size_t>(n)];
+}
+
+bool MarkedTextView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == text->viewport()) {
+    if (event->type() == QEvent::ToolTip) {
+      auto* help = static_cast<QHelpEvent*>(event);
+      const std::string word = WordAt(help->pos());
+      if (word.empty()) {
+        QToolTip::hideText();
+      } else {
+        QToolTip::showText(help->globalPos(), WordTip(word), text->viewport());
+      }
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick) {
+      const std::string word = WordAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      if (!word.empty()) {
+        emit wordActivated(QByteArray::fromStdString(word));
+        return true;
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+QString MarkedTextView::HtmlPage() const {
+  QString html;
+  html += "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">\n<title>" +
+          shownFile_.mid(shownFile_.lastIndexOf('/') + 1).toHtmlEscaped() + "</title>\n<style>\n";
+  html += "body{font-family:Georgia,serif;max-width:48em;margin:2em auto;line-height:1.6;"
+          "-webkit-print-color-adjust:exact;print-color-adjust:exact}\n"
+          "p.t{margin:0;white-space:pre-wrap}\n"
+          ".legend span{display:inline-block;padding:1px 8px;margin:0 4px 4px 0;"
+          "border:1px solid #bbb}\n";
+  std::vector<int> lists = report_ ? LegendLists(report_->model) : std::vector<int>{};
+  for (const int list : lists) html += ".l" + QString::number(list) + "{" + Css(list) + "}\n";
+  html += "</style></head><body>\n<h1>" + shownFile_.toHtmlEscaped() + "</h1>\n<p class=\"legend\">";
+  for (const int list : lists) {
+    html += "<span class=\"l" + QString::number(list) + "\">" + ListName(list).toHtmlEscaped() +
+            "</span>";
+  }
+  html += "</p>\n";
+  for (const Line& line : lines_) {
+    html += "<p class=\"t\">";
+    for (const Piece& p : line.pieces) {
+      const QString shown = WordText(p.text).toHtmlEscaped();
+      const int list = p.upper.empty() ? 0 : ListOf(p.upper);
+      if (list == 0) {
+        html += shown;
+      } else {
+        html += "<span class=\"l" + QString::number(list) + "\">" + shown + "</span>";
+      }
+    }
+    html += line.pieces.empty() ? "&nbsp;</p>\n" : "</p>\n";
+  }
+  html += "</body></html>\n";
+  return html;
+}
+
+bool MarkedTextView::WriteHtml(const QString& path, QString* error) const {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    *error = "Cannot write " + path + ": " + file.errorString();
+    return false;
+  }
+  file.write(HtmlPage().toUtf8());
+  if (!file.commit()) {
+    *error = "Cannot write " + path + ": " + file.errorString();
+    return false;
+  }
+  return true;
+}

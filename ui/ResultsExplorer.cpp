@@ -1,0 +1,560 @@
+#include "ResultsExplorer.h"
+
+#include <QApplication>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QCheckBox>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+#include "QuarnHeader.h"
+#include "state/Engine.h"
+#include "text/TextEncoding.h"
+
+namespace {
+
+QTableView* NewTable(QAbstractItemModel* model) {
+  auto* t = new QTableView;
+  t->setModel(model);
+  t->setSortingEnabled(true);
+  t->setSelectionBehavior(QAbstractItemView::SelectRows);
+  t->verticalHeader()->setVisible(false);
+  t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
+  t->horizontalHeader()->setSortIndicatorShown(true);
+  t->setWordWrap(false);
+  t->setAlternatingRowColors(true);
+  return t;
+}
+
+// Column widths from the header and the first rows only: a table of many rows opens at once.
+// The table shows its rows in the results' order, with no column marked as sorted.
+void FitColumns(QTableView* t) {
+  t->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  const QFontMetrics fm = t->fontMetrics();
+  QAbstractItemModel* m = t->model();
+  const int rows = std::min(m->rowCount(), 200);
+  for (int c = 0; c < m->columnCount(); ++c) {
+    int width = fm.horizontalAdvance(m->headerData(c, Qt::Horizontal).toString()) + 28;
+    for (int r = 0; r < rows; ++r)
+      width = std::max(width, fm.horizontalAdvance(m->index(r, c).data().toString()) + 16);
+    t->setColumnWidth(c, std::min(width, 320));
+  }
+}
+
+QString Plural(qsizetype n, const char* one, const char* many) {
+  return QString::number(n) + " " + (n == 1 ? one : many);
+}
+
+// The dialog of Export…: formats and folder.
+bool AskExport(QWidget* parent, quarn::ExportOptions* options) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle("Export results");
+  auto* csv = new QCheckBox("CSV (one file per table)");
+  auto* tsv = new QCheckBox("TSV (one file per table)");
+  auto* json = new QCheckBox("JSON (profile.json)");
+  auto* xlsx = new QCheckBox("Excel workbook (profile.xlsx)");
+  csv->setChecked(true);
+  json->setChecked(true);
+  auto* folder = new QLineEdit;
+  folder->setMinimumWidth(320);
+  auto* browse = new QPushButton("Browse…");
+  QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
+    const QString chosen = QFileDialog::getExistingDirectory(&dialog, "Export into", folder->text());
+    if (!chosen.isEmpty()) folder->setText(chosen);
+  });
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* folderRow = new QHBoxLayout;
+  folderRow->addWidget(folder, 1);
+  folderRow->addWidget(browse);
+  auto* form = new QFormLayout(&dialog);
+  auto* formats = new QVBoxLayout;
+  for (QCheckBox* b : {csv, tsv, json, xlsx}) formats->addWidget(b);
+  form->addRow("Formats:", formats);
+  form->addRow("Folder:", folderRow);
+  form->addRow(buttons);
+  if (dialog.exec() != QDialog::Accepted || folder->text().trimmed().isEmpty()) return false;
+  options->csv = csv->isChecked();
+  options->tsv = tsv->isChecked();
+  options->json = json->isChecked();
+  options->xlsx = xlsx->isChecked();
+  options->folder = QFile::encodeName(folder->text().trimmed()).toStdString();
+  return true;
+}
+
+}  // namespace
+
+ResultsExplorer::ResultsExplorer(QWidget* parent) : QMainWindow(parent) {
+  setWindowTitle("Quarn results");
+  auto* central = new QWidget;
+  setCentralWidget(central);
+  reportLabel = new QLabel("Report:");
+  reportChooser = new QComboBox;
+  reportChooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  exportButton = new QPushButton("Export…");
+  openButton = new QPushButton("Open results…");
+  auto* top = new QHBoxLayout;
+  top->addWidget(reportLabel);
+  top->addWidget(reportChooser);
+  top->addStretch(1);
+  top->addWidget(exportButton);
+  top->addWidget(openButton);
+
+  tabs = new QTabWidget;
+  tabs->addTab(BuildSummaryTab(), "Summary");
+  tabs->addTab(BuildTextsTab(), "Texts");
+  tabs->addTab(BuildWordTab(words, false), "Words");
+  tabs->addTab(BuildWordTab(familyTab, true), "Families");
+  tabs->addTab(BuildRangesTab(), "Ranges");
+  marked = new MarkedTextView;
+  tabs->addTab(marked, "Marked text");
+  context = new ConcordanceView;
+  tabs->addTab(context, "Words in context");
+
+  auto* layout = new QVBoxLayout(central);
+  layout->addLayout(top);
+  layout->addWidget(tabs, 1);
+  resize(1000, 680);
+
+  chooseExport = [this](quarn::ExportOptions* options) { return AskExport(this, options); };
+  chooseProfile = [this] {
+    return QFileDialog::getOpenFileName(this, "Open results", {},
+                                        "Quarn profiles (profile.json *.json);;All files (*)");
+  };
+  connect(reportChooser, &QComboBox::currentIndexChanged, this, &ResultsExplorer::ShowReport);
+  connect(exportButton, &QPushButton::clicked, this, &ResultsExplorer::ExportClick);
+  connect(openButton, &QPushButton::clicked, this, &ResultsExplorer::OpenResultsClick);
+  connect(marked, &MarkedTextView::wordActivated, this, [this](const QByteArray& word) {
+    ShowInContext(word.toStdString(), false, 0);
+  });
+}
+
+QWidget* ResultsExplorer::BuildSummaryTab() {
+  summaryModel = new RowTableModel(this);
+  summaryTable = NewTable(summaryModel);
+  summaryTable->setSortingEnabled(false);
+  summaryTable->setMaximumHeight(230);
+  coverageChart = new QChartView;
+  coverageChart->setRenderHint(QPainter::Antialiasing);
+  coverageChart->setMinimumHeight(300);
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(summaryTable);
+  layout->addWidget(coverageChart, 1);
+  return page;
+}
+
+QWidget* ResultsExplorer::BuildTextsTab() {
+  textsModel = new RowTableModel(this);
+  textsTable = NewTable(textsModel);
+  preteachModel = new RowTableModel(this);
+  preteachTable = NewTable(preteachModel);
+  preteachTable->setSortingEnabled(false);
+  preteachLabel = new QLabel("Select a text to see its words in no list.");
+  preteachLabel->setWordWrap(true);
+  copyPreteach = new QPushButton("Copy");
+  auto* side = new QWidget;
+  auto* sideLayout = new QVBoxLayout(side);
+  sideLayout->setContentsMargins(0, 0, 0, 0);
+  sideLayout->addWidget(preteachLabel);
+  sideLayout->addWidget(preteachTable, 1);
+  sideLayout->addWidget(copyPreteach);
+  auto* split = new QSplitter;
+  split->addWidget(textsTable);
+  split->addWidget(side);
+  split->setStretchFactor(0, 3);
+  split->setStretchFactor(1, 2);
+  connect(textsTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this] { ShowPreteach(); });
+  connect(copyPreteach, &QPushButton::clicked, this, [this] {
+    QStringList out;
+    for (int r = 0; r < preteachModel->rowCount(); ++r) {
+      out << preteachModel->index(r, 0).data().toString() + "\t" +
+                 preteachModel->index(r, 1).data().toString();
+    }
+    QApplication::clipboard()->setText(out.join('\n') + (out.isEmpty() ? "" : "\n"));
+  });
+  connect(preteachTable, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    const int row = preteachRows_[static_cast<size_t>(preteachModel->SourceRow(index.row()))];
+    ShowInContext(current_->model.types[static_cast<size_t>(row)].word, false, 0);
+  });
+  connect(textsTable, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    marked->chooser->setCurrentIndex(textsModel->SourceRow(index.row()));
+    tabs->setCurrentWidget(marked);
+  });
+  return split;
+}
+
+QWidget* ResultsExplorer::BuildWordTab(WordTab& tab, bool families) {
+  tab.model = new RowTableModel(this);
+  tab.table = NewTable(tab.model);
+  tab.filter = new QLineEdit;
+  tab.filter->setPlaceholderText("Filter: part of a word, or a pattern with * and ?");
+  tab.filter->setClearButtonEnabled(true);
+  tab.list = new QComboBox;
+  tab.list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  tab.count = new QLabel;
+  auto* top = new QHBoxLayout;
+  top->addWidget(tab.filter, 1);
+  top->addWidget(tab.list);
+  top->addWidget(tab.count);
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addLayout(top);
+  layout->addWidget(tab.table, 1);
+  connect(tab.filter, &QLineEdit::textChanged, this, [this, &tab, families] { FilterWords(tab, families); });
+  connect(tab.list, &QComboBox::currentIndexChanged, this, [this, &tab, families] { FilterWords(tab, families); });
+  connect(tab.table, &QTableView::doubleClicked, this, [this, &tab, families](const QModelIndex& index) {
+    const auto& rows = families ? current_->model.families : current_->model.types;
+    const quarn::WordRow& r = rows[static_cast<size_t>(tab.model->SourceRow(index.row()))];
+    ShowInContext(r.word, families, r.list);
+  });
+  return page;
+}
+
+QWidget* ResultsExplorer::BuildRangesTab() {
+  typeRangeModel_ = new RowTableModel(this);
+  familyRangeModel_ = new RowTableModel(this);
+  typeRanges = NewTable(typeRangeModel_);
+  familyRanges = NewTable(familyRangeModel_);
+  rangeChart = new QChartView;
+  rangeChart->setRenderHint(QPainter::Antialiasing);
+  auto* tables = new QHBoxLayout;
+  auto* left = new QVBoxLayout;
+  left->addWidget(new QLabel("Types by range"));
+  left->addWidget(typeRanges);
+  auto* right = new QVBoxLayout;
+  right->addWidget(new QLabel("Families by range"));
+  right->addWidget(familyRanges);
+  tables->addLayout(left);
+  tables->addLayout(right);
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addLayout(tables, 2);
+  layout->addWidget(rangeChart, 3);
+  return page;
+}
+
+void ResultsExplorer::SetReports(std::vector<ExplorerReport> reports, ExplorerSource source) {
+  reports_.clear();
+  current_ = nullptr;
+  for (ExplorerReport& r : reports) reports_.push_back(std::make_unique<ExplorerReport>(std::move(r)));
+  source_ = std::move(source);
+  families_.reset();
+  QSignalBlocker block(reportChooser);
+  reportChooser->clear();
+  for (const auto& r : reports_) reportChooser->addItem(r->title);
+  // One report needs no chooser.
+  reportChooser->setVisible(reports_.size() > 1);
+  reportLabel->setVisible(reports_.size() > 1);
+  ShowReport(0);
+}
+
+const quarn::FamilyIndex* ResultsExplorer::families() {
+  if (!families_) {
+    families_.emplace();
+    if (!source_.listFolder.empty()) {
+      const int lists = std::max(source_.listCount,
+                                 current_ ? static_cast<int>(current_->model.run.lists.size()) : 0);
+      quarn::LoadFamilyIndex(*quarn::FileSystem::Default(), source_.listFolder, lists,
+                             source_.cutting.classes, &*families_);
+    }
+  }
+  return &*families_;
+}
+
+std::vector<std::string> ResultsExplorer::TextPaths() const {
+  std::vector<std::string> paths;
+  if (current_ == nullptr) return paths;
+  for (const quarn::ResultsText& t : current_->model.run.texts) paths.push_back(t.file);
+  return paths;
+}
+
+void ResultsExplorer::ShowReport(int i) {
+  if (i < 0 || i >= static_cast<int>(reports_.size())) return;
+  current_ = reports_[static_cast<size_t>(i)].get();
+  ExplorerReport& r = *current_;
+  setWindowTitle("Quarn results — " + r.title);
+
+  summaryModel->Reset(SummaryColumns(r), static_cast<int>(r.model.summary.size()));
+  summaryModel->rowBackground = [&r](int row) {
+    const int list = r.model.summary[static_cast<size_t>(row)].list;
+    return list == quarn::kTotalRowCode ? QColor() : ListBackground(list);
+  };
+  FitColumns(summaryTable);
+
+  textsModel->Reset(TextColumns(r), static_cast<int>(r.model.texts.size()));
+  FitColumns(textsTable);
+  preteachRows_.clear();
+  preteachModel->Reset({}, 0);
+  if (!r.model.texts.empty()) textsTable->selectRow(0);
+  ShowPreteach();
+
+  FillWordTab(words, false);
+  FillWordTab(familyTab, true);
+
+  typeRangeRows_.clear();
+  familyRangeRows_.clear();
+  for (size_t k = 0; k < r.model.ranges.size(); ++k)
+    (r.model.ranges[k].family ? familyRangeRows_ : typeRangeRows_).push_back(static_cast<int>(k));
+  typeRangeModel_->Reset(RangeColumns(r, &typeRangeRows_), static_cast<int>(typeRangeRows_.size()));
+  familyRangeModel_->Reset(RangeColumns(r, &familyRangeRows_), static_cast<int>(familyRangeRows_.size()));
+  FitColumns(typeRanges);
+  FitColumns(familyRanges);
+  FillCharts();
+
+  marked->SetReport(current_, &source_, [this] { return families(); });
+}
+
+void ResultsExplorer::FillWordTab(WordTab& tab, bool families) {
+  ExplorerReport& r = *current_;
+  const auto& rows = families ? r.model.families : r.model.types;
+  tab.model->Reset(WordColumns(r, families), static_cast<int>(rows.size()));
+  tab.model->rowBackground = [&rows](int row) { return ListBackground(rows[static_cast<size_t>(row)].list); };
+  {
+    QSignalBlocker block(tab.list);
+    tab.list->clear();
+    tab.list->addItem("All lists", -1);
+    for (const quarn::ResultsList& l : r.model.run.lists) {
+      if (l.used) tab.list->addItem(ListName(l.list), l.list);
+    }
+    if (!families) tab.list->addItem(ListName(quarn::kNoListCode), quarn::kNoListCode);
+  }
+  FilterWords(tab, families);
+  FitColumns(tab.table);
+}
+
+void ResultsExplorer::FilterWords(WordTab& tab, bool families) {
+  if (current_ == nullptr) return;
+  const auto& rows = families ? current_->model.families : current_->model.types;
+  bool wildcard = false;
+  const std::string pattern = FilterPattern(tab.filter->text(), &wildcard);
+  const int list = tab.list->currentData().isValid() ? tab.list->currentData().toInt() : -1;
+  if (pattern.empty() && list < 0) {
+    tab.model->SetFilter(nullptr);
+  } else {
+    tab.model->SetFilter([&rows, pattern, wildcard, list](int row) {
+      const quarn::WordRow& w = rows[static_cast<size_t>(row)];
+      return (list < 0 || w.list == list) && WordMatches(pattern, wildcard, w.word);
+    });
+  }
+  tab.count->setText(QString::number(tab.model->rowCount()) + " of " +
+                     Plural(static_cast<qsizetype>(rows.size()), families ? "family" : "word",
+                            families ? "families" : "words"));
+}
+
+void ResultsExplorer::ShowPreteach() {
+  if (current_ == nullptr) return;
+  const QModelIndex at = textsTable->currentIndex();
+  if (!at.isValid()) {
+    preteachRows_.clear();
+    preteachModel->Reset({}, 0);
+    return;
+  }
+  const int k = textsModel->SourceRow(at.row());
+  const quarn::ResultsModel& m = current_->model;
+  preteachRows_ = NoListWordsOfText(m, k);
+  const auto& rows = preteachRows_;
+  std::vector<RowTableModel::Column> columns = {
+      {"word", {}, [&m, &rows](int r) {
+         return QVariant(WordText(m.types[static_cast<size_t>(rows[static_cast<size_t>(r)])].word));
+       }, {}},
+      {"freq in text", {}, [&m, &rows, k](int r) {
+         return QVariant(m.types[static_cast<size_t>(rows[static_cast<size_t>(r)])].fileCounts[static_cast<size_t>(k)]);
+       }, {}}};
+  preteachModel->Reset(std::move(columns), static_cast<int>(preteachRows_.size()));
+  const QString name = textsModel->index(at.row(), 0).data().toString();
+  preteachLabel->setText("<b>" + name.toHtmlEscaped() + "</b>: " +
+                         Plural(static_cast<qsizetype>(preteachRows_.size()), "word", "words") +
+                         " in no list (the words to pre-teach), most frequent first." +
+                         (m.run.others ? "" : " The run did not list them (List Others was off)."));
+  FitColumns(preteachTable);
+}
+
+void ResultsExplorer::FillCharts() {
+  const quarn::ResultsModel& m = current_->model;
+  // Coverage: each used list's share of the tokens, and the running total, against 95 and 98 %.
+  auto* chart = new QChart;
+  chart->setTitle("Cumulative token coverage by list");
+  QStringList categories;
+  auto* shares = new QBarSet("Tokens of the list, %");
+  shares->setColor(ListBackground(1));
+  shares->setBorderColor(ListColour(1));
+  auto* cumulative = new QLineSeries;
+  cumulative->setName("Cumulative coverage, %");
+  cumulative->setPen(QPen(ListColour(quarn::kNoListCode), 3));
+  cumulative->setPointsVisible(true);
+  double running = 0;
+  int k = 0;
+  for (const quarn::SummaryRow& s : m.summary) {
+    if (s.list < 1 || s.list > quarn::kMaxLists) continue;
+    const double share = s.tokensWhole > 0 ? 100.0 * static_cast<double>(s.tokens) / static_cast<double>(s.tokensWhole) : 0;
+    running += share;
+    categories << ListName(s.list);
+    *shares << share;
+    cumulative->append(k, running);
+    ++k;
+  }
+  auto* bars = new QBarSeries;
+  bars->append(shares);
+  chart->addSeries(bars);
+  chart->addSeries(cumulative);
+  auto* axisX = new QBarCategoryAxis;
+  axisX->append(categories);
+  auto* axisY = new QValueAxis;
+  axisY->setRange(0, 100);
+  axisY->setTickCount(11);
+  axisY->setLabelFormat("%d %%");
+  chart->addAxis(axisX, Qt::AlignBottom);
+  chart->addAxis(axisY, Qt::AlignLeft);
+  for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{bars, cumulative}) {
+    s->attachAxis(axisX);
+    s->attachAxis(axisY);
+  }
+  for (const int percent : {95, 98}) {
+    auto* line = new QLineSeries;
+    line->setName(QString::number(percent) + " %");
+    QPen pen(percent == 95 ? QColor("#0072B2") : QColor("#CC79A7"), 2, Qt::DashLine);
+    line->setPen(pen);
+    line->append(-0.5, percent);
+    line->append(std::max(k, 1) - 0.5, percent);
+    chart->addSeries(line);
+    line->attachAxis(axisX);
+    line->attachAxis(axisY);
+  }
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  QChart* old = coverageChart->chart();
+  coverageChart->setChart(chart);
+  delete old;
+
+  // Ranges: how many types and families occur in exactly r texts.
+  auto* rchart = new QChart;
+  rchart->setTitle("Types and families by range (number of texts they occur in)");
+  auto* typesSet = new QBarSet("Types");
+  auto* familiesSet = new QBarSet("Families");
+  typesSet->setColor(ListColour(1));
+  familiesSet->setColor(ListColour(3));
+  const int files = std::max(m.fileColumns, 1);
+  std::vector<double> typeCounts(static_cast<size_t>(files), 0), familyCounts(static_cast<size_t>(files), 0);
+  for (const quarn::RangeRow& r : m.ranges) {
+    if (r.files < 1 || r.files > files) continue;
+    (r.family ? familyCounts : typeCounts)[static_cast<size_t>(r.files - 1)] = static_cast<double>(r.count);
+  }
+  QStringList rangeCategories;
+  double most = 1;
+  for (int f = 0; f < files; ++f) {
+    rangeCategories << QString::number(f + 1);
+    *typesSet << typeCounts[static_cast<size_t>(f)];
+    *familiesSet << familyCounts[static_cast<size_t>(f)];
+    most = std::max({most, typeCounts[static_cast<size_t>(f)], familyCounts[static_cast<size_t>(f)]});
+  }
+  auto* rbars = new QBarSeries;
+  rbars->append(typesSet);
+  rbars->append(familiesSet);
+  rchart->addSeries(rbars);
+  auto* rx = new QBarCategoryAxis;
+  rx->append(rangeCategories);
+  rx->setTitleText("Texts");
+  auto* ry = new QValueAxis;
+  ry->setRange(0, most);
+  ry->applyNiceNumbers();
+  ry->setLabelFormat("%d");
+  rchart->addAxis(rx, Qt::AlignBottom);
+  rchart->addAxis(ry, Qt::AlignLeft);
+  rbars->attachAxis(rx);
+  rbars->attachAxis(ry);
+  rchart->legend()->setAlignment(Qt::AlignBottom);
+  QChart* oldRange = rangeChart->chart();
+  rangeChart->setChart(rchart);
+  delete oldRange;
+}
+
+void ResultsExplorer::ShowInContext(const std::string& upper, bool family, int list) {
+  std::unordered_set<std::string> words = {upper};
+  QString title = WordText(upper);
+  QString note;
+  if (family) {
+    title = "Family " + title + " (" + ListName(list) + ")";
+    const std::vector<std::string>* members = families()->MembersOf(list, upper);
+    if (members != nullptr) {
+      words.insert(members->begin(), members->end());
+      QStringList shown;
+      for (const std::string& w : *members) shown << WordText(w);
+      note = "Words of the family: " + shown.join(", ");
+    } else {
+      note = "The family's members are not known (its baseword file was not found); only the "
+             "headword is shown.";
+    }
+  }
+  context->Show(title, words, TextPaths(), source_.cutting, note);
+  tabs->setCurrentWidget(context);
+}
+
+void ResultsExplorer::ExportClick() {
+  if (current_ == nullptr) return;
+  quarn::ExportOptions options;
+  if (!chooseExport(&options) || !options.any()) return;
+  const quarn::Status s = quarn::ExportResults(*quarn::FileSystem::Default(), options,
+                                               options.folder, current_->model, nullptr);
+  statusBar()->showMessage(s.ok() ? "Exported into " + QFile::decodeName(options.folder.c_str())
+                                  : QString::fromStdString(quarn::MessageToUtf8(s.ToString())));
+}
+
+bool ResultsExplorer::OpenProfile(const QString& path, QString* error, const std::string& listFolder) {
+  ExplorerReport report;
+  if (!LoadProfileJson(path, &report, error)) return false;
+  ExplorerSource source = source_;
+  source.stopWords.clear();
+  // The lists: in the folder given, else where they were, else beside the profile's texts.
+  if (!listFolder.empty()) {
+    source.listFolder = listFolder;
+  } else if (source.listFolder.empty() && !report.model.run.texts.empty()) {
+    const std::string& first = report.model.run.texts.front().file;
+    const size_t slash = first.rfind('/');
+    source.listFolder = slash == std::string::npos ? std::string() : first.substr(0, slash + 1);
+  }
+  source.listCount = static_cast<int>(report.model.run.lists.size());
+  std::vector<ExplorerReport> reports;
+  reports.push_back(std::move(report));
+  SetReports(std::move(reports), std::move(source));
+  return true;
+}
+
+void ResultsExplorer::OpenResultsClick() {
+  const QString path = chooseProfile();
+  if (path.isEmpty()) return;
+  QString error;
+  if (!OpenProfile(path, &error)) {
+    statusBar()->showMessage(error);
+    return;
+  }
+  statusBar()->showMessage("Opened " + path);
+}
+
+void ShowRunInExplorer(quarn::Engine& e, QPointer<ResultsExplorer>& explorer, QWidget* owner) {
+  if (e.keptResults.empty()) return;
+  if (explorer.isNull()) {
+    explorer = new ResultsExplorer(owner);
+    explorer->setWindowFlag(Qt::Window);
+    explorer->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  ExplorerSource source = SourceOfRun(e);
+  explorer->SetReports(TakeKeptReports(e), std::move(source));
+  explorer->show();
+  explorer->raise();
+}

@@ -1,0 +1,116 @@
+// The results explorer: a window over the results models a run kept (one per report, chosen at
+// the top in batch mode) or a saved profile.json, with the tabs Summary, Texts, Words,
+// Families, Ranges, Marked text and Words in context, and the commands Export… and Open
+// results…. It reads the results model only, never the results text file.
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ConcordanceView.h"
+#include "ExplorerModels.h"
+#include "MarkedTextView.h"
+#include "ResultsData.h"
+#include "explore/Concordance.h"
+#include "results/Exports.h"
+
+namespace quarn {
+struct Engine;
+}
+QT_BEGIN_NAMESPACE
+class QChartView;
+QT_END_NAMESPACE
+
+class ResultsExplorer : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit ResultsExplorer(QWidget* parent = nullptr);
+
+  // Shows reports (the first one), whose texts and lists source tells where to find.
+  void SetReports(std::vector<ExplorerReport> reports, ExplorerSource source);
+  // Shows report i of those set.
+  void ShowReport(int i);
+  // Loads a saved profile.json in place of what is shown. Its texts are read where the profile
+  // names them; its lists in listFolder when given, else where the lists shown before were,
+  // else beside its first text.
+  bool OpenProfile(const QString& path, QString* error, const std::string& listFolder = {});
+  // Shows every occurrence of a word, or of a family's words, on the Words in context tab.
+  void ShowInContext(const std::string& upper, bool family, int list);
+
+  const ExplorerReport* report() const { return current_; }
+  int reportCount() const { return static_cast<int>(reports_.size()); }
+  const quarn::FamilyIndex* families();
+
+  // The export asked for (formats and folder); false when cancelled. Tests replace it.
+  std::function<bool(quarn::ExportOptions* options)> chooseExport;
+  // The profile.json to open; empty when cancelled. Tests replace it.
+  std::function<QString()> chooseProfile;
+
+  QComboBox* reportChooser = nullptr;
+  QLabel* reportLabel = nullptr;
+  QPushButton* exportButton = nullptr;
+  QPushButton* openButton = nullptr;
+  QTabWidget* tabs = nullptr;
+
+  QTableView* summaryTable = nullptr;
+  QChartView* coverageChart = nullptr;
+  QTableView* textsTable = nullptr;
+  QTableView* preteachTable = nullptr;
+  QLabel* preteachLabel = nullptr;
+  QPushButton* copyPreteach = nullptr;
+  struct WordTab {
+    QLineEdit* filter = nullptr;
+    QComboBox* list = nullptr;
+    QTableView* table = nullptr;
+    RowTableModel* model = nullptr;
+    QLabel* count = nullptr;
+  };
+  WordTab words, familyTab;
+  QTableView* typeRanges = nullptr;
+  QTableView* familyRanges = nullptr;
+  QChartView* rangeChart = nullptr;
+  MarkedTextView* marked = nullptr;
+  ConcordanceView* context = nullptr;
+
+  RowTableModel* summaryModel = nullptr;
+  RowTableModel* textsModel = nullptr;
+  RowTableModel* preteachModel = nullptr;
+
+ public slots:
+  void ExportClick();
+  void OpenResultsClick();
+
+ private:
+  QWidget* BuildSummaryTab();
+  QWidget* BuildTextsTab();
+  QWidget* BuildWordTab(WordTab& tab, bool families);
+  QWidget* BuildRangesTab();
+  void FillWordTab(WordTab& tab, bool families);
+  void FilterWords(WordTab& tab, bool families);
+  void FillCharts();
+  void ShowPreteach();
+  std::vector<std::string> TextPaths() const;
+
+  std::vector<std::unique_ptr<ExplorerReport>> reports_;
+  ExplorerReport* current_ = nullptr;
+  ExplorerSource source_;
+  std::optional<quarn::FamilyIndex> families_;
+  std::vector<int> typeRangeRows_, familyRangeRows_, preteachRows_;
+  RowTableModel* typeRangeModel_ = nullptr;
+  RowTableModel* familyRangeModel_ = nullptr;
+};
+
+// Opens (or brings back, in place of what it showed) the explorer over the reports the run
+// just kept; does nothing when it kept none.
+void ShowRunInExplorer(quarn::Engine& e, QPointer<ResultsExplorer>& explorer, QWidget* owner);
