@@ -20,6 +20,7 @@ class CliHost : public Host {
   RunOptions Options() override { return options; }
   std::vector<std::string> InputLines() override { return inputLines; }
   void RemoveInputLine(size_t index) override;
+  void RemoveInputLines(const std::vector<size_t>& indexes) override;
   void ResultsFileNameChanged(const std::string&) override {}
   void ProgressChanged(const ProgressLog& log, size_t first) override;
   bool MessageBox(const std::string& text, bool withCancel) override;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -44,8 +45,10 @@ const char kUsage[] =
     "    --sort alpha|freq|range|none   (default alpha)\n"
     "    --batch --ignore-angle --update --zero --mark --overwrite\n"
     "    --stop FILE        use the stop list in FILE\n"
+    "    --files-from LIST  also the input files named in LIST, one per line, at this place\n"
     "    --export DIR       also write the results as data files into DIR (batch: DIR/TEXT/)\n"
     "    --export-format F  comma list of csv, tsv, json, xlsx (default csv)\n"
+    "    --export-counts    also the table type_counts (word, file, freq) beyond 64 texts\n"
     "    --answer ok|cancel how message boxes are answered off a terminal (default cancel)\n"
     "  quarn-cli movecopy [--folder DIR] [--encoding E] [--from NAME] [--to NAME]\n"
     "                     [--greater|--equal|--less] [--value TEXT] [--copy]\n"
@@ -156,11 +159,22 @@ int Profile(const std::vector<std::string>& args) {
       o.BatchFiles = true;
     } else if (a == "--ignore-angle") {
       o.Ignore_Angle = true;
+    } else if (a == "--files-from") {
+      if (!TakeValue(args, i, &v)) return Usage("--files-from needs a file");
+      // For more files than a command line holds.
+      std::ifstream list(v);
+      if (!list) return Usage("cannot read " + v);
+      for (std::string line; std::getline(list, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) files.push_back(line);
+      }
     } else if (a == "--stop") {
       if (!TakeValue(args, i, &stopFile)) return Usage("--stop needs a file");
     } else if (a == "--export") {
       if (!TakeValue(args, i, &engine.exports.folder) || engine.exports.folder.empty())
         return Usage("--export needs a folder");
+    } else if (a == "--export-counts") {
+      engine.exports.counts = true;
     } else if (a == "--export-format") {
       if (!TakeValue(args, i, &exportFormats)) return Usage("--export-format needs a list");
       formatsGiven = true;

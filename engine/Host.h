@@ -36,6 +36,11 @@ class Host {
   virtual std::vector<std::string> InputLines() = 0;
   // Removes line `index` (0-based) from the input list.
   virtual void RemoveInputLine(size_t index) = 0;
+  // Removes the lines at these indexes (0-based, ascending, as the list stands before the
+  // call). A host with a long list does it in one pass; this default removes them one by one.
+  virtual void RemoveInputLines(const std::vector<size_t>& indexes) {
+    for (auto i = indexes.rbegin(); i != indexes.rend(); ++i) RemoveInputLine(*i);
+  }
 
   // ResultsFileName changed; the window shows it in Label4.
   virtual void ResultsFileNameChanged(const std::string& name) = 0;

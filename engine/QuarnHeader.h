@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace quarn {
 
@@ -84,10 +85,35 @@ struct RunOptions {
   }
 };
 
-// The counts of a run. Arrays by list code are indexed 1..66, range tables 1..64 (index 0 unused).
+// Counts by range r = 1, 2, ... (index 0 unused): entries 1..64 to begin with, more as a run
+// over more texts counts wider ranges. An entry beyond the end reads as 0.
+class RangeCounts {
+ public:
+  int32_t& operator[](size_t r) {
+    if (r >= counts_.size()) counts_.resize(r + 1, 0);
+    return counts_[r];
+  }
+  int32_t operator[](size_t r) const { return r < counts_.size() ? counts_[r] : 0; }
+  size_t size() const { return counts_.size(); }
+  // Adds other's counts, entry by entry.
+  void Add(const RangeCounts& other) {
+    for (size_t r = 0; r < other.size(); ++r) (*this)[r] += other[r];
+  }
+  bool operator==(const RangeCounts& other) const {
+    for (size_t r = 0; r < size() || r < other.size(); ++r)
+      if ((*this)[r] != other[r]) return false;
+    return true;
+  }
+
+ private:
+  std::vector<int32_t> counts_ = std::vector<int32_t>(kMaxInputFiles + 1, 0);
+};
+
+// The counts of a run. Arrays by list code are indexed 1..66, range tables by range
+// (RangeCounts).
 struct RunCounters {
   using PerList = std::array<int32_t, kNoListCode + 1>;
-  using PerRange = std::array<int32_t, kMaxInputFiles + 1>;
+  using PerRange = RangeCounts;
 
   int32_t TotalTokens = 0;
   int32_t OtherTypes = 0;

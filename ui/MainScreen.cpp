@@ -375,6 +375,20 @@ void Tmain_screen::RemoveInputLine(size_t index) {
   SetInputLines(lines);
 }
 
+void Tmain_screen::RemoveInputLines(const std::vector<size_t>& indexes) {
+  const QStringList lines = InputQLines();
+  QStringList kept;
+  size_t next = 0;
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    if (next < indexes.size() && indexes[next] == static_cast<size_t>(i)) {
+      ++next;
+      continue;
+    }
+    kept << lines[i];
+  }
+  SetInputLines(kept);
+}
+
 void Tmain_screen::ResultsFileNameChanged(const std::string& name) {
   Label4->setText(FromEngineText(name));
   Label4->adjustSize();

@@ -54,6 +54,25 @@ void QueuedHost::RemoveInputLine(size_t index) {
   });
 }
 
+void QueuedHost::RemoveInputLines(const std::vector<size_t>& indexes) {
+  if (OnOwnThread()) return target_.RemoveInputLines(indexes);
+  // The snapshot loses the lines in one pass, and the window in one queued call.
+  std::vector<std::string> kept;
+  kept.reserve(inputLines_.size());
+  for (size_t i = 0, next = 0; i < inputLines_.size(); ++i) {
+    if (next < indexes.size() && indexes[next] == i) {
+      ++next;
+      continue;
+    }
+    kept.push_back(std::move(inputLines_[i]));
+  }
+  inputLines_.swap(kept);
+  Post([this, indexes] {
+    FlushProgress();
+    target_.RemoveInputLines(indexes);
+  });
+}
+
 void QueuedHost::ResultsFileNameChanged(const std::string& name) {
   if (OnOwnThread()) return target_.ResultsFileNameChanged(name);
   Post([this, name] { target_.ResultsFileNameChanged(name); });

@@ -40,6 +40,7 @@ class QueuedHost : public QObject, public quarn::Host {
   quarn::RunOptions Options() override;
   std::vector<std::string> InputLines() override;
   void RemoveInputLine(size_t index) override;
+  void RemoveInputLines(const std::vector<size_t>& indexes) override;
   void ResultsFileNameChanged(const std::string& name) override;
   void ProgressChanged(const quarn::ProgressLog& log, size_t first) override;
   bool MessageBox(const std::string& text, bool withCancel) override;

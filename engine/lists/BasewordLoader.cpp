@@ -1,6 +1,7 @@
 #include "lists/BasewordLoader.h"
 
 #include <string>
+#include <vector>
 
 #include "lists/BasewordEntry.h"
 #include "lists/BasewordName.h"
@@ -51,7 +52,10 @@ void LoadFamily(Engine& e, const std::vector<std::string>& lines, size_t& index,
   c.ListFileHeadwords[L] += 1;
 
   TreeNode family{};
+  // The family's words in the texts, for a tally of their texts (TextTally::familyOf).
+  std::vector<int32_t> words;
   if (found.NodeNumber != -1) {
+    if (e.tally.on) words.push_back(found.NodeNumber);
     ClaimWord(e, found, L);
     family = found;
     family.FamilyFrequency = found.Frequency;
@@ -82,15 +86,25 @@ void LoadFamily(Engine& e, const std::vector<std::string>& lines, size_t& index,
       continue;
     }
     if (word.NodeNumber == -1) continue;  // not in the texts: only counted as an entry
+    if (e.tally.on) words.push_back(word.NodeNumber);
     ClaimWord(e, word, L);
     family.FamilyFrequency += word.Frequency;
     for (int i = 1; i <= kMaxInputFiles; ++i) family.FileCounts(i) += word.FileCounts(i);
   }
 
   if (family.FamilyFrequency > 0) {
+    const int32_t before = e.tree.NodeCount;
     addtofamlist(e, e.tree.FamilyRoots[static_cast<unsigned char>(H[0])], family,
                  e.tree.familyGrow);
     c.ListFamilies[L] += 1;
+    // A record is created as the newest node (a second record for the headword is not).
+    if (e.tally.on && e.tree.NodeCount != before) {
+      std::vector<int32_t>& familyOf = e.tally.familyOf;
+      for (const int32_t n : words) {
+        if (static_cast<size_t>(n) >= familyOf.size()) familyOf.resize(static_cast<size_t>(n) + 1, 0);
+        familyOf[static_cast<size_t>(n)] = e.tree.NodeCount;
+      }
+    }
   }
 }
 

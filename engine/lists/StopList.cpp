@@ -65,7 +65,11 @@ void ApplyStopList(Engine& e) {
     node.ListCode = kStopListCode;
     WriteNode(e, n, node);
     e.counters.OtherTypes -= 1;
-    for (int k = 1; k <= kMaxInputFiles; ++k) e.counters.TotalTokens -= node.FileCounts(k);
+    if (e.tally.on) {
+      e.counters.TotalTokens -= node.Frequency;  // its texts are counted in the tally
+    } else {
+      for (int k = 1; k <= kMaxInputFiles; ++k) e.counters.TotalTokens -= node.FileCounts(k);
+    }
   }
 }
 

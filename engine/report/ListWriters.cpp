@@ -65,9 +65,9 @@ void AppendFileHeaders(const Engine& e, std::string& line) {
   }
 }
 
-// A range outside the table's 1..64 (0 for a row without counts) has no entry to add to.
+// A range of 0 (a row without counts) has no entry to add to.
 void CountRange(RunCounters::PerRange& table, int range) {
-  if (range >= 1 && range <= kMaxInputFiles) ++table[range];
+  if (range >= 1) ++table[range];
 }
 
 void CheckScratch(Engine& e, const TextWriter& out) {
@@ -126,7 +126,7 @@ void WriteRow(Engine& e, TextWriter& out, TreeNode& record, bool family) {
 
 int ReportFiles(const Engine& e) {
   if (e.options.BatchFiles) return 1;
-  if (e.FileNumber < 0) return 0;
+  if (e.FileNumber < 0 || e.tally.on) return 0;
   return e.FileNumber < kMaxInputFiles ? e.FileNumber : kMaxInputFiles;
 }
 
@@ -299,7 +299,7 @@ bool DumpOnTwoThreads(Engine& e, TextWriter& scratch, int list,
     changed.notify_all();
   }
   other.Join();
-  for (size_t k = 0; k < ranges.size(); ++k) ranges[k] += otherRanges[k];
+  ranges.Add(otherRanges);
   *failedAt =
       batch < batches ? rows[std::min(rows.size(), (batch + 1) * kRowsPerBatch) - 1].second : 0;
   return true;
@@ -350,7 +350,7 @@ bool CountListRanges(Engine& e, int list) {
     if (DumpsRow(*r, list)) CountRange(counted, FilesHolding(e, *r));
   }
   RunCounters::PerRange& table = family ? e.counters.FamilyRangeTable : e.counters.TypeRangeTable;
-  for (size_t k = 0; k < table.size(); ++k) table[k] += counted[k];
+  table.Add(counted);
   return true;
 }
 

@@ -34,7 +34,7 @@ void ClearListRows(Engine& e);
 // at in place.
 bool CountListRanges(Engine& e, int list);
 // The files whose counts a row shows: 1..FileNumber within the 64 slots of a record, or the one
-// slot of a batch report (BatchFiles).
+// slot of a batch report (BatchFiles); none when the texts are more than the slots.
 int ReportFiles(const Engine& e);
 // True iff the record's word is not empty and its ListCode equals list.
 bool inlist(const TreeNode& record, int list);

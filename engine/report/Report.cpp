@@ -14,6 +14,7 @@
 #include "report/ReportData.h"
 #include "report/ResultsName.h"
 #include "report/Sort.h"
+#include "report/TextRanges.h"
 #include "state/Engine.h"
 #include "state/Messages.h"
 #include "state/RunProgress.h"
@@ -62,8 +63,7 @@ std::string FamilySectionTitle(int n) {
 }
 
 void WriteRangeRows(Engine& e, const RunCounters::PerRange& table) {
-  const int files = std::min(e.FileNumber, kMaxInputFiles);
-  for (int r = 1; r <= files; ++r) {
+  for (int r = 1; r <= e.FileNumber; ++r) {
     if (table[r] == 0) continue;
     e.resultsFile->WriteLine(Num(table[r], 6) + "\tWords appear in " + Num(r, 2) + " input files");
   }
@@ -289,6 +289,8 @@ void ProduceReport(Engine& e) {
     }
     MarkTexts(e, texts);
   }
+  // Ranges over more texts than slots: known before the sort, which may order by them.
+  SetTextRanges(e);
   if (!e.failed() && (e.options.sortbyfreq || e.options.sortbyrange) &&
       EnterPhase(e, Phase::kSorting)) {
     // As described: a blank record is appended before the sort and sorted with the others

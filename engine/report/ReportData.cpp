@@ -6,6 +6,7 @@
 #include "lists/BasewordName.h"
 #include "report/ListWriters.h"
 #include "report/Sort.h"
+#include "report/TextRanges.h"
 #include "state/Engine.h"
 #include "store/WordTree.h"
 
@@ -60,7 +61,39 @@ std::vector<int> SectionCodes(const Engine& e, bool families) {
   return codes;
 }
 
+// CollectTexts for a run over more texts than slots: each text's counts from its tally block.
+void CollectTallyTexts(Engine& e, ResultsModel& m) {
+  const TallyKeys keys = FindTallyKeys(e);
+  const int lists = e.ListCount;
+  Status s = ForEachTallyBlock(e, [&](const TallyBlock& b) {
+    TextRow row;
+    const size_t k = static_cast<size_t>(b.text - 1);
+    if (k < e.scannedTexts.size()) {
+      row.file = e.scannedTexts[k].file;
+      row.tokens = e.scannedTexts[k].words;
+    }
+    row.listTokens.assign(static_cast<size_t>(lists), 0);
+    for (const auto& [key, count] : b.counts) {
+      const int32_t code =
+          static_cast<size_t>(key) < keys.listCode.size() ? keys.listCode[static_cast<size_t>(key)] : 0;
+      if (code < 1 || code > kNoListCode) continue;
+      ++row.types;
+      if (code == kNoListCode) {
+        row.noneTokens += count;
+      } else if (code == kStopListCode) {
+        row.stopTokens += count;
+      } else if (code <= lists) {
+        row.listTokens[static_cast<size_t>(code - 1)] += count;
+      }
+    }
+    m.texts.push_back(std::move(row));
+    return true;
+  });
+  if (!s.ok()) e.Fail(s);
+}
+
 void CollectTexts(Engine& e, ResultsModel& m) {
+  if (e.tally.on) return CollectTallyTexts(e, m);
   const int files = ReportFiles(e);
   const int lists = e.ListCount;
   std::vector<TextRow> rows(static_cast<size_t>(files));
@@ -109,6 +142,7 @@ ResultsModel CollectResults(Engine& e) {
   m.run.others = o.others;
   m.run.numbers = o.Writenumbers;
   m.fileColumns = ReportFiles(e);
+  m.typeCounts = e.exports.counts && e.tally.on;
   for (int n = 1; n <= e.ListCount; ++n) {
     m.run.lists.push_back({n, BasewordFileName(n), o.ListsOn() && o.ListBoxOn(n)});
     SummaryRow row;
@@ -138,7 +172,7 @@ ResultsModel CollectResults(Engine& e) {
   total.percentages = false;
   m.summary.push_back(total);
 
-  const int files = std::min(e.FileNumber, kMaxInputFiles);
+  const int files = e.options.BatchFiles ? std::min(e.FileNumber, kMaxInputFiles) : e.FileNumber;
   for (const bool family : {false, true}) {
     if (!family && !o.others && !o.Forms) continue;
     const auto& table = family ? c.FamilyRangeTable : c.TypeRangeTable;
@@ -170,6 +204,18 @@ Status StoreWordRows::ForEach(bool families,
   }
   WordRow out;
   const int files = ReportFiles(e);
+  if (e.tally.on) {
+    if (Status s = TallyDp(); !s.ok()) return s;
+  }
+  // The texts' tokens, for the DP of a run whose counts are in the slots.
+  int64_t total = 0;
+  int64_t smallest = 0;
+  for (int k = 0; k < files; ++k) {
+    const int64_t tokens =
+        static_cast<size_t>(k) < e.scannedTexts.size() ? e.scannedTexts[static_cast<size_t>(k)].words : 0;
+    total += tokens;
+    if (k == 0 || tokens < smallest) smallest = tokens;
+  }
   for (size_t s = 0; s < codes.size(); ++s) {
     for (const int32_t n : sections[s]) {
       if (e.failed()) return e.runError;
@@ -180,10 +226,48 @@ Status StoreWordRows::ForEach(bool families,
       out.freq = r.Frequency;
       out.familyFreq = r.FamilyFrequency;
       out.fileCounts.assign(r.FileCountSlots, r.FileCountSlots + files);
+      Dispersion dp;
+      if (e.tally.on) {
+        const size_t key = static_cast<size_t>(TallyKey(r));
+        if (key < tallyDp_.size()) dp = tallyDp_[key];
+      } else {
+        DispersionSums sums(families ? r.FamilyFrequency : r.Frequency, total);
+        for (int k = 0; k < files; ++k) {
+          if (r.FileCountSlots[k] > 0)
+            sums.Add(r.FileCountSlots[k], e.scannedTexts[static_cast<size_t>(k)].words);
+        }
+        dp = sums.Finish(smallest);
+      }
+      out.dp = dp.dp;
+      out.dpNorm = dp.dpNorm;
       if (!row(out)) return Status::OK();
     }
   }
   return e.failed() ? e.runError : Status::OK();
+}
+
+Status StoreWordRows::TallyDp() {
+  if (tallyDpReady_) return Status::OK();
+  Status s = TallyDispersions(e_, FindTallyKeys(e_), &tallyDp_);
+  tallyDpReady_ = s.ok();
+  return s;
+}
+
+Status StoreWordRows::ForEachCount(
+    const std::function<bool(std::string_view word, int text, int64_t freq)>& count) {
+  Engine& e = e_;
+  if (!e.tally.on) return Status::OK();
+  const TallyKeys keys = FindTallyKeys(e);
+  TreeNode copy;
+  return ForEachTallyBlock(e, [&](const TallyBlock& b) {
+    for (const auto& [key, occurrences] : b.counts) {
+      const int32_t n =
+          static_cast<size_t>(key) < keys.node.size() ? keys.node[static_cast<size_t>(key)] : 0;
+      if (n <= 0 || e.failed()) continue;
+      if (!count(Record(e, n, &copy).Word(), b.text, occurrences)) return false;
+    }
+    return true;
+  });
 }
 
 namespace {

@@ -3,6 +3,9 @@
 // engine's settings ask. Reading the store for it counts no traffic.
 #pragma once
 
+#include <vector>
+
+#include "report/Dispersion.h"
 #include "results/ResultsModel.h"
 #include "results/ResultsTables.h"
 
@@ -19,9 +22,16 @@ class StoreWordRows : public WordRowSource {
  public:
   explicit StoreWordRows(Engine& e) : e_(e) {}
   Status ForEach(bool families, const std::function<bool(const WordRow&)>& row) override;
+  // For a run over more texts than slots (TextTally.h); nothing otherwise.
+  Status ForEachCount(
+      const std::function<bool(std::string_view word, int text, int64_t freq)>& count) override;
 
  private:
+  // The DP of every tallied word and family by tally key, worked out on first use.
+  Status TallyDp();
   Engine& e_;
+  bool tallyDpReady_ = false;
+  std::vector<Dispersion> tallyDp_;
 };
 
 // After WriteReport, before the store is released: writes the exports of Engine::exports (in

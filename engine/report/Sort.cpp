@@ -83,6 +83,7 @@ void WithRecords(Engine& e, SortOrder order, Steps steps) {
 }  // namespace
 
 int FilesHolding(const Engine& e, const TreeNode& r) {
+  if (e.tally.on) return r.FileRange;  // counted over all the texts (TextRanges.h)
   const int files = ReportFiles(e);
   int range = 0;
   for (int k = 1; k <= files; ++k) {

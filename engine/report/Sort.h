@@ -17,7 +17,8 @@ constexpr int32_t kInsertionSortMax = 20;
 enum class SortOrder { Frequency, Range };
 
 // Files of this report holding the word: its counts above 0 among the ReportFiles
-// (ListWriters.h), the range its row shows.
+// (ListWriters.h), the range its row shows. A run over more texts than slots has it in
+// FileRange, counted over all of them (TextRanges.h).
 int FilesHolding(const Engine& e, const TreeNode& r);
 
 // 1 when a must come after b, -1 when before, -99 when neither key tells them apart.

@@ -17,6 +17,8 @@ struct ExportOptions {
   bool tsv = false;
   bool json = false;
   bool xlsx = false;
+  // The long table type_counts (word, file, freq) of a run over more than 64 texts.
+  bool counts = false;
 
   bool any() const { return !folder.empty() && (csv || tsv || json || xlsx); }
 };

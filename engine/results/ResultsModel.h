@@ -75,6 +75,9 @@ struct WordRow {
   int64_t freq = 0;        // a family's type_freq
   int64_t familyFreq = 0;  // families only
   std::vector<int32_t> fileCounts;  // f1..fN
+  // Gries's DP over the run's texts, and DP_norm (report/Dispersion.h).
+  double dp = 0;
+  double dpNorm = 0;
 };
 
 // Coverage of one input text by the lists.
@@ -95,6 +98,9 @@ struct TextRow {
 struct ResultsModel {
   ResultsRun run;
   int fileColumns = 0;  // N of f1..fN
+  // The long table type_counts (word, file, freq) is sent: asked for, and the texts more than
+  // the file columns can show.
+  bool typeCounts = false;
   std::vector<SummaryRow> summary;
   std::vector<ListSizeRow> lists;
   std::vector<RangeRow> ranges;

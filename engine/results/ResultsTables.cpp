@@ -1,5 +1,6 @@
 #include "results/ResultsTables.h"
 
+#include <charconv>
 #include <deque>
 #include <optional>
 #include <string_view>
@@ -19,6 +20,13 @@ Cell ListCell(int code, std::string& label) {
   if (code >= 1 && code <= kMaxLists) return Cell::Integer(code);
   label = ListLabel(code);
   return Cell::Text(label);
+}
+
+// The shortest fixed-point text that reads back as v ("0.7", "0", "0.000125").
+std::string DecimalText(double v) {
+  char buf[400];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+  return ec == std::errc() ? std::string(buf, end) : std::string("0");
 }
 
 Cell OptionalInteger(const std::optional<int64_t>& v) {
@@ -70,6 +78,18 @@ class RowCells {
     for (int k = 0; k < fileColumns; ++k) {
       cells_.push_back(Cell::Integer(k < static_cast<int>(r.fileCounts.size()) ? r.fileCounts[k] : 0));
     }
+    cells_.push_back(HeldDecimal(DecimalText(r.dp)));
+    cells_.push_back(HeldDecimal(DecimalText(r.dpNorm)));
+    Send();
+  }
+
+  void Count(std::string_view word, const std::string& file, int64_t freq) {
+    Reset();
+    word_.clear();
+    Cp1252ToUtf8(word, &word_);
+    cells_.push_back(Cell::Text(word_));
+    cells_.push_back(HeldText(MessageToUtf8(file)));
+    cells_.push_back(Cell::Integer(freq));
     Send();
   }
 
@@ -126,14 +146,20 @@ std::vector<std::string> RangeColumns() { return {"unit", "files", "count"}; }
 std::vector<std::string> TypeColumns(const ResultsModel& model) {
   std::vector<std::string> columns = {"word", "list", "range", "freq"};
   AppendNumbered(columns, "f", model.fileColumns);
+  columns.push_back("dp");
+  columns.push_back("dp_norm");
   return columns;
 }
 
 std::vector<std::string> FamilyColumns(const ResultsModel& model) {
   std::vector<std::string> columns = {"headword", "list", "range", "type_freq", "family_freq"};
   AppendNumbered(columns, "f", model.fileColumns);
+  columns.push_back("dp");
+  columns.push_back("dp_norm");
   return columns;
 }
+
+std::vector<std::string> TypeCountColumns() { return {"word", "file", "freq"}; }
 
 std::vector<std::string> TextColumns(const ResultsModel& model) {
   const int lists = static_cast<int>(model.run.lists.size());
@@ -186,6 +212,16 @@ Status SendResultsTables(const ResultsModel& model, WordRowSource* rows, TableSi
   table("texts", TextColumns(model), [&] {
     for (const TextRow& r : model.texts) cells.Text(r, lists, model.run.stopList);
   });
+  if (model.typeCounts && rows != nullptr && rowsStatus.ok()) {
+    table("type_counts", TypeCountColumns(), [&] {
+      const std::string none;
+      rowsStatus = rows->ForEachCount([&](std::string_view word, int text, int64_t freq) {
+        const size_t k = static_cast<size_t>(text - 1);
+        cells.Count(word, k < model.run.texts.size() ? model.run.texts[k].file : none, freq);
+        return sink.status().ok();
+      });
+    });
+  }
   if (!sink.status().ok()) return sink.status();
   return rowsStatus;
 }

@@ -1,5 +1,7 @@
 #include "run/ProcessRun.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -24,18 +26,11 @@ namespace {
 
 constexpr char kNoFiles[] = "No files selected for processing, cannot run";
 
-// Refuses what the store cannot hold, before anything is created. Returns true iff refused.
+// Refuses more lists than list codes, before anything is created. Returns true iff refused.
+// Any number of texts is taken: beyond the FileCounts slots they are tallied (TextTally.h).
 bool RefuseBeyondLimits(Engine& e) {
-  const char* reason = nullptr;
-  if (e.ListCount > kMaxLists) {
-    reason = "Too many baseword files, cannot run";
-  } else if (!e.host.Options().BatchFiles) {
-    int files = 0;
-    for (const std::string& line : e.host.InputLines())
-      if (!line.empty()) ++files;
-    if (files > kMaxInputFiles) reason = "Too many files selected for processing, cannot run";
-  }
-  if (reason == nullptr) return false;
+  if (e.ListCount <= kMaxLists) return false;
+  const char* reason = "Too many baseword files, cannot run";
   e.host.MessageBox(reason, false);
   ProgressMessage(e, reason, "ERROR", 0);
   return true;
@@ -51,23 +46,22 @@ void CheckInputList(Engine& e) {
     e.RunStopped = true;
     return;
   }
-  size_t i = 0;
-  while (i < lines.size()) {
-    const std::string line = lines[i];
+  // The lines are looked at once each and removed together, so that a long list with many
+  // faults is not moved up once per fault.
+  std::vector<size_t> faulty;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
     const char* fault = nullptr;
     if (!e.fs.FileExists(line))
       fault = " not found";
     else if (line == e.ResultsFileName)
       fault = " same as results file";
-    if (fault == nullptr) {
-      ++i;
-      continue;
-    }
+    if (fault == nullptr) continue;
     ProgressMessage(e, line + fault, "ERROR", 0);
-    e.host.RemoveInputLine(i);
-    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+    faulty.push_back(i);
   }
-  if (lines.empty()) {
+  if (!faulty.empty()) e.host.RemoveInputLines(faulty);
+  if (faulty.size() == lines.size()) {
     e.host.MessageBox(kNoFiles, false);
     // As described: this message has a TAB inside "Files", unlike the one above.
     ProgressMessage(e, "No File\ts selected for processing cannot run", "ERROR", 0);
@@ -172,15 +166,21 @@ bool CheckResultsFile(Engine& e, const std::string& inputPath) {
   return true;
 }
 
-// The next input file of the list, or false when there is none.
-bool NextInputFile(Engine& e, std::string* path) {
-  std::vector<std::string> lines = e.host.InputLines();
+// The next input file of lines (the input list, which a run does not change once checked), or
+// false when there is none.
+bool NextInputFile(Engine& e, const std::vector<std::string>& lines, std::string* path) {
   if (e.FileNumber < 0 || static_cast<size_t>(e.FileNumber) >= lines.size()) return false;
   const std::string& line = lines[static_cast<size_t>(e.FileNumber)];
   if (line.empty()) return false;
   *path = line;
   ++e.FileNumber;
   return true;
+}
+
+// The number of texts a run over lines reads: the lines up to the first empty one.
+int64_t TextsOf(const std::vector<std::string>& lines) {
+  const auto end = std::find(lines.begin(), lines.end(), std::string());
+  return end - lines.begin();
 }
 
 // Closes and removes an unfinished results file; an earlier one of the same name stays as it
@@ -289,11 +289,26 @@ void ProcessFiles(Engine& e) {
     return;
   }
 
-  BeginRunProgress(e, e.host.InputLines());
+  const std::vector<std::string> inputs = e.host.InputLines();
+  if (!e.options.BatchFiles && TextsOf(inputs) > kMaxInputFiles) {
+    Status s = StartTally(e.fs, e.TallyFilePath(), e.tally);
+    if (!s.ok()) {
+      e.Fail(s);
+      ReportFailure(e);
+      CleanUpRun(e);
+      return;
+    }
+  }
+  BeginRunProgress(e, inputs);
   std::string path;
-  while (!e.failed() && NextInputFile(e, &path) && CheckResultsFile(e, path)) {
+  while (!e.failed() && NextInputFile(e, inputs, &path) && CheckResultsFile(e, path)) {
     if (!EnterPhase(e, RunProgress::Phase::kScanning, e.FileNumber)) continue;
+    BeginText(e.tally, e.counters.TotalTokens);
     ScanInputFile(e, path);
+    if (!e.failed()) {
+      Status s = EndText(e.tally, e.FileNumber, e.counters.TotalTokens);
+      if (!s.ok()) e.Fail(s);
+    }
     if (e.failed() || !e.options.BatchFiles) continue;
     ProduceReport(e);
     CleanUpRun(e);

@@ -76,6 +76,7 @@ void SetUpRun(Engine& e) {
   if (!s.ok()) return e.Fail(s);
 
   e.counters = RunCounters{};
+  ResetTally(e.fs, e.tally);
   e.scannedTexts.clear();
   ResetStore(e.tree);
   s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
@@ -83,6 +84,7 @@ void SetUpRun(Engine& e) {
 }
 
 void CleanUpRun(Engine& e) {
+  ResetTally(e.fs, e.tally);
   if (e.tree.recordFileOpen()) {
     e.tree.recordFile->Close();
     e.tree.recordFile.reset();

@@ -228,10 +228,14 @@ bool IsWordPerfectLine(const std::string& line) {
 }  // namespace
 
 void ScanInputFile(Engine& e, const std::string& path) {
-  // However the scan ends, the occurrences waiting in the word index go into the records.
+  // However the scan ends, the occurrences waiting in the word index go into the records, before
+  // the next text counts in another slot. A tallied run counts in no slot: they wait on, as
+  // settling the whole store at the end of each of many texts would cost the store per text.
   struct SettleAtEnd {
     Engine& e;
-    ~SettleAtEnd() { SettleAllWaiting(e); }
+    ~SettleAtEnd() {
+      if (!e.tally.on) SettleAllWaiting(e);
+    }
   } settle{e};
   // Every input file has its entry, a skipped one too, so that entry k - 1 is file k.
   e.scannedTexts.push_back(ResultsText{path, 0, 0});

@@ -11,11 +11,12 @@
 
 namespace quarn {
 
-// The FileCounts slot of the current occurrence, or 0 when FileNumber names no slot. A run
-// refuses more than 64 input files, so 0 never arises from a run; such an occurrence is then
-// counted in Frequency only, rather than in another file's slot.
+// The FileCounts slot of the current occurrence, or 0 when FileNumber names no slot: the
+// occurrence is then counted in Frequency only, rather than in another file's slot. A run over
+// more texts than slots counts in no slot at all; its texts are told apart by the tally.
 inline int OccurrenceSlot(const Store& e) {
   if (e.options.BatchFiles) return 1;
+  if (e.tally.on) return 0;
   return (e.FileNumber >= 1 && e.FileNumber <= kMaxInputFiles) ? e.FileNumber : 0;
 }
 
@@ -39,6 +40,7 @@ inline void EnterAgain(Store& e, int32_t n, int slot) {
   index.waitingSlot = slot;
   NodeMeta& meta = index.meta(n);
   ++meta.waiting;
+  TallyOccurrence(e.tally, n);
   const PathCounts p = meta.path;
   e.tree.InsertDepth += p.memory + p.disk;
   AddTraffic(e.counters.CacheNodesRead, p.memory);

@@ -9,6 +9,7 @@
 
 #include "QuarnHeader.h"
 #include "Status.h"
+#include "store/TextTally.h"
 #include "store/WordTree.h"
 
 namespace quarn {
@@ -26,6 +27,8 @@ struct Store {
   int FileNumber = 0;
   RunCounters counters;
   WordTree tree;
+  // The per-text counts of a run over more texts than FileCounts has slots.
+  TextTally tally;
 
   // The first input/output failure of the current operation. Once set, store writes are
   // ignored and reads give blank records, and every loop of the run ends at its next step.
@@ -39,6 +42,7 @@ struct Store {
   bool fastPaths = FastPathsWanted();
 
   std::string TreeFilePath() const { return ScratchFolder + "tree.dvp"; }
+  std::string TallyFilePath() const { return ScratchFolder + "texts.dvp"; }
 
   // Records the first failure of the current operation; later ones are dropped.
   void Fail(const Status& s);

@@ -38,6 +38,7 @@ struct WordInsertion {
     g = true;
     ++e.counters.OtherTypes;
     WriteNode(e, r, node);
+    TallyOccurrence(e.tally, r);
     ++e.counters.UniqueWords;
   }
 
@@ -193,6 +194,7 @@ struct CopiedNodes : PlainNodes {
     void AddOccurrence(Store& e, int slot) {
       ++node_.Frequency;
       if (slot != 0) ++node_.FileCounts(slot);
+      TallyOccurrence(e.tally, num_);
       Write(e);
     }
     void Write(Store& e) { WriteNode(e, num_, node_); }
@@ -234,6 +236,7 @@ struct NodesInPlace : PlainNodes {
     void AddOccurrence(Store& e, int slot) {
       ++p_->Frequency;
       if (slot != 0) ++p_->FileCounts(slot);
+      TallyOccurrence(e.tally, num_);
       Write(e);
     }
     void Write(Store& e) {
@@ -514,6 +517,7 @@ struct IndexedNodes {
       }
       ++t->Frequency;
       if (slot != 0) ++t->FileCounts(slot);
+      TallyOccurrence(e.tally, num_);
       if (t == &copy) WriteNodeUncounted(e, num_, copy);
       nodes_->entered = num_;
       Write(e);

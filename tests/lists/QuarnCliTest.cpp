@@ -169,6 +169,21 @@ TEST(QuarnCliTest, ProfileCancelledBySignalExitsOneLeavingEveryFileAsItWas) {
   }
 }
 
+// --files-from adds the names of a list file, as many as there are: 70 texts make one run.
+TEST(QuarnCliTest, FilesFromAList) {
+  TempDir dir;
+  WriteFile(dir.File("text.txt"), "able bake\r\n");
+  std::string names;
+  for (int i = 0; i < 69; ++i) names += dir.File("text.txt") + "\r\n";
+  WriteFile(dir.File("names"), names + "\n");
+  EXPECT_EQ(RunCli(dir, {"profile", "--folder", dir.path(), "--lists", "0", "--results",
+                         dir.File("out"), dir.File("text.txt"), "--files-from", dir.File("names")}),
+            kDone);
+  EXPECT_NE(ReadFile(dir.File("out_quarn.txt")).find("     2\tWords appear in 70 input files"),
+            std::string::npos);
+  EXPECT_EQ(RunCli(dir, {"profile", "--files-from", dir.File("none")}), 2);
+}
+
 // Each exit status of `profile`, as a script calling it sees them.
 TEST(QuarnCliTest, ProfileExitStatuses) {
   TempDir dir;

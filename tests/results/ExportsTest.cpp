@@ -72,7 +72,8 @@ TEST(ExportsTest, DelimitedFilesQuoteAsCsvDoesAndCarryWordsInUtf8) {
             "plain.txt,10,2,6,0,4,60.00,60.00,,\r\n"
             "\"odd, \"\"name\"\".txt\",0,0,0,0,0,0.00,0.00,,\r\n");
   EXPECT_EQ(ReadFile(dir.File("out/types.tsv")),
-            "word\tlist\trange\tfreq\tf1\tf2\ncaf\xC3\xA9\t1\t1\t6\t6\t0\nZED\tnone\t1\t4\t4\t0\n");
+            "word\tlist\trange\tfreq\tf1\tf2\tdp\tdp_norm\ncaf\xC3\xA9\t1\t1\t6\t6\t0\t0\t0\n"
+            "ZED\tnone\t1\t4\t4\t0\t0\t0\n");
   EXPECT_EQ(ReadFile(dir.File("out/summary.csv")),
             "list,tokens,tokens_pct,types,types_pct,families\r\n1,6,60.00,2,50.00,2\r\n"
             "none,4,40.00,2,50.00,\r\ntotal,10,,4,,2\r\n");

@@ -483,6 +483,31 @@ TEST_F(BadInputTest, SixtyFourInputFilesWithoutBatch) {
   EXPECT_TRUE(HasPrefix(ResultLines(), "THE" + Sp(27) + "\t    64\t    64\t     1\t     1"));
 }
 
+// A hundred thousand names, nearly all missing or folders: each gets its message, in list order,
+// and all go from the list at once; the hundred texts left make one run.
+TEST_F(BadInputTest, HundredThousandNamesMostlyMissingOrFolders) {
+  ASSERT_EQ(mkdir(dir.File("sub").c_str(), 0755), 0);
+  std::vector<std::string> names;
+  for (int i = 0; i < 100000; ++i) {
+    if (i % 1000 == 999) {
+      names.push_back("a.txt");
+    } else if (i % 3 == 0) {
+      names.push_back("sub");
+    } else {
+      names.push_back("gone" + std::to_string(i) + ".txt");
+    }
+  }
+  Run(names);
+  EXPECT_EQ(host.bulkRemovals, 1);
+  EXPECT_EQ(host.inputLines, std::vector<std::string>(100, dir.File("a.txt")));
+  EXPECT_EQ(LogCount(" not found"), 99900u);
+  EXPECT_EQ(engine.progress.lines[0], "ERROR " + dir.File("sub") + " not found");
+  EXPECT_EQ(engine.progress.lines[1], "ERROR " + dir.File("gone1.txt") + " not found");
+  EXPECT_EQ(engine.progress.lines[99899], "ERROR " + dir.File("gone99998.txt") + " not found");
+  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_TRUE(HasLine(ResultLines(), "     3\tWords appear in 100 input files"));
+}
+
 TEST_F(BadInputTest, ThousandInputFilesWithBatch) {
   std::vector<std::string> names;
   for (int i = 1; i <= 1000; ++i) {

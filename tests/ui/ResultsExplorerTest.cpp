@@ -420,13 +420,13 @@ void ResultsExplorerTest::exportAndOpenOfASavedProfile() {
   std::string json = ReadFile(f.dir.File("export/profile.json"));
   size_t at = 0;
   while ((at = json.find("{\"word\": ", at)) != std::string::npos) {
-    json.insert(at + 1, "\"dp\": 0.25, ");
+    json.insert(at + 1, "\"later\": 0.25, ");
     at += 10;
   }
   WriteFile(f.dir.File("extra.json"), json);
   QString error;
   QVERIFY2(x->OpenProfile(f.Path("extra.json"), &error), qPrintable(error));
-  const int dp = x->words.model->ColumnNamed("dp");
+  const int dp = x->words.model->ColumnNamed("later");
   QVERIFY(dp > 0);
   QCOMPARE(x->words.model->index(3, dp).data().toDouble(), 0.25);
   QVERIFY(SameRows(x->report()->model.types, before.types));
