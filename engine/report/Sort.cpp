@@ -34,9 +34,11 @@ class StoredRecords {
 
   bool Failed() const { return e_.failed(); }
   void Hold(int32_t n, const char* label, TreeNode* out) { ReadNode(e_, n, label, out); }
+  // Whether records may be looked at and written in place (fast paths on, the run not failed).
+  bool InPlace() const { return e_.fastPaths && !e_.failed(); }
   // Node n as ReadNode would give it: the record in place, or a copy.
   View Look(int32_t n, const char* label) {
-    if (e_.fastPaths && !e_.failed()) {
+    if (InPlace()) {
       if (const TreeNode* t = NodeInPlace(e_, n)) {
         CountRead(e_.counters, e_.tree, n);
         return t;
@@ -47,7 +49,7 @@ class StoredRecords {
   }
   // WriteNode of the record *node (as Look gave it) under number n.
   void Write(int32_t n, View node) {
-    if (e_.fastPaths && !e_.failed()) {
+    if (InPlace()) {
       if (TreeNode* to = NodeInPlace(e_, n)) {
         if (to != node) std::memcpy(to, node, sizeof(TreeNode));
         to->NodeNumber = n;

@@ -30,6 +30,10 @@ inline bool IndexInStep(const Store& e) {
          index.memoryLimit == tree.MemoryNodeLimit;
 }
 
+// True iff words may be found and entered through the word index at all: fast paths on and
+// the run not failed. Whether the index follows the tree at hand is a question of its own.
+inline bool IndexMayServe(const Store& e) { return e.fastPaths && !e.failed(); }
+
 // Another occurrence of the word of node n, counted in FileCounts slot slot: what the insertion
 // would do, without the walk. It would read each node of the path once and write each back
 // once, unchanged except for the word's own node, whose counts wait in the index (WordIndex.h).
@@ -60,7 +64,7 @@ inline bool EnterIndexedAgain(Store& e, unsigned char first, int32_t node, bool&
   const WordTree& tree = e.tree;
   const WordIndex& index = tree.index;
   // Everything the checked way looks at, as it finds it when the index follows the tree.
-  if (e.fastPaths && !e.failed() && IndexInStep(e) &&
+  if (IndexMayServe(e) && IndexInStep(e) &&
       tree.WordRoots[first] == index.roots[first] && index.Covers(node)) {
     EnterAgain(e, node, OccurrenceSlot(e));
     grow = false;

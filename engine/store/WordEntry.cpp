@@ -375,7 +375,7 @@ int CompareNode(Store& e, int32_t n, const NodeLinks& links, uint64_t keyPrefix,
 int FindIndexed(Store& e, int32_t t, std::string_view key, TreeNode* out) {
   WordTree& tree = e.tree;
   WordIndex& index = tree.index;
-  if (!e.fastPaths || e.failed() || key.empty() || t == -1 || !IndexInStep(e)) return -1;
+  if (!IndexMayServe(e) || key.empty() || t == -1 || !IndexInStep(e)) return -1;
   const unsigned char c = static_cast<unsigned char>(key[0]);
   if (tree.WordRoots[c] != t || index.roots[c] != t) return -1;
   const uint64_t prefix = WordIndex::Prefix(key);
@@ -581,7 +581,7 @@ int32_t AddStoreWord(Store& e, std::string_view word, const uint64_t* knownHash,
   WordTree& tree = e.tree;
   const unsigned char c = ins.key.empty() ? 0 : static_cast<unsigned char>(ins.key[0]);
   int32_t& root = tree.WordRoots[c];
-  if (e.fastPaths && !e.failed() && !ins.key.empty() && IndexFollows(e, root, c)) {
+  if (IndexMayServe(e) && !ins.key.empty() && IndexFollows(e, root, c)) {
     WordIndex& index = tree.index;
     const uint64_t hash = knownHash != nullptr ? *knownHash : WordIndex::Hash(ins.key);
     const uint64_t prefix = knownPrefix != nullptr ? *knownPrefix : WordIndex::Prefix(ins.key);
@@ -627,7 +627,7 @@ int32_t addtowrdlist(Store& e, std::string_view word, uint64_t hash, uint64_t pr
 }
 
 bool EnterIndexedAgainChecked(Store& e, unsigned char first, int32_t node, bool& grow) {
-  if (!e.fastPaths || e.failed()) return false;
+  if (!IndexMayServe(e)) return false;
   if (!IndexFollows(e, e.tree.WordRoots[first], first) || !e.tree.index.Covers(node)) {
     return false;
   }

@@ -53,18 +53,22 @@ uint64_t WordIndex::Hash(std::string_view word) {
   return h ^ (h >> 32) * kHashMul1;
 }
 
-void WordIndex::Reset() {
+void WordIndex::Empty() {
   decltype(slots_)().swap(slots_);
   links_.Clear();
   meta_.Clear();
   std::vector<int32_t>().swap(nodeOfId_);
   std::vector<int32_t>().swap(queue);
-  roots.assign(256, -1);
   mask_ = 0;
   count_ = 0;
   highestNode_ = 0;
   anyWaiting = false;
   waitingSlot = 0;
+}
+
+void WordIndex::Reset() {
+  Empty();
+  roots.assign(256, -1);
   memoryLimit = -1;
   usable_ = true;
 }
@@ -72,17 +76,8 @@ void WordIndex::Reset() {
 void WordIndex::Break() {
   anyWaiting = false;
   if (!usable_) return;
-  decltype(slots_)().swap(slots_);
-  links_.Clear();
-  meta_.Clear();
-  std::vector<int32_t>().swap(nodeOfId_);
-  std::vector<int32_t>().swap(queue);
+  Empty();
   roots.clear();
-  mask_ = 0;
-  count_ = 0;
-  highestNode_ = 0;
-  anyWaiting = false;
-  waitingSlot = 0;
   usable_ = false;
 }
 

@@ -178,6 +178,9 @@ class WordIndex {
     uint32_t tag;  // the upper half of the word's hash
   };
   void Grow();
+  // Forgets every word, shape and waiting occurrence and frees their memory; what Reset and
+  // Break share.
+  void Empty();
 
   std::vector<Slot, TableAllocator<Slot>> slots_;
   uint32_t mask_ = 0;

@@ -148,12 +148,7 @@ namespace {
 // bytes already mapped is not reached (nullptr), and nothing of the store changes.
 TreeNode* RecordInPlace(Store& e, int32_t n, int32_t limit, bool mayMap = true) {
   WordTree& tree = e.tree;
-  if (n <= limit) {
-    if (n < 0) return nullptr;
-    const int k = n / kNodeBlockSize;
-    if (k > tree.highestBlock || tree.NodeBlocks[k] == nullptr) return nullptr;
-    return &tree.NodeBlocks[k][n % kNodeBlockSize];
-  }
+  if (n <= limit) return BlockSlot(tree, n);
   if (n > tree.NodeCount || !tree.recordFileOpen()) return nullptr;
   const uint64_t offset = RecordOffset(limit, n);
   char* base = tree.recordFile->MappedFor(offset + sizeof(TreeNode));
@@ -320,14 +315,11 @@ void ReadNode(Store& e, int32_t n, const char* label, TreeNode* out) {
   SettleBeforeUse(e, n);
   WordTree& tree = e.tree;
   if (n <= tree.MemoryNodeLimit) {
-    if (n < 0) return FatalNodeError(e, n, label, out);
-    const int k = n / kNodeBlockSize;
     // A block below the highest can only be missing when a writer skipped node numbers; its
     // nodes do not exist either.
-    if (k > tree.highestBlock || tree.NodeBlocks[k] == nullptr) {
-      return FatalNodeError(e, n, label, out);
-    }
-    *out = tree.NodeBlocks[k][n % kNodeBlockSize];
+    const TreeNode* slot = BlockSlot(tree, n);
+    if (slot == nullptr) return FatalNodeError(e, n, label, out);
+    *out = *slot;
     AddTraffic(e.counters.CacheNodesRead, 1);
     return;
   }

@@ -117,14 +117,21 @@ void SettleAllWaiting(Store& e);
 // Settles what waits in the word index, then breaks it.
 void BreakIndex(Store& e);
 
+// The NodeBlock slot of node n, for a number the caller places in the NodeCache (not above the
+// memory limit it goes by); nullptr for a negative number or when n's block is absent.
+inline TreeNode* BlockSlot(WordTree& tree, int32_t n) {
+  if (n < 0) return nullptr;
+  const int k = n / kNodeBlockSize;
+  if (k > tree.highestBlock || tree.NodeBlocks[k] == nullptr) return nullptr;
+  return &tree.NodeBlocks[k][n % kNodeBlockSize];
+}
+
 // NodeInPlace for a node of the NodeCache, inline for the hot paths: nullptr for a number above
 // MemoryNodeLimit too. What waits in the index is not moved into the record: only for looking
 // at the word.
 inline TreeNode* CachedNodeInPlace(WordTree& tree, int32_t n) {
-  if (n < 0 || n > tree.MemoryNodeLimit) return nullptr;
-  const int k = n / kNodeBlockSize;
-  if (k > tree.highestBlock || tree.NodeBlocks[k] == nullptr) return nullptr;
-  return &tree.NodeBlocks[k][n % kNodeBlockSize];
+  if (n > tree.MemoryNodeLimit) return nullptr;
+  return BlockSlot(tree, n);
 }
 
 // Adds n to a traffic counter or a stored count as n increments would (wrapping like the 32-bit

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "report/KeySort.h"
@@ -22,9 +23,7 @@ using testing::TestHost;
 struct Store {
   explicit Store(bool fast, int32_t memoryLimit) {
     e.fastPaths = fast;
-    e.ScratchFolder = dir.path();
-    EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    ResetStore(e.tree);
+    EXPECT_TRUE(testing::OpenEmptyStore(e, dir.path()));
     e.tree.MemoryNodeLimit = memoryLimit;
   }
   void Add(TreeNode node) { WriteNode(e, ++e.tree.NodeCount, node); }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "report/ListWriters.h"
@@ -53,10 +54,7 @@ TreeNode Family(const std::string& head, int32_t list, int32_t headFreq, int32_t
 class ListWritersTest : public ::testing::Test {
  protected:
   ListWritersTest() : e(host) {
-    e.ScratchFolder = dir.path();
-    EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    ResetStore(e.tree);
-    e.FileNumber = 1;
+    EXPECT_TRUE(testing::OpenEmptyStore(e, dir.path()));
     EXPECT_TRUE(TextWriter::Open(e.fs, e.ScratchFilePath(), false, &e.scratchFile).ok());
     e.options.sortbyalpha = false;
   }

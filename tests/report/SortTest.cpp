@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "report/Sort.h"
@@ -35,10 +36,7 @@ TreeNode Word(const std::string& word, int32_t freq, int32_t list = kNoListCode,
 class SortTest : public ::testing::Test {
  protected:
   SortTest() : e(host) {
-    e.ScratchFolder = dir.path();
-    EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    ResetStore(e.tree);
-    e.FileNumber = 1;
+    EXPECT_TRUE(testing::OpenEmptyStore(e, dir.path()));
   }
 
   void Add(TreeNode node) { WriteNode(e, ++e.tree.NodeCount, node); }

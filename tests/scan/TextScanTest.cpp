@@ -107,11 +107,7 @@ TEST(TextScanTest, AngleInsideAWordIsOnlySeenWhenItSeparates) {
 class TextScanFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    e.ScratchFolder = dir.path();
-    ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    ResetStore(e.tree);
-    e.classes = DefaultCharClassTable();
-    e.FileNumber = 1;
+    ASSERT_TRUE(testing::OpenEmptyStore(e, dir.path()));
   }
 
   int32_t Frequency(std::string_view word) {

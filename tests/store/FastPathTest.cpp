@@ -16,6 +16,7 @@
 
 #include "FaultFileSystem.h"
 #include "RunFixture.h"
+#include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "lists/StopList.h"
@@ -39,10 +40,7 @@ using testing::WriteFile;
 struct Store {
   explicit Store(bool fast) {
     e.fastPaths = fast;
-    e.ScratchFolder = dir.path();
-    EXPECT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    ResetStore(e.tree);
-    e.FileNumber = 1;
+    EXPECT_TRUE(testing::OpenEmptyStore(e, dir.path()));
   }
   void Enter(const std::string& w) {
     e.tree.InsertDepth = 0;
@@ -368,9 +366,7 @@ TEST(FastPathTest, CountsWaitingForAnUnmappedRecordFileReachIt) {
   TestHost host;
   TempDir dir;
   Engine e(host, faults);
-  e.ScratchFolder = dir.path();
-  ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-  ResetStore(e.tree);
+  ASSERT_TRUE(testing::OpenEmptyStore(e, dir.path()));
   Store slow(false);
   e.tree.MemoryNodeLimit = slow.e.tree.MemoryNodeLimit = 10;
   std::mt19937 rng(9);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "state/Engine.h"
@@ -24,10 +25,7 @@ using testing::TestHost;
 class WordEntryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    e.ScratchFolder = dir.path();
-    ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    ResetStore(e.tree);
-    e.FileNumber = 1;
+    ASSERT_TRUE(testing::OpenEmptyStore(e, dir.path()));
   }
 
   // Enters words the way the scanner does: depth reset per word, the root of the first

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
 #include "state/Engine.h"
@@ -20,10 +21,7 @@ using testing::TestHost;
 class WordTreeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    e.ScratchFolder = dir.path();
-    ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
-    ResetStore(e.tree);
-    e.FileNumber = 1;
+    ASSERT_TRUE(testing::OpenEmptyStore(e, dir.path()));
   }
 
   TreeNode Named(const char* word) {
