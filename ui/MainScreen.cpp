@@ -368,25 +368,10 @@ std::vector<std::string> Tmain_screen::InputLines() {
   return out;
 }
 
-void Tmain_screen::RemoveInputLine(size_t index) {
+void Tmain_screen::InputLinesRemoved(const std::vector<size_t>& indexes) {
   QStringList lines = InputQLines();
-  if (index >= static_cast<size_t>(lines.size())) return;
-  lines.removeAt(static_cast<qsizetype>(index));
+  quarn::RemoveLinesAt(lines, indexes);
   SetInputLines(lines);
-}
-
-void Tmain_screen::RemoveInputLines(const std::vector<size_t>& indexes) {
-  const QStringList lines = InputQLines();
-  QStringList kept;
-  size_t next = 0;
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    if (next < indexes.size() && indexes[next] == static_cast<size_t>(i)) {
-      ++next;
-      continue;
-    }
-    kept << lines[i];
-  }
-  SetInputLines(kept);
 }
 
 void Tmain_screen::ResultsFileNameChanged(const std::string& name) {
@@ -435,8 +420,10 @@ void Tmain_screen::ShowRunProgress() {
 void Tmain_screen::Process_filesClick() {
   if (running_) return;
   running_ = true;
-  const quarn::RunOptions options = Options();
-  queuedHost_->BeginRun(options, InputLines(), engine_->progress);
+  runRequest_ = quarn::RunRequest{Options(), InputLines(), engine_->ResultsFileName,
+                                  engine_->ListCount};
+  const quarn::RunOptions& options = runRequest_.options;
+  queuedHost_->BeginRun(engine_->progress);
   engine_->cancelRequested.store(false);
   gauge_.Start(options.BatchFiles);
   runClock_.start();
@@ -445,7 +432,8 @@ void Tmain_screen::Process_filesClick() {
   runTick_->start();
   QApplication::setOverrideCursor(Qt::BusyCursor);
 
-  runThread_ = QThread::create([this] { quarn::ProcessFiles(*engine_); });
+  runThread_ =
+      QThread::create([this] { runOutcome_ = quarn::ProcessFiles(*engine_, runRequest_); });
   connect(runThread_, &QThread::finished, this, &Tmain_screen::RunEnded);
   runThread_->start();
 }
@@ -460,7 +448,8 @@ void Tmain_screen::RunEnded() {
   QApplication::restoreOverrideCursor();
   LockForRun(false);
   running_ = false;
-  ShowRunInExplorer(*engine_, explorer_, this);
+  ShowRunInExplorer(*engine_, runRequest_.options, std::move(runOutcome_.keptResults), explorer_,
+                    this);
   emit runFinished();
 }
 

@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "QuarnHeader.h"
 #include "explore/Concordance.h"
 #include "results/ResultsModel.h"
 
@@ -34,9 +35,10 @@ struct ExplorerSource {
   std::unordered_set<std::string> stopWords;  // upper case, Windows-1252
 };
 
-// The reports a run kept (Engine::keptResults, which it empties) and where its files are.
-std::vector<ExplorerReport> TakeKeptReports(quarn::Engine& e);
-ExplorerSource SourceOfRun(quarn::Engine& e);
+// The reports a run kept (RunOutcome::keptResults), and where the files of a run with these
+// options are.
+std::vector<ExplorerReport> TakeKeptReports(std::vector<quarn::ResultsModel> kept);
+ExplorerSource SourceOfRun(quarn::Engine& e, const quarn::RunOptions& options);
 
 // Reads a profile.json written by the JSON export into *report. Columns are read by name, so
 // that columns added later are kept as extra columns. False with *error on anything else.

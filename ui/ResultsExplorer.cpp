@@ -546,15 +546,17 @@ void ResultsExplorer::OpenResultsClick() {
   statusBar()->showMessage("Opened " + path);
 }
 
-void ShowRunInExplorer(quarn::Engine& e, QPointer<ResultsExplorer>& explorer, QWidget* owner) {
-  if (e.keptResults.empty()) return;
+void ShowRunInExplorer(quarn::Engine& e, const quarn::RunOptions& options,
+                       std::vector<quarn::ResultsModel> kept, QPointer<ResultsExplorer>& explorer,
+                       QWidget* owner) {
+  if (kept.empty()) return;
   if (explorer.isNull()) {
     explorer = new ResultsExplorer(owner);
     explorer->setWindowFlag(Qt::Window);
     explorer->setAttribute(Qt::WA_DeleteOnClose);
   }
-  ExplorerSource source = SourceOfRun(e);
-  explorer->SetReports(TakeKeptReports(e), std::move(source));
+  ExplorerSource source = SourceOfRun(e, options);
+  explorer->SetReports(TakeKeptReports(std::move(kept)), std::move(source));
   explorer->show();
   explorer->raise();
 }

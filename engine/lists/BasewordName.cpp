@@ -66,7 +66,7 @@ bool RepairBasewordName(Engine& e, const std::string& folder, const std::string&
   if (!e.host.MessageBox(question, true)) return true;
 
   if (!e.fs.RenameFile(folder + candidate, folder + target).ok()) {
-    ProgressMessage(e, "Couldn't Rename " + candidate + "cannot run", "ERROR", 0);
+    ProgressMessage(e, Severity::kError, "Couldn't Rename " + candidate + "cannot run");
     return true;
   }
   return false;

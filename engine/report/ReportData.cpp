@@ -68,9 +68,9 @@ void CollectTallyTexts(Engine& e, ResultsModel& m) {
   Status s = ForEachTallyBlock(e, [&](const TallyBlock& b) {
     TextRow row;
     const size_t k = static_cast<size_t>(b.text - 1);
-    if (k < e.scannedTexts.size()) {
-      row.file = e.scannedTexts[k].file;
-      row.tokens = e.scannedTexts[k].words;
+    if (k < e.run.scannedTexts.size()) {
+      row.file = e.run.scannedTexts[k].file;
+      row.tokens = e.run.scannedTexts[k].words;
     }
     row.listTokens.assign(static_cast<size_t>(lists), 0);
     for (const auto& [key, count] : b.counts) {
@@ -99,9 +99,9 @@ void CollectTexts(Engine& e, ResultsModel& m) {
   std::vector<TextRow> rows(static_cast<size_t>(files));
   for (int k = 0; k < files; ++k) {
     TextRow& row = rows[static_cast<size_t>(k)];
-    if (static_cast<size_t>(k) < e.scannedTexts.size()) {
-      row.file = e.scannedTexts[static_cast<size_t>(k)].file;
-      row.tokens = e.scannedTexts[static_cast<size_t>(k)].words;
+    if (static_cast<size_t>(k) < e.run.scannedTexts.size()) {
+      row.file = e.run.scannedTexts[static_cast<size_t>(k)].file;
+      row.tokens = e.run.scannedTexts[static_cast<size_t>(k)].words;
     }
     row.listTokens.assign(static_cast<size_t>(lists), 0);
   }
@@ -133,7 +133,7 @@ ResultsModel CollectResults(Engine& e) {
   const RunOptions& o = e.options;
   const RunCounters& c = e.counters;
   ResultsModel m;
-  m.run.texts = e.scannedTexts;
+  m.run.texts = e.run.scannedTexts;
   m.run.resultsFile = e.ResultsFileName;
   m.run.sortOrder = o.sortbyfreq ? "freq" : o.sortbyrange ? "range" : "alpha";
   m.run.batch = o.BatchFiles;
@@ -212,7 +212,7 @@ Status StoreWordRows::ForEach(bool families,
   int64_t smallest = 0;
   for (int k = 0; k < files; ++k) {
     const int64_t tokens =
-        static_cast<size_t>(k) < e.scannedTexts.size() ? e.scannedTexts[static_cast<size_t>(k)].words : 0;
+        static_cast<size_t>(k) < e.run.scannedTexts.size() ? e.run.scannedTexts[static_cast<size_t>(k)].words : 0;
     total += tokens;
     if (k == 0 || tokens < smallest) smallest = tokens;
   }
@@ -234,7 +234,7 @@ Status StoreWordRows::ForEach(bool families,
         DispersionSums sums(families ? r.FamilyFrequency : r.Frequency, total);
         for (int k = 0; k < files; ++k) {
           if (r.FileCountSlots[k] > 0)
-            sums.Add(r.FileCountSlots[k], e.scannedTexts[static_cast<size_t>(k)].words);
+            sums.Add(r.FileCountSlots[k], e.run.scannedTexts[static_cast<size_t>(k)].words);
         }
         dp = sums.Finish(smallest);
       }
@@ -289,8 +289,8 @@ void ExportReport(Engine& e) {
   StoreWordRows rows(e);
   if (e.exports.any()) {
     std::string folder = e.exports.folder;
-    if (e.options.BatchFiles && !e.scannedTexts.empty()) {
-      folder = BatchExportFolder(folder, e.scannedTexts.front().file);
+    if (e.options.BatchFiles && !e.run.scannedTexts.empty()) {
+      folder = BatchExportFolder(folder, e.run.scannedTexts.front().file);
     }
     Status s = ExportResults(e.fs, e.exports, folder, model, &rows);
     if (!s.ok()) return e.Fail(s);
@@ -304,7 +304,7 @@ void ExportReport(Engine& e) {
     });
     if (!s.ok()) return e.Fail(s);
   }
-  e.keptResults.push_back(std::move(model));
+  e.run.keptResults.push_back(std::move(model));
 }
 
 }  // namespace quarn
