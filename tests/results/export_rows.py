@@ -25,6 +25,19 @@ def cell(column, value):
     return str(value)
 
 
+def unescape_tsv(text):
+    """A TSV cell as written: \\t, \\r, \\n and \\\\ stand for a tab, CR, LF and backslash."""
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            out.append({"t": "\t", "r": "\r", "n": "\n"}.get(text[i + 1], text[i + 1]))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
 def emit(name, header, rows):
     print("## " + name)
     print("\t".join(header))
@@ -40,7 +53,7 @@ def main():
                 if fmt == "csv":
                     rows = list(csv.reader(f))
                 else:
-                    rows = [line.rstrip("\n").split("\t") for line in f]
+                    rows = [[unescape_tsv(c) for c in line.rstrip("\n").split("\t")] for line in f]
             emit(name, rows[0], rows[1:])
     elif fmt == "json":
         with open(f"{folder}/profile.json", encoding="utf-8") as f:
