@@ -197,7 +197,7 @@ TEST(QuarnCliTest, FilesFromSkipsAByteOrderMarkAndRefusesWhatIsNoList) {
     return RunCli(dir, {"profile", "--lists", "0", "--results", "out", "--files-from", list});
   };
   EXPECT_EQ(profile(dir.File("names")), kDone);
-  EXPECT_NE(ReadFile(dir.File("out_quarn.txt")).find("     2\tWords appear in 2 input files"),
+  EXPECT_NE(ReadFile(dir.File("out_quarn.txt")).find("     2\tWords appear in  2 input files"),
             std::string::npos);
   std::remove(dir.File("out_quarn.txt").c_str());
 
