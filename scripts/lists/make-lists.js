@@ -137,6 +137,9 @@ function buildFamilies(counts) {
 function writeLists(families, counts, folder) {
   families.sort((a, b) => b.total - a.total || compareWords(a.head, b.head));
   fs.mkdirSync(folder, {recursive: true});
+  let allTokens = 0;
+  for (const count of counts.values()) allTokens += count;
+  let covered = 0;
   for (let n = 1; n <= kLists; n++) {
     const slice = families.slice((n - 1) * kFamiliesPerList, n * kFamiliesPerList);
     let text = '';
@@ -146,6 +149,13 @@ function writeLists(families, counts, folder) {
       for (const member of family.members) text += '\t' + member.toUpperCase() + ' 0' + kLineEnd;
     }
     fs.writeFileSync(path.join(folder, 'BASEWRD' + n + '.txt'), text);
+    let words = 0;
+    for (const family of slice) {
+      words += 1 + family.members.length;
+      covered += family.total;
+    }
+    process.stdout.write(`BASEWRD${n}.txt: ${slice.length} families, ${words} words, lists 1-${n} ` +
+                         `cover ${(100 * covered / allTokens).toFixed(2)}% of the SUBTLEX-US tokens\n`);
   }
 }
 
