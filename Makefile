@@ -32,7 +32,7 @@ fuzz: deps
 # The shipped word lists in lists/, rebuilt from the pinned npm packages of scripts/lists.
 lists:
 	@command -v node >/dev/null || { echo "make lists needs Node.js and npm"; exit 1; }
-	@cd scripts/lists && { [ -d node_modules ] || npm ci --no-audit --no-fund; }
+	@cd scripts/lists && { [ node_modules/.package-lock.json -nt package-lock.json ] || npm ci --no-audit --no-fund; }
 	@node scripts/lists/make-lists.js lists
 
 clean:
