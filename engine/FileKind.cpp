@@ -21,7 +21,8 @@ FileKind FileExaminer::Examine(const std::string& path) {
   if (found == listed_.end()) {
     std::vector<std::string> names;
     if (!fs_.ListDirectory(folder, &names).ok()) names.clear();
-    found = listed_.emplace(folder, std::unordered_set<std::string>(names.begin(), names.end())).first;
+    found =
+        listed_.emplace(folder, std::unordered_set<std::string>(names.begin(), names.end())).first;
   }
   return found->second.count(name) != 0 ? FileKind::kNotRegular : FileKind::kMissing;
 }

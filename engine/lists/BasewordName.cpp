@@ -54,8 +54,8 @@ std::string DialogFolder(const std::string& folder, const std::string& name) {
 }
 
 bool LockDialogFolders(Engine& e, const std::vector<std::string>& names, FolderLock* lock) {
-  std::vector<std::string> folders = {
-      e.ProgramFolder.empty() ? e.fs.CurrentDirectory() + "/" : e.ProgramFolder};
+  std::vector<std::string> folders = {e.ProgramFolder.empty() ? e.fs.CurrentDirectory() + "/"
+                                                              : e.ProgramFolder};
   for (const std::string& name : names) {
     if (DialogFolder(e.ProgramFolder, name).empty())
       folders.push_back(name.substr(0, name.rfind('/') + 1));

@@ -64,11 +64,20 @@ void DelimitedSink::AppendField(std::string_view text) {
     // \t, \r or \n, and so a backslash as \\, the rule of PostgreSQL's text format.
     for (const char c : text) {
       switch (c) {
-        case '\\': line_ += "\\\\"; break;
-        case '\t': line_ += "\\t"; break;
-        case '\r': line_ += "\\r"; break;
-        case '\n': line_ += "\\n"; break;
-        default: line_ += c;
+        case '\\':
+          line_ += "\\\\";
+          break;
+        case '\t':
+          line_ += "\\t";
+          break;
+        case '\r':
+          line_ += "\\r";
+          break;
+        case '\n':
+          line_ += "\\n";
+          break;
+        default:
+          line_ += c;
       }
     }
   } else {

@@ -15,8 +15,8 @@ Status ReadFileList(FileSystem& fs, const std::string& path, std::vector<std::st
     case FileKind::kNotRegular:
       return Status::IOError(path, "not a regular file, cannot be a list of files");
   }
-  const std::string tooLarge = "a list of files larger than " +
-                               std::to_string(kMaxFileListBytes >> 20) + " MB is refused";
+  const std::string tooLarge =
+      "a list of files larger than " + std::to_string(kMaxFileListBytes >> 20) + " MB is refused";
   uint64_t size = 0;
   if (fs.FileSize(path, &size).ok() && size > kMaxFileListBytes)
     return Status::IOError(path, tooLarge);

@@ -39,8 +39,8 @@ bool RefuseBeyondLimits(Engine& e) {
 }
 
 // Removes missing files and folders, anything else but a regular file (a pipe, which would wait
-// for a writer, a device, which may never end) and the results file from the input list; stops the run when none
-// remain.
+// for a writer, a device, which may never end) and the results file from the input list; stops the
+// run when none remain.
 void CheckInputList(Engine& e) {
   std::vector<std::string> lines = e.host.InputLines();
   if (lines.empty()) {
@@ -61,9 +61,9 @@ void CheckInputList(Engine& e) {
       fault = !e.fs.DirectoryExists(line) && examiner.Examine(line) == FileKind::kNotRegular
                   ? " not a regular file"
                   : " not found";
-    }
-    else if (line == e.ResultsFileName)
+    } else if (line == e.ResultsFileName) {
       fault = " same as results file";
+    }
     if (fault == nullptr) continue;
     ProgressMessage(e, line + fault, "ERROR", 0);
     faulty.push_back(i);

@@ -206,7 +206,7 @@ TEST(QuarnCliTest, FilesFromSkipsAByteOrderMarkAndRefusesWhatIsNoList) {
   WriteFile(dir.File("huge"), "text.txt\n");
   ASSERT_EQ(truncate(dir.File("huge").c_str(), (off_t{256} << 20) + 1), 0);  // sparse
   for (const std::string& list : {dir.path(), dir.File("fifo"), std::string("/dev/zero"),
-                                 std::string("/dev/null"), dir.File("long"), dir.File("huge")}) {
+                                  std::string("/dev/null"), dir.File("long"), dir.File("huge")}) {
     SCOPED_TRACE(list);
     EXPECT_EQ(profile(list), 2);
     EXPECT_FALSE(Exists(dir.File("out_quarn.txt")));

@@ -1,5 +1,3 @@
-#include "results/Exports.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 
 #include "FaultFileSystem.h"
 #include "TempDir.h"
+#include "results/Exports.h"
 #include "results/XlsxSink.h"
 
 namespace quarn::testing {
@@ -92,15 +91,15 @@ TEST(ExportsTest, OddCellsReadBackExactlyInEveryFormat) {
   m.texts.push_back(m.texts[1]);  // one file listed twice: two texts
   m.texts[2].file = "-1+2@x.txt";
   const std::string out = dir.File("odd");
-  ASSERT_TRUE(ExportResults(*FileSystem::Default(), Formats("csv,tsv,json,xlsx", out), out, m,
-                            nullptr)
-                  .ok());
+  ASSERT_TRUE(
+      ExportResults(*FileSystem::Default(), Formats("csv,tsv,json,xlsx", out), out, m, nullptr)
+          .ok());
   std::string rows[4];
   int k = 0;
   for (const char* format : {"csv", "tsv", "json", "xlsx"}) {
-    rows[k++] = RunPython(std::string("import sys; sys.argv = [0, \"") + format +
-                          "\", \"" + out + "\"]; exec(open(\"" QUARN_SOURCE_DIR
-                          "/tests/results/export_rows.py\").read())");
+    rows[k++] =
+        RunPython(std::string("import sys; sys.argv = [0, \"") + format + "\", \"" + out +
+                  "\"]; exec(open(\"" QUARN_SOURCE_DIR "/tests/results/export_rows.py\").read())");
   }
   EXPECT_EQ(rows[0], rows[1]);
   EXPECT_EQ(rows[0], rows[2]);
@@ -109,7 +108,8 @@ TEST(ExportsTest, OddCellsReadBackExactlyInEveryFormat) {
   EXPECT_EQ(texts,
             "## texts\nfile\ttokens\ttypes\ttokens_1\ttokens_2\ttokens_none\tcoverage_1\t"
             "coverage_2\tlists_for_95\tlists_for_98\ttext\n" +
-                odd + "\t10\t2\t6\t0\t4\t60.00\t60.00\t\t\t1\n"
+                odd +
+                "\t10\t2\t6\t0\t4\t60.00\t60.00\t\t\t1\n"
                 "odd, \"name\".txt\t0\t0\t0\t0\t0\t0.00\t0.00\t\t\t2\n"
                 "-1+2@x.txt\t0\t0\t0\t0\t0\t0.00\t0.00\t\t\t3\n");
   EXPECT_NE(rows[0].find("\n=SUM(A1)\tnone\t"), std::string::npos) << rows[0];

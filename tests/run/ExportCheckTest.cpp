@@ -48,16 +48,32 @@ TEST_F(ExportCheckTest, AnExportNeverReplacesAFileTheRunUses) {
     std::string exportFolder;
     std::string line;
   } cases[] = {
-      {"an input", {"data/a.txt", "data/texts.csv"}, "out_quarn.txt", false, "data",
+      {"an input",
+       {"data/a.txt", "data/texts.csv"},
+       "out_quarn.txt",
+       false,
+       "data",
        "ERROR Export file " + dir.File("data") + "/texts.csv would replace the input file " + text +
            ", cannot run"},
-      {"the stop list", {"data/a.txt"}, "out_quarn.txt", true, "data/./",
+      {"the stop list",
+       {"data/a.txt"},
+       "out_quarn.txt",
+       true,
+       "data/./",
        "ERROR Export file " + dir.File("data/./") + "summary.csv would replace the stop list " +
            stop + ", cannot run"},
-      {"the results file", {"data/a.txt"}, "data/profile.json", false, "data",
+      {"the results file",
+       {"data/a.txt"},
+       "data/profile.json",
+       false,
+       "data",
        "ERROR Export file " + dir.File("data") + "/profile.json would replace the results file " +
            dir.File("data/profile.json") + ", cannot run"},
-      {"through a linked folder", {"data/texts.csv"}, "out_quarn.txt", false, "link",
+      {"through a linked folder",
+       {"data/texts.csv"},
+       "out_quarn.txt",
+       false,
+       "link",
        "ERROR Export file " + dir.File("link") + "/texts.csv would replace the input file " + text +
            ", cannot run"},
   };
@@ -97,8 +113,9 @@ TEST_F(ExportCheckTest, BatchExportsOfTwoTextsNamedAlikeAreRefusedBeforeTheRun) 
   host.options.BatchFiles = true;
   ExportInto("ex");
   Run({"a/notes.txt", "b/notes.md"});
-  EXPECT_TRUE(Logged("ERROR Export folder " + dir.File("ex") + "/notes would hold the exports of both " +
-                     dir.File("a/notes.txt") + " and " + dir.File("b/notes.md") + ", cannot run"))
+  EXPECT_TRUE(Logged("ERROR Export folder " + dir.File("ex") +
+                     "/notes would hold the exports of both " + dir.File("a/notes.txt") + " and " +
+                     dir.File("b/notes.md") + ", cannot run"))
       << ::testing::PrintToString(Log());
   EXPECT_EQ(engine.reportsWritten, 0);
   EXPECT_FALSE(Exists(dir.File("a/notes_quarn.txt")));
