@@ -10,10 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "FileKind.h"
 #include "lists/BasewordUpdate.h"
 #include "report/MarkTexts.h"
 #include "report/Report.h"
 #include "report/ResultsName.h"
+#include "run/ExportCheck.h"
 #include "run/RunSetUp.h"
 #include "scan/TextScan.h"
 #include "state/Engine.h"
@@ -38,8 +40,9 @@ bool RefuseBeyondLimits(Engine& e) {
   return true;
 }
 
-// Removes missing files and the results file from the run's input list, and tells the host;
-// stops the run when none remain.
+// Removes missing files and folders, anything else but a regular file (a pipe, which would wait
+// for a writer, a device, which may never end) and the results file from the run's input list,
+// and tells the host; stops the run when none remain.
 void CheckInputList(Engine& e) {
   std::vector<std::string>& lines = e.run.inputLines;
   if (lines.empty()) {
@@ -51,13 +54,18 @@ void CheckInputList(Engine& e) {
   // The lines are looked at once each and removed together, so that a long list with many
   // faults is not moved up once per fault.
   std::vector<size_t> faulty;
+  FileExaminer examiner(e.fs);
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     const char* fault = nullptr;
-    if (!e.fs.FileExists(line))
-      fault = " not found";
-    else if (line == e.ResultsFileName)
+    if (!e.fs.FileExists(line)) {
+      // A folder is "not found" as no file; a pipe or a device is named for what it is.
+      fault = !e.fs.DirectoryExists(line) && examiner.Examine(line) == FileKind::kNotRegular
+                  ? " not a regular file"
+                  : " not found";
+    } else if (line == e.ResultsFileName) {
       fault = " same as results file";
+    }
     if (fault == nullptr) continue;
     ProgressMessage(e, Severity::kError, line + fault);
     faulty.push_back(i);
@@ -302,6 +310,7 @@ void Press(Engine& e, const RunRequest& request, FolderLock* lock) {
   SetUpRun(e);
   if (!e.failed()) CheckInputList(e);
   if (!e.failed() && !e.run.RunStopped && e.options.BatchFiles) CheckBatchResultsNames(e);
+  if (!e.failed() && !e.run.RunStopped && e.exports.any()) CheckExportNames(e);
   if (e.run.RunStopped || e.failed()) return;
 
   const std::vector<std::string>& inputs = e.run.inputLines;

@@ -44,6 +44,7 @@ struct Engine : Store {
   // The Encoding setting: how text files are read (Automatic decides per file).
   TextEncoding encoding = TextEncoding::kAuto;
   std::optional<StopList> stopList;  // present while Use Stop List is ticked
+  std::string StopFileName;          // the file stopList was read from
   // The results as data files, written with every report when asked for.
   ExportOptions exports;
   // Whether each report's results model is kept, with its word rows, for the outcome
