@@ -1,5 +1,5 @@
 # Quick start: `make run` and `make test` install what is missing, configure and build.
-.PHONY: all deps build run test test-plain sanitize clean fuzz
+.PHONY: all deps build run test test-plain sanitize clean fuzz package check-package
 
 all: build
 
@@ -29,5 +29,12 @@ sanitize: deps
 fuzz: deps
 	@scripts/fuzz.sh
 
+# The Debian package build-package/quarn_<version>_amd64.deb, and a check of what it installs.
+package: deps
+	@scripts/package.sh
+
+check-package: package
+	@scripts/check-package.sh
+
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-package
