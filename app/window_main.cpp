@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName("org.quarn.Quarn");
   if (QApplication::arguments().contains("--user-folder")) EnterUserFolder();
 
-  Tmain_screen window;
+  MainScreen window;
   // The baseword files, quarn.txt and the dialogs' files are looked for where Quarn started.
   quarn::SetProgramFolder(window.engine(), ToEnginePath(QDir::currentPath()));
 
