@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStringList>
-
 #include <string>
 #include <vector>
 
@@ -24,13 +23,13 @@ void EnterUserFolder() {
   const QDir data(QCoreApplication::applicationDirPath() + "/" QUARN_DATA_FROM_BIN);
   const std::vector<std::string> sources = {ToEnginePath(data.filePath("lists")),
                                             ToEnginePath(data.filePath("sample"))};
-  const quarn::Status s =
-      quarn::PrepareUserFolder(*quarn::FileSystem::Default(), ToEnginePath(folder), sources, nullptr);
+  const quarn::Status s = quarn::PrepareUserFolder(*quarn::FileSystem::Default(),
+                                                   ToEnginePath(folder), sources, nullptr);
   if (!s.ok() || !QDir::setCurrent(folder)) {
     QMessageBox::warning(nullptr, "Quarn",
                          "Could not prepare the folder " + folder + ":\n" +
-                             QString::fromStdString(s.ToString()) +
-                             "\nQuarn works in " + QDir::currentPath() + " instead.");
+                             QString::fromStdString(s.ToString()) + "\nQuarn works in " +
+                             QDir::currentPath() + " instead.");
   }
 }
 

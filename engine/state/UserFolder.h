@@ -20,7 +20,6 @@ namespace quarn {
 // file under the real name and the next start completes it. The names copied are appended to
 // *copied (may be null). Stops at the first failure and returns it.
 Status PrepareUserFolder(FileSystem& fs, const std::string& folder,
-                         const std::vector<std::string>& sources,
-                         std::vector<std::string>* copied);
+                         const std::vector<std::string>& sources, std::vector<std::string>* copied);
 
 }  // namespace quarn

@@ -1,7 +1,5 @@
 // The user's own folder on first start from the menu: created with a copy of the shipped lists
 // and texts, and never a user's file replaced.
-#include "state/UserFolder.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +9,7 @@
 
 #include "FaultFileSystem.h"
 #include "TempDir.h"
+#include "state/UserFolder.h"
 
 namespace quarn::testing {
 namespace {
@@ -28,9 +27,9 @@ class UserFolderTest : public ::testing::Test {
   }
 
   Status Prepare(FileSystem& fs, std::vector<std::string>* copied = nullptr) {
-    return PrepareUserFolder(fs, user, {dir.File("share/lists"), dir.File("share/sample"),
-                                        dir.File("share/none")},
-                             copied);
+    return PrepareUserFolder(
+        fs, user, {dir.File("share/lists"), dir.File("share/sample"), dir.File("share/none")},
+        copied);
   }
 
   TempDir dir;

@@ -49,8 +49,8 @@ GeneratedCorpus::GeneratedCorpus() {
   for (size_t r = 0; r < words_.size(); ++r) cumulative_.push_back(sum += 1.0 / (r + 8));
 
   // Made-up words from syllables, kept only when no list holds them.
-  static const char* kOnsets[] = {"b", "br", "d", "dr", "f", "g", "gl", "k", "kr", "l", "m", "n",
-                                  "p", "pl", "qu", "r", "s", "st", "t", "tr", "v", "z", "zh"};
+  static const char* kOnsets[] = {"b", "br", "d",  "dr", "f", "g",  "gl", "k",  "kr", "l", "m", "n",
+                                  "p", "pl", "qu", "r",  "s", "st", "t",  "tr", "v",  "z", "zh"};
   static const char* kRimes[] = {"a", "ax", "el", "en", "ik", "in", "o", "or", "ul", "um", "ys"};
   std::mt19937_64 rng(20261209);
   while (outside_.size() < 400) {
@@ -81,7 +81,8 @@ std::string GeneratedCorpus::Text(size_t index, size_t tokens) const {
   const std::string newline = index % 10 == 3 ? "\r\n" : "\n";
   auto listWord = [&] {
     const double at = Unit(rng) * cumulative_.back();
-    const size_t r = std::upper_bound(cumulative_.begin(), cumulative_.end(), at) - cumulative_.begin();
+    const size_t r =
+        std::upper_bound(cumulative_.begin(), cumulative_.end(), at) - cumulative_.begin();
     return words_[std::min(r, words_.size() - 1)];
   };
   // Outside words are drawn mostly from the first hundred, so that some recur across texts.
@@ -115,8 +116,10 @@ std::string GeneratedCorpus::Text(size_t index, size_t tokens) const {
     }
     if (inSentence == 0) word = Capitalised(word);
     const double mark = Unit(rng);
-    if (mark < 0.02) word = "\"" + word + "\"";
-    else if (mark < 0.03) word = "(" + word + ")";
+    if (mark < 0.02)
+      word = "\"" + word + "\"";
+    else if (mark < 0.03)
+      word = "(" + word + ")";
     ++inSentence;
     if (inSentence == sentenceLength || t + 1 == tokens) {
       const double end = Unit(rng);

@@ -39,9 +39,9 @@ class GeneratedCorpus {
 
  private:
   std::vector<std::string> lists_;
-  std::vector<std::string> words_;       // list words, lower case, most frequent first
-  std::vector<double> cumulative_;       // Zipf weights of words_, summed
-  std::vector<std::string> outside_;     // in no list, capitals
+  std::vector<std::string> words_;    // list words, lower case, most frequent first
+  std::vector<double> cumulative_;    // Zipf weights of words_, summed
+  std::vector<std::string> outside_;  // in no list, capitals
 };
 
 }  // namespace quarn::testing
