@@ -51,7 +51,9 @@ mkdir "$root/run"
 (cd "$root/run" && "$p/bin/quarn-cli" profile --folder "$p/share/quarn/lists" --lists 12 \
   --results "$root/run/first" "$p/share/quarn/sample/ca01.txt" >"$root/run/log")
 report="$root/run/first_quarn.txt"
-grep -q "Number of BASEWRD12 types" "$report" 2>/dev/null ||
-  grep -q "BASEWRD12" "$report" || fail "the report does not show the twelfth list"
+[ -f "$report" ] || fail "no results file $report"
+grep -q "Number of BASEWRD12.txt families: 1000" "$report" ||
+  fail "the report does not show the twelfth list's 1,000 families"
+grep -q "^ *\.\.\.Finished" "$report" || fail "the report does not end its run"
 grep -q "^ERROR" "$root/run/log" && fail "quarn-cli reported an error"
 echo "package check: $(basename "$deb") ok"
