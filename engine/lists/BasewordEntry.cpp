@@ -97,8 +97,10 @@ bool ParseEntry(Engine& e, std::string_view upperLine, BasewordEntry* entry) {
   if (ConvertCount(countText, &value)) {
     entry->count = value;
   } else {
-    ProgressMessageThenBlanks(e, Severity::kLineError, "Entry: " + entry->word + "has bad count value: " + LeadingDigits(countText) +
-                        " resetting to zero", 1);
+    ProgressMessageThenBlanks(e, Severity::kLineError,
+                              "Entry: " + entry->word + "has bad count value: " +
+                                  LeadingDigits(countText) + " resetting to zero",
+                              1);
   }
   return true;
 }

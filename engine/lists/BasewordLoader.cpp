@@ -42,8 +42,11 @@ void LoadFamily(Engine& e, const std::vector<std::string>& lines, size_t& index,
 
   TreeNode found{};
   if (checklist(e, WordRoot(e, H), H, &found)) {
-    ProgressMessageThenBlanks(e, Severity::kError, "The headword " + H + " at " + std::to_string(headLine) +
-                        " has already been used in basewrd" + std::to_string(found.ListCode), 1);
+    ProgressMessageThenBlanks(e, Severity::kError,
+                              "The headword " + H + " at " + std::to_string(headLine) +
+                                  " has already been used in basewrd" +
+                                  std::to_string(found.ListCode),
+                              1);
     SkipFamily(lines, index);
     return;
   }
@@ -76,8 +79,11 @@ void LoadFamily(Engine& e, const std::vector<std::string>& lines, size_t& index,
     c.ListFileMembers[L] += 1;
     TreeNode word{};
     if (checklist(e, WordRoot(e, M), M, &word)) {
-      ProgressMessageThenBlanks(e, Severity::kError, "The word " + M + " at " + std::to_string(index) +
-                          " has already been used in basewrd" + std::to_string(word.ListCode), 1);
+      ProgressMessageThenBlanks(e, Severity::kError,
+                                "The word " + M + " at " + std::to_string(index) +
+                                    " has already been used in basewrd" +
+                                    std::to_string(word.ListCode),
+                                1);
       c.ListFileMembers[L] -= 1;
       continue;
     }

@@ -127,7 +127,8 @@ bool UpdateOneFile(Engine& e, int n) {
   // The run's set-up refuses such a list; this one has changed since.
   WideText wide = WideText::kNone;
   if (DetectWideText(e.fs, *source, &wide).ok() && wide != WideText::kNone) {
-    ProgressMessage(e, Severity::kError, *source + " is " + WideTextName(wide) +
+    ProgressMessage(e, Severity::kError,
+                    *source + " is " + WideTextName(wide) +
                         " text, which Quarn cannot read: not updated, left as it was");
     return true;
   }
@@ -140,7 +141,8 @@ bool UpdateOneFile(Engine& e, int n) {
     return false;
   }
   if (size_t line = FirstLineNotUtf8(raw, encoding.utf8() && encoding.byteOrderMark)) {
-    ProgressMessage(e, Severity::kError, *source + ": line " + std::to_string(line) +
+    ProgressMessage(e, Severity::kError,
+                    *source + ": line " + std::to_string(line) +
                         " is not UTF-8 while the list holds UTF-8: not updated, left as it was");
     return true;
   }
@@ -173,7 +175,8 @@ bool UpdateOneFile(Engine& e, int n) {
   raw.clear();
   if (e.failed()) return false;
   if (kept > 0) {
-    ProgressMessage(e, Severity::kProgress, " Kept as they were: " + std::to_string(kept) +
+    ProgressMessage(e, Severity::kProgress,
+                    " Kept as they were: " + std::to_string(kept) +
                         (kept == 1 ? " line" : " lines") + " of " + *source +
                         " with characters outside Windows-1252");
   }

@@ -71,7 +71,8 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
   const std::string dest = existing ? *existing : destName;
   // Appending to the file being read would add its headwords to the baseword list itself.
   if (e.fs.SameFile(*source, dest)) {
-    ProgressMessageThenBlanks(e, Severity::kError, sourceName + " is both source and destination, nothing done", 1);
+    ProgressMessageThenBlanks(e, Severity::kError,
+                              sourceName + " is both source and destination, nothing done", 1);
     return false;
   }
 
@@ -111,7 +112,9 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
   }
   s = ReplaceFile(e.fs, dest, text);
   if (!s.ok()) return failed(s);
-  ProgressMessageThenBlanks(e, Severity::kProgress, "Wrote " + std::to_string(written) + " Headwords to file " + destName, 1);
+  ProgressMessageThenBlanks(e, Severity::kProgress,
+                            "Wrote " + std::to_string(written) + " Headwords to file " + destName,
+                            1);
   return true;
 }
 

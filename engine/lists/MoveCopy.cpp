@@ -88,7 +88,8 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
   // Writing into the file being read would lose families in a move and double them in a copy,
   // however the two names are spelled.
   if (e.fs.SameFile(*source, dest)) {
-    ProgressMessageThenBlanks(e, Severity::kError, sourceName + " is both source and destination, nothing done", 1);
+    ProgressMessageThenBlanks(e, Severity::kError,
+                              sourceName + " is both source and destination, nothing done", 1);
     return false;
   }
   const bool moving = !settings.Copy_Words && !settings.headwrds_only;
@@ -174,8 +175,10 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
   if (s.ok()) s = replacement.Commit();
   if (!s.ok()) return Failed(e, s);
 
-  ProgressMessageThenBlanks(e, Severity::kProgress, "Wrote " + std::to_string(written) + " families out of " + std::to_string(found) +
-                      " to file " + destName, 1);
+  ProgressMessageThenBlanks(e, Severity::kProgress,
+                            "Wrote " + std::to_string(written) + " families out of " +
+                                std::to_string(found) + " to file " + destName,
+                            1);
   return true;
 }
 

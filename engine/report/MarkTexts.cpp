@@ -190,7 +190,8 @@ void MarkTexts(Engine& e, const std::vector<std::string>& files) {
     const std::string& name = files[static_cast<size_t>(k - 1)];
     if (!EnterPhase(e, RunProgress::Phase::kMarking, k, count)) return;
     if (IsMarkedText(name)) {
-      ProgressMessage(e, Severity::kError, "File " + name + " is a marked text, not marked over itself");
+      ProgressMessage(e, Severity::kError,
+                      "File " + name + " is a marked text, not marked over itself");
       continue;
     }
     std::unique_ptr<LineReader> in;

@@ -115,7 +115,8 @@ void WriteListSizes(Engine& e) {
     const std::string name = "Number of BASEWRD" + std::to_string(n) + ".txt";
     const int64_t types =
         int64_t{e.counters.ListFileMembers[n]} + e.counters.ListFileHeadwords[n];
-    ProgressMessage(e, Severity::kProgress, name + " types: " + std::to_string(types) + "  " + name +
+    ProgressMessage(e, Severity::kProgress,
+                    name + " types: " + std::to_string(types) + "  " + name +
                         " families: " + std::to_string(e.counters.ListFileHeadwords[n]));
   }
   e.resultsFile->EndLine();

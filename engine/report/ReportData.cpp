@@ -211,8 +211,9 @@ Status StoreWordRows::ForEach(bool families,
   int64_t total = 0;
   int64_t smallest = 0;
   for (int k = 0; k < files; ++k) {
-    const int64_t tokens =
-        static_cast<size_t>(k) < e.run.scannedTexts.size() ? e.run.scannedTexts[static_cast<size_t>(k)].words : 0;
+    const int64_t tokens = static_cast<size_t>(k) < e.run.scannedTexts.size()
+                               ? e.run.scannedTexts[static_cast<size_t>(k)].words
+                               : 0;
     total += tokens;
     if (k == 0 || tokens < smallest) smallest = tokens;
   }

@@ -20,7 +20,8 @@ bool CheckBasewordFiles(Engine& e) {
     if (FindFileNoCase(e.fs, e.ProgramFolder, BasewordFileName(n))) continue;
     std::string base = "BASEWRD" + std::to_string(n);
     if (RepairBasewordName(e, e.ProgramFolder, base)) {
-      ProgressMessage(e, Severity::kError, e.ProgramFolder + base + ".txt" + " not found, cannot run");
+      ProgressMessage(e, Severity::kError,
+                      e.ProgramFolder + base + ".txt" + " not found, cannot run");
       allThere = false;
     }
   }
@@ -38,8 +39,10 @@ bool CheckListEncodings(Engine& e) {
     std::optional<std::string> path = FindFileNoCase(e.fs, e.ProgramFolder, BasewordFileName(n));
     WideText wide = WideText::kNone;
     if (!path || !DetectWideText(e.fs, *path, &wide).ok() || wide == WideText::kNone) continue;
-    ProgressMessage(e, Severity::kError, *path + " is " + WideTextName(wide) +
-                        " text, which Quarn cannot read: save it as UTF-8 or 8-bit text, cannot run");
+    ProgressMessage(
+        e, Severity::kError,
+        *path + " is " + WideTextName(wide) +
+            " text, which Quarn cannot read: save it as UTF-8 or 8-bit text, cannot run");
     allReadable = false;
   }
   return allReadable;

@@ -243,8 +243,9 @@ void ScanInputFile(Engine& e, const std::string& path) {
   // A file that cannot be read here fails below, where it is opened for the scan.
   WideText wide = WideText::kNone;
   if (DetectWideText(e.fs, path, &wide).ok() && wide != WideText::kNone) {
-    ProgressMessage(e, Severity::kLineError, "File " + path + " is " + WideTextName(wide) +
-                        " text, which Quarn cannot read, skipping!");
+    ProgressMessage(
+        e, Severity::kLineError,
+        "File " + path + " is " + WideTextName(wide) + " text, which Quarn cannot read, skipping!");
     ProgressMessage(e, Severity::kSpacer, " ");
     return;
   }
@@ -325,7 +326,8 @@ void ScanInputFile(Engine& e, const std::string& path) {
   e.run.scannedTexts.back().words = wordCount;
   if (e.ResultsFileOpen()) e.resultsFile->EndLine();
   ProgressMessage(e, Severity::kProgress, " Number of lines: " + std::to_string(lineCount));
-  ProgressMessageThenBlanks(e, Severity::kProgress, " Number of words: " + std::to_string(wordCount), 1);
+  ProgressMessageThenBlanks(e, Severity::kProgress,
+                            " Number of words: " + std::to_string(wordCount), 1);
 }
 
 }  // namespace quarn

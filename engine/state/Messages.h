@@ -27,8 +27,7 @@ struct ProgressLog {
 void ProgressMessage(Engine& e, Severity severity, std::string_view text);
 // Adds the message as a new line followed by `blankLines` lines holding one blank (empty lines
 // in the results file); the last of them becomes the last line. 0 is ProgressMessage.
-void ProgressMessageThenBlanks(Engine& e, Severity severity, std::string_view text,
-                               int blankLines);
+void ProgressMessageThenBlanks(Engine& e, Severity severity, std::string_view text, int blankLines);
 // Appends a blank and text to the last line added, of whatever run (no line end in the results
 // file); the scanner's line counts. Before any line exists it starts the first.
 void ExtendProgressLine(Engine& e, std::string_view text);

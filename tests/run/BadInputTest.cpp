@@ -98,8 +98,8 @@ class BadInputTest : public ::testing::Test {
     host.boxes.clear();
     for (const std::string& n : names) host.inputLines.push_back(dir.File(n));
     engine.ResultsFileName = results.empty() ? results : dir.File(results);
-    outcome = ProcessFiles(
-        engine, RunRequest{host.options, host.inputLines, engine.ResultsFileName, engine.ListCount});
+    outcome = ProcessFiles(engine, RunRequest{host.options, host.inputLines, engine.ResultsFileName,
+                                              engine.ListCount});
   }
   std::vector<std::string> ResultLines(const std::string& results = "out_quarn.txt") {
     return SplitCrLf(ReadFile(dir.File(results)));

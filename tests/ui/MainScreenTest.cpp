@@ -847,7 +847,8 @@ void MainScreenTest::screenshot() {
   Fixture f;
   MainScreen& w = f.window;
   w.ListFiles->setPlainText("/home/teacher/texts/story1.txt\n/home/teacher/texts/story2.txt\n");
-  quarn::ProgressMessageThenBlanks(w.engine(), quarn::Severity::kProgress, "Processing file: /home/teacher/texts/story1.txt", 1);
+  quarn::ProgressMessageThenBlanks(w.engine(), quarn::Severity::kProgress,
+                                   "Processing file: /home/teacher/texts/story1.txt", 1);
   quarn::ProgressMessage(w.engine(), quarn::Severity::kProgress, "Number of lines: 42");
   w.ResultsFileNameChanged("/home/teacher/results_quarn.txt");
   Show(w);
