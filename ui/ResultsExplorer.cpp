@@ -203,6 +203,7 @@ QWidget* ResultsExplorer::BuildTextsTab() {
     QApplication::clipboard()->setText(out.join('\n') + (out.isEmpty() ? "" : "\n"));
   });
   connect(preteachTable, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (current_ == nullptr) return;
     const int row = preteachRows_[static_cast<size_t>(preteachModel->SourceRow(index.row()))];
     ShowInContext(current_->model.types[static_cast<size_t>(row)].word, false, 0);
   });
@@ -233,6 +234,7 @@ QWidget* ResultsExplorer::BuildWordTab(WordTab& tab, bool families) {
   connect(tab.filter, &QLineEdit::textChanged, this, [this, &tab, families] { FilterWords(tab, families); });
   connect(tab.list, &QComboBox::currentIndexChanged, this, [this, &tab, families] { FilterWords(tab, families); });
   connect(tab.table, &QTableView::doubleClicked, this, [this, &tab, families](const QModelIndex& index) {
+    if (current_ == nullptr) return;
     const auto& rows = families ? current_->model.families : current_->model.types;
     const quarn::WordRow& r = rows[static_cast<size_t>(tab.model->SourceRow(index.row()))];
     ShowInContext(r.word, families, r.list);
@@ -277,13 +279,8 @@ void ResultsExplorer::SetReports(std::vector<ExplorerReport> reports, ExplorerSo
   // One report needs no chooser.
   reportChooser->setVisible(reports_.size() > 1);
   reportLabel->setVisible(reports_.size() > 1);
-  if (reports_.empty()) {
-    for (RowTableModel* m : {summaryModel, textsModel, preteachModel, words.model, familyTab.model,
-                             typeRangeModel_, familyRangeModel_})
-      m->Reset({}, 0);
-    preteachRows_.clear();
-    return;  // the marked text keeps the report it shows (markedOwner_)
-  }
+  // With none, the tables and the marked text go on showing the report they own.
+  if (reports_.empty()) return;
   ShowReport(0);
 }
 
@@ -518,6 +515,18 @@ void ResultsExplorer::ShowInContext(const std::string& upper, bool family, int l
   std::unordered_set<std::string> words = {upper};
   QString title = WordText(upper);
   QString note;
+  if (family && !families_ && !working_ && !source_.listFolder.empty()) {
+    // The baseword files are read the first time on a worker, the window going on.
+    auto index = std::make_shared<quarn::FamilyIndex>();
+    const std::string folder = source_.listFolder;
+    const int lists = std::max(source_.listCount, current_ ? static_cast<int>(current_->model.run.lists.size()) : 0);
+    const quarn::CharClassTable classes = source_.cutting.classes;
+    RunOnWorker("Reading the lists' families…", [&](const std::atomic<bool>&, std::atomic<int>&) {
+      quarn::LoadFamilyIndex(fs_, folder, lists, classes, index.get());
+      return true;
+    });
+    if (!families_) families_.emplace(std::move(*index));
+  }
   if (family) {
     title = "Family " + title + " (" + ListName(list) + ")";
     const std::vector<std::string>* members = families()->MembersOf(list, upper);

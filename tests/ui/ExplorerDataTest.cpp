@@ -3,12 +3,14 @@
 // freeze the window (those cases run in a child process under a time limit).
 #include <QDir>
 #include <QProcess>
+#include <QStatusBar>
 #include <QtTest/QtTest>
 #include <sys/stat.h>
 
 #include <string>
 
 #include "ResultsExplorer.h"
+#include "FaultFileSystem.h"
 #include "TempDir.h"
 #include "UiTestSupport.h"
 #include "MainScreen.h"
@@ -75,6 +77,7 @@ class ExplorerDataTest : public QObject {
   void moreTextsThanFileColumns();
   void reExportOfAnOpenedProfileIsTheSame();
   void hostileProfilesNeitherCrashNorFreeze();
+  void filesGoThroughTheWindowsFileSystemAndModelsKeepTheirRows();
   // Run by the test above in a child process only.
   void hostileChild();
 };
@@ -155,6 +158,39 @@ void ExplorerDataTest::reExportOfAnOpenedProfileIsTheSame() {
     QCOMPARE(x->report()->model.run.charClasses.size(), size_t{256});
     QCOMPARE(x->report()->model.run.charClasses['A'], uint8_t{2});
   }
+}
+
+void ExplorerDataTest::filesGoThroughTheWindowsFileSystemAndModelsKeepTheirRows() {
+  ManyTexts f(3);
+  ResultsExplorer* x = f.Run();
+  QVERIFY(x != nullptr);
+  x->chooseExport = [&f](quarn::ExportOptions* o) {
+    o->json = true;
+    o->folder = f.dir.File("saved");
+    return true;
+  };
+  x->exportButton->click();
+  QVERIFY(QFile::exists(f.Path("saved/profile.json")));
+
+  quarn::testing::FaultFileSystem fault;
+  ResultsExplorer y(nullptr, &fault);
+  QString error;
+  QVERIFY2(y.OpenProfile(f.Path("saved/profile.json"), &error), qPrintable(error));
+  fault.FailCreate("blocked");
+  y.chooseExport = [&f](quarn::ExportOptions* o) {
+    o->csv = true;
+    o->folder = f.dir.File("blocked");
+    return true;
+  };
+  y.exportButton->click();
+  QVERIFY(!QFile::exists(f.Path("blocked/types.csv")));
+  QVERIFY(!y.statusBar()->currentMessage().startsWith("Exported"));
+
+  // The tables keep the report they show until they are given another.
+  const QString first = y.words.model->index(0, 0).data().toString();
+  QVERIFY(!first.isEmpty());
+  y.SetReports({}, ExplorerSource());
+  QCOMPARE(y.words.model->index(0, 0).data().toString(), first);
 }
 
 void ExplorerDataTest::hostileProfilesNeitherCrashNorFreeze() {
