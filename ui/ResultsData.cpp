@@ -3,9 +3,8 @@
 #include <QFile>
 #include <algorithm>
 #include <array>
-#include <istream>
+#include <iterator>
 #include <nlohmann/json.hpp>
-#include <streambuf>
 #include <unordered_map>
 
 #include "QuarnHeader.h"
@@ -70,34 +69,57 @@ struct Value {
 
 // Reads a file for the JSON parser in blocks, telling how far it got and stopping (as at the
 // end of the file) once asked to cancel.
-class FileStreamBuf : public std::streambuf {
+class FileBlocks {
  public:
-  FileStreamBuf(quarn::SequentialFile& file, const ProfileLoadControl& control)
-      : file_(file), control_(control) {}
-  uint64_t done() const { return done_; }
+  FileBlocks(quarn::SequentialFile& file, const ProfileLoadControl& control)
+      : file_(file), control_(control), buffer_(1 << 16) {}
   bool cancelled() const { return cancelled_; }
   const quarn::Status& status() const { return status_; }
 
- protected:
-  int_type underflow() override {
-    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  // The characters of the file one by one, for the parser: an input iterator whose copies
+  // share the blocks; equal to the end (the default one) once the file is over.
+  class Iterator {
+   public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
+    Iterator() = default;
+    explicit Iterator(FileBlocks* blocks) : b_(blocks->Fill() ? blocks : nullptr) {}
+    reference operator*() const { return *b_->at_; }
+    Iterator& operator++() {
+      if (++b_->at_ == b_->end_ && !b_->Fill()) b_ = nullptr;
+      return *this;
+    }
+    bool operator==(const Iterator& other) const { return b_ == other.b_; }
+    bool operator!=(const Iterator& other) const { return b_ != other.b_; }
+
+   private:
+    FileBlocks* b_ = nullptr;
+  };
+
+ private:
+  bool Fill() {
     if (control_.cancel != nullptr && control_.cancel->load(std::memory_order_relaxed)) {
       cancelled_ = true;
-      return traits_type::eof();
+      return false;
     }
     size_t got = 0;
     status_ = file_.Read(buffer_.size(), buffer_.data(), &got);
-    if (!status_.ok() || got == 0) return traits_type::eof();
+    if (!status_.ok() || got == 0) return false;
     done_ += got;
     if (control_.progress) control_.progress(done_);
-    setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
-    return traits_type::to_int_type(*gptr());
+    at_ = buffer_.data();
+    end_ = at_ + got;
+    return true;
   }
 
- private:
   quarn::SequentialFile& file_;
   const ProfileLoadControl& control_;
-  std::array<char, 1 << 16> buffer_{};
+  std::vector<char> buffer_;
+  const char* at_ = nullptr;
+  const char* end_ = nullptr;
   uint64_t done_ = 0;
   bool cancelled_ = false;
   quarn::Status status_;
@@ -570,10 +592,10 @@ bool LoadProfileJson(quarn::FileSystem& fs, const QString& path, ExplorerReport*
     return false;
   }
   ExplorerReport loaded;
-  FileStreamBuf buffer(*file, control);
-  std::istream in(&buffer);
+  FileBlocks buffer(*file, control);
   ProfileReader reader(&loaded);
-  const bool parsed = nlohmann::json::sax_parse(in, &reader);
+  const bool parsed =
+      nlohmann::json::sax_parse(FileBlocks::Iterator(&buffer), FileBlocks::Iterator(), &reader);
   if (buffer.cancelled()) {
     *error = "Opening " + path + " was cancelled";
     return false;

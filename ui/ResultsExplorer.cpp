@@ -568,6 +568,7 @@ bool ResultsExplorer::RunOnWorker(
   std::thread worker([&] {
     result = work(cancel_, progress);
     done = true;
+    QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
   });
   tick.start();
   loop.exec();
