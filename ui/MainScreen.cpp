@@ -460,6 +460,7 @@ void Tmain_screen::RunEnded() {
   QApplication::restoreOverrideCursor();
   LockForRun(false);
   running_ = false;
+  statusText->setText(RunEndText(*engine_, runClock_.elapsed()));
   ShowRunInExplorer(*engine_, explorer_, this);
   emit runFinished();
 }

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <functional>
@@ -21,6 +22,7 @@
 #include "ConcordanceView.h"
 #include "ExplorerModels.h"
 #include "MarkedTextView.h"
+#include "PreteachPanel.h"
 #include "ResultsData.h"
 #include "explore/Concordance.h"
 #include "results/Exports.h"
@@ -63,6 +65,9 @@ class ResultsExplorer : public QMainWindow {
   QPushButton* openButton = nullptr;
   QTabWidget* tabs = nullptr;
 
+  QLabel* origin = nullptr;  // which run the results are from, once a later run kept none
+  QSplitter* summarySplit = nullptr;
+  PreteachPanel* preteach = nullptr;
   QTableView* summaryTable = nullptr;
   QChartView* coverageChart = nullptr;
   QTableView* textsTable = nullptr;
@@ -87,6 +92,10 @@ class ResultsExplorer : public QMainWindow {
   RowTableModel* textsModel = nullptr;
   RowTableModel* preteachModel = nullptr;
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
  public slots:
   void ExportClick();
   void OpenResultsClick();
@@ -106,7 +115,7 @@ class ResultsExplorer : public QMainWindow {
   ExplorerReport* current_ = nullptr;
   ExplorerSource source_;
   std::optional<quarn::FamilyIndex> families_;
-  std::vector<int> typeRangeRows_, familyRangeRows_, preteachRows_;
+  std::vector<int> typeRangeRows_, familyRangeRows_;
   RowTableModel* typeRangeModel_ = nullptr;
   RowTableModel* familyRangeModel_ = nullptr;
 };
