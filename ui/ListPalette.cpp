@@ -8,7 +8,7 @@
 QColor ListBackground(int list) {
   static const char* const kTwelve[] = {"#77AADD", "#EEDD88", "#44BB99", "#FFAABB",
                                         "#99DDFF", "#BBCC33", "#EE8866", "#C6B8E8",
-                                        "#E0A0E0", "#D2B48C", "#9FD89F", "#D8A4A4"};
+                                        "#CC99CC", "#D2B48C", "#9FD89F", "#FFD0E8"};
   if (list == quarn::kNoListCode) return QColor("#B2182B");
   if (list == quarn::kStopListCode) return QColor("#E6E6E6");
   if (list >= 1 && list <= 12) return QColor(kTwelve[list - 1]);

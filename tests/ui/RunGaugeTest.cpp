@@ -49,6 +49,19 @@ class RunGaugeTest : public QObject {
              RunGauge::Share(At(Phase::kScanning, 1, 4, 2, 4), false));
   }
 
+  // While scanning, the bar follows the bytes read that the text beside it gives: at 444.8 of
+  // 454.7 MB it is near the end, not two thirds of the way.
+  void scanFollowsTheBytesRead() {
+    RunGauge gauge;
+    gauge.Start(false);
+    const quint64 total = 476788736;  // 454.7 MB
+    const quint64 read = 466409062;   // 444.8 MB
+    const double done = gauge.Update(At(Phase::kScanning, 50, 50, read, total));
+    QVERIFY2(done >= 0.94 && done <= static_cast<double>(read) / total, qPrintable(QString::number(done)));
+    QVERIFY(gauge.Text(1000).contains("444.8 of 454.7 MB"));
+    QCOMPARE(RunGauge::Share(At(Phase::kScanning, 1, 2, 1000, 4000), false), 0.25 * 0.97);
+  }
+
   void textNamesThePhaseFiguresAndTime() {
     RunGauge gauge;
     gauge.Start(false);
