@@ -26,7 +26,12 @@ QChart* CoverageChart(const quarn::ResultsModel& m) {
   std::stable_partition(bars.begin(), bars.end(),
                         [](const auto& b) { return b.first != quarn::kNoListCode; });
   QStringList categories;
-  for (const auto& [list, share] : bars) categories << ListName(list);
+  // The names under the bars, on two lines when long: a category is as wide as its bar.
+  for (const auto& [list, share] : bars) {
+    QString name = ListName(list);
+    if (name.size() > 8 && name.count(' ') >= 2) name.replace(name.indexOf(' ', name.indexOf(' ') + 1), 1, "<br>");
+    categories << name;
+  }
   // One set per bar, stacked on zeros elsewhere: every bar takes its list's colour.
   auto* series = new QStackedBarSeries;
   for (size_t k = 0; k < bars.size(); ++k) {
@@ -53,7 +58,7 @@ QChart* CoverageChart(const quarn::ResultsModel& m) {
   axisX->append(categories);
   auto* axisY = new QValueAxis;
   axisY->setRange(0, 100);
-  axisY->setTickCount(11);
+  axisY->setTickCount(6);  // room for every label in a low chart
   axisY->setLabelFormat("%d %%");
   chart->addAxis(axisX, Qt::AlignBottom);
   chart->addAxis(axisY, Qt::AlignLeft);
@@ -71,6 +76,7 @@ QChart* CoverageChart(const quarn::ResultsModel& m) {
     line->attachAxis(axisX);
     line->attachAxis(axisY);
   }
+  axisY->setRange(0, 100);  // as attaching the bars may have changed it
   chart->legend()->setAlignment(Qt::AlignBottom);
   // The bars are named by the axis: the legend keeps the lines.
   for (QLegendMarker* marker : chart->legend()->markers(series)) marker->setVisible(false);
