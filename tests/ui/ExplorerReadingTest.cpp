@@ -73,7 +73,7 @@ struct TwelveListRun : uitest::Fixture {
     window.ListFiles->setPlainText(Path("greek.txt") + "\n" + Path("second.txt") + "\n" +
                                    Path("third.txt") + "\n");
     window.engine().ResultsFileName = dir.File("twelve_quarn.txt");
-    QSignalSpy finished(&window, &Tmain_screen::runFinished);
+    QSignalSpy finished(&window, &MainScreen::runFinished);
     window.Process_filesClick();
     uitest::WaitForRun(finished);
     return window.explorer();
@@ -388,7 +388,7 @@ void ExplorerReadingTest::explorerRemembersItsPlaceAndItsRun() {
   QVERIFY(kept != nullptr);
   kept->show();
   f.window.ListFiles->setPlainText(f.Path("missing.txt") + "\n");
-  QSignalSpy finished(&f.window, &Tmain_screen::runFinished);
+  QSignalSpy finished(&f.window, &MainScreen::runFinished);
   f.window.Process_filesClick();
   uitest::WaitForRun(finished);
   QCOMPARE(f.window.explorer(), kept);
@@ -440,7 +440,7 @@ void ExplorerReadingTest::screenshotsOfSixtyFiveTexts() {
   }
   f.window.ListFiles->setPlainText(inputs);
   f.window.engine().ResultsFileName = f.dir.File("many_quarn.txt");
-  QSignalSpy finished(&f.window, &Tmain_screen::runFinished);
+  QSignalSpy finished(&f.window, &MainScreen::runFinished);
   f.window.Process_filesClick();
   uitest::WaitForRun(finished);
   ResultsExplorer* x = f.window.explorer();
