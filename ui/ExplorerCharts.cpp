@@ -29,7 +29,8 @@ QChart* CoverageChart(const quarn::ResultsModel& m) {
   // The names under the bars, on two lines when long: a category is as wide as its bar.
   for (const auto& [list, share] : bars) {
     QString name = ListName(list);
-    if (name.size() > 8 && name.count(' ') >= 2) name.replace(name.indexOf(' ', name.indexOf(' ') + 1), 1, "<br>");
+    if (name.size() > 8 && name.count(' ') >= 2)
+      name.replace(name.indexOf(' ', name.indexOf(' ') + 1), 1, "<br>");
     categories << name;
   }
   // One set per bar, stacked on zeros elsewhere: every bar takes its list's colour.

@@ -36,8 +36,8 @@ void MarkFromEarlierRun(ResultsExplorer* explorer) {
   const QDateTime ended = explorer->property(kShownSince).toDateTime();
   explorer->origin->setText(
       ended.isValid()
-          ? "These results are from an earlier run, which ended at " +
-                ended.toString("HH:mm:ss") + ". The latest run gave no results to show."
+          ? "These results are from an earlier run, which ended at " + ended.toString("HH:mm:ss") +
+                ". The latest run gave no results to show."
           : "These results are from an earlier run or file. The latest run gave no results to "
             "show.");
   explorer->origin->setStyleSheet("QLabel{background:#FFF2A8;padding:4px;}");

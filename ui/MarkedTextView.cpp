@@ -2,14 +2,14 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QScrollBar>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QMouseEvent>
-#include <QShowEvent>
 #include <QSaveFile>
+#include <QScrollBar>
+#include <QShowEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -29,13 +29,15 @@ constexpr size_t kMaxBytes = 400000;
 QString Css(int list) {
   if (list == quarn::kStopListCode) return "color:" + ListColour(list).name() + ";";
   QString css = "background-color:" + ListBackground(list).name() + ";";
-  if (ListTextColour(list) != QColor(Qt::black)) css += "color:" + ListTextColour(list).name() + ";";
+  if (ListTextColour(list) != QColor(Qt::black))
+    css += "color:" + ListTextColour(list).name() + ";";
   if (list == quarn::kNoListCode) css += "text-decoration:underline;";
   return css;
 }
 
 QString PercentOf(int64_t part, int64_t whole) {
-  return whole > 0 ? QString::number(100.0 * static_cast<double>(part) / static_cast<double>(whole), 'f', 2)
+  return whole > 0 ? QString::number(100.0 * static_cast<double>(part) / static_cast<double>(whole),
+                                     'f', 2)
                    : QString("0.00");
 }
 
@@ -146,7 +148,8 @@ void MarkedTextView::BuildLegend() {
     swatch->setObjectName("legend" + QString::number(list));
     swatch->setChecked(ListShown(list));
     swatch->setToolTip("Show or hide the colour of " + ListName(list).toLower());
-    const QString colour = list == quarn::kStopListCode ? ListColour(list).name() : ListTextColour(list).name();
+    const QString colour =
+        list == quarn::kStopListCode ? ListColour(list).name() : ListTextColour(list).name();
     swatch->setStyleSheet("QCheckBox{" + Css(list) + "color:" + colour +
                           ";padding:2px 6px;border:1px solid #bbbbbb;}");
     connect(swatch, &QCheckBox::toggled, this, [this, list](bool on) { SetListShown(list, on); });
@@ -252,7 +255,8 @@ void MarkedTextView::ShowLinesOf(const std::string& upper) {
     lines->addItem(item);
   }
   linesTitle->setText("<b>" + WordText(upper).toHtmlEscaped() + "</b>: " + QString::number(count) +
-                      (count == 1 ? " line" : " lines") + " of this text. Double-click the word for "
+                      (count == 1 ? " line" : " lines") +
+                      " of this text. Double-click the word for "
                       "every text.");
 }
 
@@ -366,7 +370,8 @@ bool MarkedTextView::eventFilter(QObject* watched, QEvent* event) {
       pressedAt_ = static_cast<QMouseEvent*>(event)->position().toPoint();
     }
     if (event->type() == QEvent::MouseButtonRelease &&
-        (static_cast<QMouseEvent*>(event)->position().toPoint() - pressedAt_).manhattanLength() < 4) {
+        (static_cast<QMouseEvent*>(event)->position().toPoint() - pressedAt_).manhattanLength() <
+            4) {
       const std::string word = WordAt(static_cast<QMouseEvent*>(event)->position().toPoint());
       if (!word.empty()) ShowLinesOf(word);
     }
@@ -397,8 +402,9 @@ QString MarkedTextView::HtmlPage() const {
     }
   }
   for (const int list : lists) html += ".l" + QString::number(list) + "{" + Css(list) + "}\n";
-  html += "table.c{border-collapse:collapse;margin-bottom:1em}"
-          "table.c td,table.c th{border:1px solid #bbb;padding:1px 8px;text-align:right}\n";
+  html +=
+      "table.c{border-collapse:collapse;margin-bottom:1em}"
+      "table.c td,table.c th{border:1px solid #bbb;padding:1px 8px;text-align:right}\n";
   html += "</style></head><body>\n<h1>" +
           shownFile_.mid(shownFile_.lastIndexOf('/') + 1).toHtmlEscaped() + "</h1>\n";
   html += CoverageHtml();
@@ -437,8 +443,9 @@ QString MarkedTextView::CoverageHtml() const {
   const auto& texts = report_->model.texts;
   if (k < 0 || k >= static_cast<int>(texts.size())) return {};
   const quarn::TextRow& t = texts[static_cast<size_t>(k)];
-  QString html = "<table class=\"c\"><tr><th>List</th><th>Tokens</th><th>Tokens (%)</th>"
-                 "<th>Coverage after the list (%)</th></tr>\n";
+  QString html =
+      "<table class=\"c\"><tr><th>List</th><th>Tokens</th><th>Tokens (%)</th>"
+      "<th>Coverage after the list (%)</th></tr>\n";
   for (size_t n = 0; n < t.listTokens.size(); ++n) {
     const int list = static_cast<int>(n) + 1;
     html += "<tr><td class=\"l" + QString::number(list) + "\">" + ListName(list) + "</td><td>" +
@@ -448,7 +455,8 @@ QString MarkedTextView::CoverageHtml() const {
   html += "<tr><td class=\"l" + QString::number(quarn::kNoListCode) + "\">" +
           ListName(quarn::kNoListCode) + "</td><td>" + QString::number(t.noneTokens) + "</td><td>" +
           PercentOf(t.noneTokens, t.tokens) + "</td><td></td></tr>\n";
-  html += "<tr><th>Total</th><th>" + QString::number(t.tokens) + "</th><th></th><th></th></tr></table>\n";
+  html += "<tr><th>Total</th><th>" + QString::number(t.tokens) +
+          "</th><th></th><th></th></tr></table>\n";
   return html;
 }
 

@@ -7,10 +7,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QListWidget>
-#include <QSplitter>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTextEdit>
 #include <QWidget>
 #include <functional>

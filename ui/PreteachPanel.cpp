@@ -49,12 +49,14 @@ quarn::Status ReadWrittenWords(quarn::FileSystem& fs, const std::string& path,
       [&](int64_t, const std::string& line, const std::vector<quarn::LineWord>& cut) {
         bytes += line.size() + 1;
         if (bytes > maxBytes) return false;
-        if (line.find_first_not_of(" \t") == std::string::npos) sentenceStart = true;  // a new paragraph
-        size_t after = 0;  // end of the previous word on the line
+        if (line.find_first_not_of(" \t") == std::string::npos)
+          sentenceStart = true;  // a new paragraph
+        size_t after = 0;        // end of the previous word on the line
         for (const quarn::LineWord& w : cut) {
           // What stands between the previous word and this one decides whether a sentence
           // starts here: an end mark, with only blanks and opening marks after it.
-          const QString between = QString::fromUtf8(line.data() + after, static_cast<qsizetype>(w.start - after));
+          const QString between =
+              QString::fromUtf8(line.data() + after, static_cast<qsizetype>(w.start - after));
           for (const char32_t c : between.toUcs4()) {
             if (c == '.' || c == '!' || c == '?') {
               sentenceStart = true;
@@ -65,7 +67,8 @@ quarn::Status ReadWrittenWords(quarn::FileSystem& fs, const std::string& path,
           const std::string written = line.substr(w.start, w.length);
           WrittenWord& word = (*words)[w.upper];
           ++word.occurrences;
-          const QString first = QString::fromUtf8(written.data(), static_cast<qsizetype>(std::min<size_t>(written.size(), 4)));
+          const QString first = QString::fromUtf8(
+              written.data(), static_cast<qsizetype>(std::min<size_t>(written.size(), 4)));
           const bool capital = !first.isEmpty() && first[0].isUpper();
           if (!first.isEmpty() && first[0].isLower()) word.lowerStart = true;
           if (capital && !sentenceStart) word.capitalInside = true;
@@ -76,7 +79,8 @@ quarn::Status ReadWrittenWords(quarn::FileSystem& fs, const std::string& path,
             if (before != 0 && QChar::isLetter(before)) ++word.afterApostrophe;
           }
           auto& seen = forms[w.upper];
-          auto it = std::find_if(seen.begin(), seen.end(), [&](const auto& f) { return f.first == written; });
+          auto it = std::find_if(seen.begin(), seen.end(),
+                                 [&](const auto& f) { return f.first == written; });
           if (it == seen.end()) {
             seen.emplace_back(written, 1);
           } else {
@@ -86,17 +90,20 @@ quarn::Status ReadWrittenWords(quarn::FileSystem& fs, const std::string& path,
           after = w.start + w.length;
         }
         // The rest of the line may end a sentence.
-        const QString rest = QString::fromUtf8(line.data() + after, static_cast<qsizetype>(line.size() - after));
+        const QString rest =
+            QString::fromUtf8(line.data() + after, static_cast<qsizetype>(line.size() - after));
         for (const char32_t c : rest.toUcs4()) {
-          if (c == '.' || c == '!' || c == '?') sentenceStart = true;
-          else if (c != ' ' && c != '\t' && !IsOpening(c) && !IsApostrophe(c) && c != '"' && c != 0x201D && c != ')')
+          if (c == '.' || c == '!' || c == '?')
+            sentenceStart = true;
+          else if (c != ' ' && c != '\t' && !IsOpening(c) && !IsApostrophe(c) && c != '"' &&
+                   c != 0x201D && c != ')')
             sentenceStart = false;
         }
         return true;
       });
   for (auto& [upper, seen] : forms) {
-    const auto best = std::max_element(seen.begin(), seen.end(),
-                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    const auto best = std::max_element(
+        seen.begin(), seen.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
     (*words)[upper].written = best->first;
   }
   return s;
@@ -108,7 +115,8 @@ PreteachPanel::PreteachPanel(QWidget* parent) : QWidget(parent) {
   leaveOutNames = new QCheckBox("Leave out likely names");
   leaveOutNames->setToolTip("Words met only with a capital letter, where no sentence starts");
   leaveOutPieces = new QCheckBox("Leave out parts of contractions");
-  leaveOutPieces->setToolTip("Such as the VE of I've, the LL of we'll, the S of it's, the T of don't");
+  leaveOutPieces->setToolTip(
+      "Such as the VE of I've, the LL of we'll, the S of it's, the T of don't");
   model = new RowTableModel(this);
   table = new QTableView;
   table->setModel(model);
@@ -140,17 +148,20 @@ PreteachPanel::PreteachPanel(QWidget* parent) : QWidget(parent) {
   });
   chooseCsvFile = [this] {
     QString suggested = name_;
-    suggested = suggested.left(suggested.lastIndexOf('.') < 0 ? suggested.size() : suggested.lastIndexOf('.'));
-    return QFileDialog::getSaveFileName(this, "Save the words to pre-teach", suggested + "_preteach.csv",
-                                        "CSV files (*.csv)");
+    suggested = suggested.left(suggested.lastIndexOf('.') < 0 ? suggested.size()
+                                                              : suggested.lastIndexOf('.'));
+    return QFileDialog::getSaveFileName(this, "Save the words to pre-teach",
+                                        suggested + "_preteach.csv", "CSV files (*.csv)");
   };
   connect(saveCsv, &QPushButton::clicked, this, [this] {
     QString path = chooseCsvFile();
     if (path.isEmpty()) return;
     if (!path.endsWith(".csv", Qt::CaseInsensitive)) path += ".csv";
     QSaveFile file(path);
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(Csv().toUtf8()) >= 0 && file.commit();
-    label->setText(ok ? "Saved " + path.toHtmlEscaped() : "Cannot write " + path.toHtmlEscaped() + ": " + file.errorString());
+    const bool ok =
+        file.open(QIODevice::WriteOnly) && file.write(Csv().toUtf8()) >= 0 && file.commit();
+    label->setText(ok ? "Saved " + path.toHtmlEscaped()
+                      : "Cannot write " + path.toHtmlEscaped() + ": " + file.errorString());
   });
 }
 
@@ -201,16 +212,24 @@ void PreteachPanel::Fill() {
       if (leaveOutPieces->isChecked()) continue;
     }
     rows_.push_back(row);
-    shown_[row] = w != nullptr && !w->written.empty() ? QString::fromStdString(w->written) : WordText(upper);
+    shown_[row] =
+        w != nullptr && !w->written.empty() ? QString::fromStdString(w->written) : WordText(upper);
   }
   const auto& rows = rows_;
   const auto& shown = shown_;
   const int k = text_;
   std::vector<RowTableModel::Column> columns = {
-      {"word", {}, [&rows, &shown](int r) { return QVariant(shown.at(rows[static_cast<size_t>(r)])); }, {}},
-      {"freq in text", {}, [&m, &rows, k](int r) {
-         return QVariant(m.types[static_cast<size_t>(rows[static_cast<size_t>(r)])].fileCounts[static_cast<size_t>(k)]);
-       }, {}}};
+      {"word",
+       {},
+       [&rows, &shown](int r) { return QVariant(shown.at(rows[static_cast<size_t>(r)])); },
+       {}},
+      {"freq in text",
+       {},
+       [&m, &rows, k](int r) {
+         return QVariant(m.types[static_cast<size_t>(rows[static_cast<size_t>(r)])]
+                             .fileCounts[static_cast<size_t>(k)]);
+       },
+       {}}};
   columns[0].caption = "Word";
   columns[1].caption = "Frequency in the text";
   model->Reset(std::move(columns), static_cast<int>(rows_.size()));
@@ -218,7 +237,8 @@ void PreteachPanel::Fill() {
   QString text = "<b>" + name_.toHtmlEscaped() + "</b>: " + QString::number(rows_.size()) +
                  (rows_.size() == 1 ? " word" : " words") +
                  " not in a list (the words to pre-teach), most frequent first.";
-  if (leaveOutNames->isChecked() && names > 0) text += " Left out: " + QString::number(names) + " likely names.";
+  if (leaveOutNames->isChecked() && names > 0)
+    text += " Left out: " + QString::number(names) + " likely names.";
   if (leaveOutPieces->isChecked() && pieces > 0)
     text += " Left out: " + QString::number(pieces) + " parts of contractions.";
   if (!m.run.others) text += " The run did not list them (List Others was off).";
@@ -228,6 +248,7 @@ void PreteachPanel::Fill() {
 QString PreteachPanel::Csv() const {
   QString out = "word,frequency\n";
   for (int r = 0; r < model->rowCount(); ++r)
-    out += CsvField(model->index(r, 0).data().toString()) + "," + model->index(r, 1).data().toString() + "\n";
+    out += CsvField(model->index(r, 0).data().toString()) + "," +
+           model->index(r, 1).data().toString() + "\n";
   return out;
 }

@@ -18,11 +18,11 @@
 
 // How a text writes one of its words.
 struct WrittenWord {
-  std::string written;           // the form met most often (UTF-8); the first met on a tie
-  bool lowerStart = false;       // met at least once starting with a small letter
-  bool capitalInside = false;    // met capitalised where no sentence starts
+  std::string written;         // the form met most often (UTF-8); the first met on a tie
+  bool lowerStart = false;     // met at least once starting with a small letter
+  bool capitalInside = false;  // met capitalised where no sentence starts
   int occurrences = 0;
-  int afterApostrophe = 0;       // occurrences right after an apostrophe that follows a letter
+  int afterApostrophe = 0;  // occurrences right after an apostrophe that follows a letter
 
   // Met only with a capital letter, and so where no sentence starts: most likely a name.
   bool LikelyName() const { return !lowerStart && capitalInside; }
@@ -64,8 +64,8 @@ class PreteachPanel : public QWidget {
   const ExplorerReport* report_ = nullptr;
   int text_ = -1;
   QString name_;
-  std::vector<int> all_;   // the text's words in no list, most frequent first
-  std::vector<int> rows_;  // those shown
+  std::vector<int> all_;                    // the text's words in no list, most frequent first
+  std::vector<int> rows_;                   // those shown
   std::unordered_map<int, QString> shown_;  // type row -> the form shown
   std::unordered_map<std::string, WrittenWord> written_;
 };

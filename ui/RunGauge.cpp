@@ -124,6 +124,7 @@ QString RunEndText(const quarn::Engine& e, qint64 elapsedMs) {
   QString text = "Finished: " + english.toString(static_cast<qlonglong>(texts)) +
                  (texts == 1 ? " text" : " texts");
   if (!e.keptResults.empty())
-    text += ", " + english.toString(static_cast<qlonglong>(tokens)) + (tokens == 1 ? " token" : " tokens");
+    text += ", " + english.toString(static_cast<qlonglong>(tokens)) +
+            (tokens == 1 ? " token" : " tokens");
   return text + " in " + QString::number(static_cast<double>(elapsedMs) / 1000.0, 'f', 1) + " s";
 }

@@ -94,10 +94,9 @@ const std::string* WordAtPlace(const ContextLine& l, int place) {
 
 }  // namespace
 
-Status ForEachShownLine(
-    FileSystem& fs, const std::string& path, const TextCutting& cutting,
-    const std::function<bool(int64_t number, const std::string& utf8,
-                             const std::vector<LineWord>& words)>& line) {
+Status ForEachShownLine(FileSystem& fs, const std::string& path, const TextCutting& cutting,
+                        const std::function<bool(int64_t number, const std::string& utf8,
+                                                 const std::vector<LineWord>& words)>& line) {
   WideText wide = WideText::kNone;
   if (DetectWideText(fs, path, &wide).ok() && wide != WideText::kNone) return Status::OK();
   std::unique_ptr<LineReader> reader;

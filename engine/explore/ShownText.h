@@ -21,10 +21,9 @@ namespace quarn {
 // Windows-1252; the byte order mark dropped) and the words the scan counts in it, whose start
 // and length are bytes of that UTF-8 line and whose upper is the engine's Windows-1252 form.
 // The lines and words are exactly those ForEachTextLine gives; stops when line returns false.
-Status ForEachShownLine(
-    FileSystem& fs, const std::string& path, const TextCutting& cutting,
-    const std::function<bool(int64_t number, const std::string& utf8,
-                             const std::vector<LineWord>& words)>& line);
+Status ForEachShownLine(FileSystem& fs, const std::string& path, const TextCutting& cutting,
+                        const std::function<bool(int64_t number, const std::string& utf8,
+                                                 const std::vector<LineWord>& words)>& line);
 
 // One occurrence of a word with its context, in UTF-8. left and right hold at most width
 // characters and are cut between words, never inside one. leftWords and rightWords are the

@@ -1,5 +1,3 @@
-#include "explore/ShownText.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "explore/ShownText.h"
 
 namespace quarn::testing {
 namespace {
@@ -21,17 +20,18 @@ Shown Read(const std::string& path, TextEncoding encoding = TextEncoding::kAuto)
   Shown out;
   TextCutting cutting;
   cutting.encoding = encoding;
-  const Status s = ForEachShownLine(*FileSystem::Default(), path, cutting,
-                                    [&](int64_t, const std::string& line, const std::vector<LineWord>& words) {
-                                      out.lines.push_back(line);
-                                      out.words.emplace_back();
-                                      out.upper.emplace_back();
-                                      for (const LineWord& w : words) {
-                                        out.words.back().push_back(line.substr(w.start, w.length));
-                                        out.upper.back().push_back(w.upper);
-                                      }
-                                      return true;
-                                    });
+  const Status s =
+      ForEachShownLine(*FileSystem::Default(), path, cutting,
+                       [&](int64_t, const std::string& line, const std::vector<LineWord>& words) {
+                         out.lines.push_back(line);
+                         out.words.emplace_back();
+                         out.upper.emplace_back();
+                         for (const LineWord& w : words) {
+                           out.words.back().push_back(line.substr(w.start, w.length));
+                           out.upper.back().push_back(w.upper);
+                         }
+                         return true;
+                       });
   EXPECT_TRUE(s.ok()) << s.ToString();
   return out;
 }
@@ -41,7 +41,9 @@ Shown Read(const std::string& path, TextEncoding encoding = TextEncoding::kAuto)
 // alphabet, so it is shown but not counted).
 TEST(ShownTextTest, Utf8TextKeepsEveryCharacter) {
   TempDir dir;
-  WriteFile(dir.File("g.txt"), "\xEF\xBB\xBFowner \xE2\x80\x94 \xCE\xB1\xCE\xB2\xCE\xB3 words.\r\n\r\ncaf\xC3\xA9 \xC3\x85ngstr\xC3\xB6m\n");
+  WriteFile(dir.File("g.txt"),
+            "\xEF\xBB\xBFowner \xE2\x80\x94 \xCE\xB1\xCE\xB2\xCE\xB3 words.\r\n\r\ncaf\xC3\xA9 "
+            "\xC3\x85ngstr\xC3\xB6m\n");
   const Shown s = Read(dir.File("g.txt"));
   ASSERT_EQ(s.lines.size(), 3u);
   EXPECT_EQ(s.lines[0], "owner \xE2\x80\x94 \xCE\xB1\xCE\xB2\xCE\xB3 words.");
@@ -75,8 +77,9 @@ TEST(ShownTextTest, ContextsAreCutBetweenWords) {
             "alpha beta gamma delta \xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82 epsilon NODE zeta eta "
             "theta iota kappa lambda\nNODE\n");
   std::vector<ContextLine> lines;
-  ASSERT_TRUE(FindContexts(*FileSystem::Default(), {dir.File("c.txt")}, TextCutting{}, {"NODE"}, 18,
-                           &lines).ok());
+  ASSERT_TRUE(
+      FindContexts(*FileSystem::Default(), {dir.File("c.txt")}, TextCutting{}, {"NODE"}, 18, &lines)
+          .ok());
   ASSERT_EQ(lines.size(), 2u);
   const ContextLine& c = lines[0];
   EXPECT_EQ(c.word, "NODE");

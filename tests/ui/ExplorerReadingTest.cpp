@@ -4,8 +4,8 @@
 // page, and what the window says after a run. Leaves screenshots of every tab over twelve lists
 // and a text holding Greek and accented words, and of Texts and Ranges over 65 texts.
 #include <QApplication>
-#include <QBarSet>
 #include <QBarSeries>
+#include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -39,15 +39,16 @@ namespace {
 
 // The words of list k (1..12): each list has its own words, so that its colour shows.
 const char* const kListWords[12][3] = {
-    {"the", "a", "and"},         {"teacher", "class", "took"}, {"river", "mountain", "near"},
-    {"garden", "flower", "in"},  {"music", "song", "caf\xC3\xA9"}, {"market", "bread", "sold"},
-    {"window", "door", "at"},    {"winter", "snow", "lay"},   {"harbour", "ship", "passed"},
-    {"forest", "wolf", "ran"},   {"castle", "king", "lit"},   {"lantern", "candle", "to"}};
+    {"the", "a", "and"},        {"teacher", "class", "took"},     {"river", "mountain", "near"},
+    {"garden", "flower", "in"}, {"music", "song", "caf\xC3\xA9"}, {"market", "bread", "sold"},
+    {"window", "door", "at"},   {"winter", "snow", "lay"},        {"harbour", "ship", "passed"},
+    {"forest", "wolf", "ran"},  {"castle", "king", "lit"},        {"lantern", "candle", "to"}};
 
 // A text that holds Greek (counted by no list: not a word of the engine's alphabet) and accented
 // words, a blank line, names and contractions.
 const char kGreekText[] =
-    "The teacher took the class to the river near the mountain \xE2\x80\x94 \xCE\xB1\xCE\xB2\xCE\xB3 "
+    "The teacher took the class to the river near the mountain \xE2\x80\x94 "
+    "\xCE\xB1\xCE\xB2\xCE\xB3 "
     "\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82 words.\n"
     "\n"
     "In the garden a flower, music and a song; the market sold bread at the caf\xC3\xA9.\n"
@@ -64,8 +65,9 @@ struct TwelveListRun : uitest::Fixture {
       WriteFile(dir.File("BASEWRD" + std::to_string(k + 1) + ".txt"), list);
     }
     WriteFile(dir.File("greek.txt"), kGreekText);
-    WriteFile(dir.File("second.txt"), "The king and the teacher took the ship to the castle.\n"
-                                      "A wolf ran in the forest near the river.\n");
+    WriteFile(dir.File("second.txt"),
+              "The king and the teacher took the ship to the castle.\n"
+              "A wolf ran in the forest near the river.\n");
     WriteFile(dir.File("third.txt"), "Snow lay at the window; the song of the market.\n");
     window.BaseWrdNum->setText("12");
   }
@@ -84,8 +86,8 @@ struct TwelveListRun : uitest::Fixture {
 QString ShownText(const MarkedTextView* v) { return v->text->document()->toPlainText(); }
 
 QTextCharFormat FormatAt(QTextEdit* text, const QString& word) {
-  QTextCursor found = text->document()->find(word, 0, QTextDocument::FindWholeWords |
-                                                          QTextDocument::FindCaseSensitively);
+  QTextCursor found = text->document()->find(
+      word, 0, QTextDocument::FindWholeWords | QTextDocument::FindCaseSensitively);
   if (found.isNull()) return {};
   QTextCursor c(text->document());
   c.setPosition(found.selectionStart() + 1);
@@ -239,12 +241,18 @@ void ExplorerReadingTest::tablesSpeakInWords() {
   ResultsExplorer* x = f.Run();
   RowTableModel* t = x->textsModel;
   const int coverage2 = t->ColumnNamed("coverage_2");
-  QCOMPARE(t->headerData(coverage2, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Coverage after list 2 (%)"));
-  QVERIFY(t->headerData(coverage2, Qt::Horizontal, Qt::ToolTipRole).toString().startsWith("coverage_2"));
+  QCOMPARE(t->headerData(coverage2, Qt::Horizontal, Qt::DisplayRole).toString(),
+           QString("Coverage after list 2 (%)"));
+  QVERIFY(t->headerData(coverage2, Qt::Horizontal, Qt::ToolTipRole)
+              .toString()
+              .startsWith("coverage_2"));
   RowTableModel* w = x->words.model;
-  QCOMPARE(w->headerData(w->ColumnNamed("f1"), Qt::Horizontal, Qt::DisplayRole).toString(), QString("greek.txt"));
-  QCOMPARE(w->headerData(w->ColumnNamed("f3"), Qt::Horizontal, Qt::DisplayRole).toString(), QString("third.txt"));
-  QCOMPARE(w->headerData(w->ColumnNamed("freq"), Qt::Horizontal, Qt::DisplayRole).toString(), QString("Frequency"));
+  QCOMPARE(w->headerData(w->ColumnNamed("f1"), Qt::Horizontal, Qt::DisplayRole).toString(),
+           QString("greek.txt"));
+  QCOMPARE(w->headerData(w->ColumnNamed("f3"), Qt::Horizontal, Qt::DisplayRole).toString(),
+           QString("third.txt"));
+  QCOMPARE(w->headerData(w->ColumnNamed("freq"), Qt::Horizontal, Qt::DisplayRole).toString(),
+           QString("Frequency"));
   // The file is each row's header, which stays in view; its column is not repeated.
   QVERIFY(!x->textsTable->verticalHeader()->isHidden());
   QCOMPARE(t->headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), QString("greek.txt"));
@@ -257,7 +265,9 @@ void ExplorerReadingTest::tablesSpeakInWords() {
     if (k) {
       QCOMPARE(cell, "95 % reached at list " + QString::number(*k));
     } else {
-      QVERIFY2(QRegularExpression("^not reached \\(highest [0-9]+\\.[0-9]{2} %\\)$").match(cell).hasMatch(),
+      QVERIFY2(QRegularExpression("^not reached \\(highest [0-9]+\\.[0-9]{2} %\\)$")
+                   .match(cell)
+                   .hasMatch(),
                qPrintable(cell));
     }
   }
@@ -278,7 +288,8 @@ void ExplorerReadingTest::tablesSpeakInWords() {
   // "Not in a list" in the Words table, its filter, the Summary and the legend.
   int none = -1;
   for (int r = 0; r < w->rowCount() && none < 0; ++r)
-    if (x->report()->model.types[static_cast<size_t>(w->SourceRow(r))].list == quarn::kNoListCode) none = r;
+    if (x->report()->model.types[static_cast<size_t>(w->SourceRow(r))].list == quarn::kNoListCode)
+      none = r;
   QVERIFY(none >= 0);
   QCOMPARE(w->index(none, w->ColumnNamed("list")).data().toString(), QString("Not in a list"));
   QVERIFY(x->words.list->findText("Not in a list") >= 0);
@@ -298,7 +309,8 @@ void ExplorerReadingTest::wordsToPreteachAsWritten() {
   PreteachPanel* p = x->preteach;
   QStringList shown;
   for (int r = 0; r < p->model->rowCount(); ++r) shown << p->model->index(r, 0).data().toString();
-  QVERIFY2(shown.contains("Atlanta") && shown.contains("zorbs") && shown.contains("ve"), qPrintable(shown.join(",")));
+  QVERIFY2(shown.contains("Atlanta") && shown.contains("zorbs") && shown.contains("ve"),
+           qPrintable(shown.join(",")));
   QVERIFY(!shown.contains("ATLANTA"));
   QVERIFY(shown.contains("na\u00efve") && shown.contains("\u00c5ngstr\u00f6m"));
   // Atlanta is met only capitalised, and where no sentence starts: a likely name. Zorbs starts
@@ -315,7 +327,8 @@ void ExplorerReadingTest::wordsToPreteachAsWritten() {
   QVERIFY(!shown.contains("ve") && !shown.contains("s"));
   QVERIFY(shown.contains("seen") && shown.contains("zorbs"));
   p->copy->click();
-  QCOMPARE(QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts).size(), p->model->rowCount());
+  QCOMPARE(QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts).size(),
+           p->model->rowCount());
   const QString path = f.Path("words");
   p->chooseCsvFile = [&path] { return path; };
   p->saveCsv->click();
@@ -368,7 +381,8 @@ void ExplorerReadingTest::htmlPageForTheReader() {
   QVERIFY(!html.contains("<h1>" + f.Path("greek.txt")));
   const qsizetype coverage = html.indexOf("Coverage after the list (%)");
   QVERIFY(coverage > 0 && coverage < html.indexOf("teacher"));
-  QVERIFY(html.contains("title=\"TEACHER \u00b7 List 2 \u00b7 Family: TEACHER \u00b7 Frequency: 2"));
+  QVERIFY(
+      html.contains("title=\"TEACHER \u00b7 List 2 \u00b7 Family: TEACHER \u00b7 Frequency: 2"));
   QVERIFY(html.contains("\u03b1\u03b2\u03b3"));
 }
 
@@ -404,8 +418,9 @@ void ExplorerReadingTest::screenshotsOfTwelveLists() {
   QVERIFY(QTest::qWaitForWindowExposed(x));
   x->textsTable->selectRow(0);
   x->words.table->sortByColumn(x->words.model->ColumnNamed("freq"), Qt::DescendingOrder);
-  x->familyTab.table->sortByColumn(x->familyTab.model->ColumnNamed("family_freq"), Qt::DescendingOrder);
-  const char* names[] = {"explorer_summary.png", "explorer_texts.png", "explorer_words.png",
+  x->familyTab.table->sortByColumn(x->familyTab.model->ColumnNamed("family_freq"),
+                                   Qt::DescendingOrder);
+  const char* names[] = {"explorer_summary.png",  "explorer_texts.png",  "explorer_words.png",
                          "explorer_families.png", "explorer_ranges.png", "explorer_marked.png",
                          "explorer_context.png"};
   for (int t = 0; t < x->tabs->count(); ++t) {
@@ -416,7 +431,8 @@ void ExplorerReadingTest::screenshotsOfTwelveLists() {
     x->tabs->setCurrentIndex(t);
     if (x->tabs->widget(t) == x->marked) {
       QTest::qWait(20);
-      QTest::mouseClick(x->marked->text->viewport(), Qt::LeftButton, {}, PointOf(x->marked->text, "harbour"));
+      QTest::mouseClick(x->marked->text->viewport(), Qt::LeftButton, {},
+                        PointOf(x->marked->text, "harbour"));
     }
     QTest::qWait(50);
     uitest::SaveShot(*x, QString("twelve_") + names[t]);
