@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -140,9 +141,13 @@ void MarkedTextView::showEvent(QShowEvent* event) {
 void MarkedTextView::BuildLegend() {
   delete legend->layout();
   for (QWidget* w : legend->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) delete w;
-  auto* row = new QHBoxLayout(legend);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->addWidget(new QLabel("Show:"));
+  // Ten boxes to a row: many lists wrap rather than widen the window.
+  constexpr int kPerRow = 10;
+  auto* grid = new QGridLayout(legend);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setHorizontalSpacing(6);
+  grid->addWidget(new QLabel("Show:"), 0, 0);
+  int at = 0;
   for (const int list : LegendLists(report_->model)) {
     auto* swatch = new QCheckBox(ListName(list));
     swatch->setObjectName("legend" + QString::number(list));
@@ -153,9 +158,10 @@ void MarkedTextView::BuildLegend() {
     swatch->setStyleSheet("QCheckBox{" + Css(list) + "color:" + colour +
                           ";padding:2px 6px;border:1px solid #bbbbbb;}");
     connect(swatch, &QCheckBox::toggled, this, [this, list](bool on) { SetListShown(list, on); });
-    row->addWidget(swatch);
+    grid->addWidget(swatch, at / kPerRow, 1 + at % kPerRow);
+    ++at;
   }
-  row->addStretch(1);
+  grid->setColumnStretch(kPerRow + 1, 1);
 }
 
 void MarkedTextView::IndexWords() const {
