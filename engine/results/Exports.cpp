@@ -1,6 +1,7 @@
 #include "results/Exports.h"
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "results/DelimitedSink.h"
@@ -79,6 +80,25 @@ bool ParseExportFormats(std::string_view list, ExportOptions* options, std::stri
   }
   *options = parsed;
   return true;
+}
+
+std::vector<std::string> ExportFileNames(const ExportOptions& options, const std::string& folder) {
+  const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  std::vector<std::string> files;
+  for (const auto& [wanted, extension] : {std::pair{options.csv, ".csv"}, {options.tsv, ".tsv"}}) {
+    if (!wanted) continue;
+    for (const char* table : {"summary", "lists", "ranges", "types", "families", "texts"})
+      files.push_back(prefix + table + extension);
+    if (options.counts) files.push_back(prefix + "type_counts" + extension);
+  }
+  if (options.json) files.push_back(prefix + "profile.json");
+  if (options.xlsx) files.push_back(prefix + "profile.xlsx");
+  std::vector<std::string> named;
+  for (const std::string& file : files) {
+    named.push_back(file);
+    named.push_back(file + ".tmp");  // ExportFiles::Add
+  }
+  return named;
 }
 
 Status ExportResults(FileSystem& fs, const ExportOptions& options, const std::string& folder,

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "FileSystem.h"
 #include "Status.h"
@@ -26,6 +27,11 @@ struct ExportOptions {
 // Sets the formats of a comma list such as "csv,json" (csv, tsv, json, xlsx; letter case
 // ignored). Returns false, naming the word it does not know in *bad, for anything else.
 bool ParseExportFormats(std::string_view list, ExportOptions* options, std::string* bad);
+
+// Every file an export into folder may write with options, each followed by its work name:
+// the tables of each delimited format (type_counts too when options.counts), profile.json,
+// profile.xlsx.
+std::vector<std::string> ExportFileNames(const ExportOptions& options, const std::string& folder);
 
 // Writes the model's tables into folder (created when missing) in every format of options:
 // <table>.csv / .tsv for each table, profile.json, profile.xlsx; the word rows from rows when
