@@ -165,7 +165,8 @@ PreteachPanel::PreteachPanel(QWidget* parent) : QWidget(parent) {
   });
 }
 
-void PreteachPanel::Show(const ExplorerReport* report, int k, const ExplorerSource* source) {
+void PreteachPanel::Show(const ExplorerReport* report, int k, const ExplorerSource* source,
+                         quarn::FileSystem& fs) {
   report_ = report;
   text_ = k;
   all_.clear();
@@ -181,9 +182,8 @@ void PreteachPanel::Show(const ExplorerReport* report, int k, const ExplorerSour
     if (k < static_cast<int>(report->model.run.texts.size()))
       path = report->model.run.texts[static_cast<size_t>(k)].file;
     if (!all_.empty()) {
-      ReadWrittenWords(*quarn::FileSystem::Default(), path,
-                       source != nullptr ? source->cutting : quarn::TextCutting{}, size_t{64} << 20,
-                       &written_);
+      ReadWrittenWords(fs, path, source != nullptr ? source->cutting : quarn::TextCutting{},
+                       size_t{64} << 20, &written_);
     }
   }
   Fill();

@@ -42,7 +42,9 @@ class PreteachPanel : public QWidget {
   explicit PreteachPanel(QWidget* parent = nullptr);
 
   // Shows the words in no list of text k of report (nothing when report is null or k < 0).
-  void Show(const ExplorerReport* report, int k, const ExplorerSource* source);
+  // The text's written forms are read through fs.
+  void Show(const ExplorerReport* report, int k, const ExplorerSource* source,
+            quarn::FileSystem& fs = *quarn::FileSystem::Default());
   // The type row of model.types shown at table row r.
   int TypeRow(int r) const { return rows_[static_cast<size_t>(model->SourceRow(r))]; }
   // The shown words as CSV (a header line, then word and frequency).
