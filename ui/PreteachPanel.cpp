@@ -191,6 +191,7 @@ void PreteachPanel::Show(const ExplorerReport* report, int k, const ExplorerSour
 
 void PreteachPanel::Fill() {
   rows_.clear();
+  counts_.clear();
   shown_.clear();
   if (report_ == nullptr || text_ < 0) {
     model->Reset({}, 0);
@@ -199,7 +200,8 @@ void PreteachPanel::Fill() {
   }
   const quarn::ResultsModel& m = report_->model;
   int names = 0, pieces = 0;
-  for (const int row : all_) {
+  for (const TextWord& t : all_) {
+    const int row = t.row;
     const std::string& upper = m.types[static_cast<size_t>(row)].word;
     const auto it = written_.find(upper);
     const WrittenWord* w = it == written_.end() ? nullptr : &it->second;
@@ -212,12 +214,13 @@ void PreteachPanel::Fill() {
       if (leaveOutPieces->isChecked()) continue;
     }
     rows_.push_back(row);
+    counts_.push_back(t.count);
     shown_[row] =
         w != nullptr && !w->written.empty() ? QString::fromStdString(w->written) : WordText(upper);
   }
   const auto& rows = rows_;
   const auto& shown = shown_;
-  const int k = text_;
+  const auto& counts = counts_;
   std::vector<RowTableModel::Column> columns = {
       {"word",
        {},
@@ -225,9 +228,8 @@ void PreteachPanel::Fill() {
        {}},
       {"freq in text",
        {},
-       [&m, &rows, k](int r) {
-         return QVariant(m.types[static_cast<size_t>(rows[static_cast<size_t>(r)])]
-                             .fileCounts[static_cast<size_t>(k)]);
+       [&counts](int r) {
+         return QVariant(static_cast<qlonglong>(counts[static_cast<size_t>(r)]));
        },
        {}}};
   columns[0].caption = "Word";

@@ -66,8 +66,9 @@ class PreteachPanel : public QWidget {
   const ExplorerReport* report_ = nullptr;
   int text_ = -1;
   QString name_;
-  std::vector<int> all_;                    // the text's words in no list, most frequent first
-  std::vector<int> rows_;                   // those shown
+  std::vector<TextWord> all_;               // the text's words in no list, most frequent first
+  std::vector<int> rows_;                   // those shown (type rows)
+  std::vector<int64_t> counts_;             // and their counts in the text
   std::unordered_map<int, QString> shown_;  // type row -> the form shown
   std::unordered_map<std::string, WrittenWord> written_;
 };
