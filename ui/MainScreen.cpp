@@ -455,6 +455,7 @@ void MainScreen::RunEnded() {
   QApplication::restoreOverrideCursor();
   LockForRun(false);
   running_ = false;
+  statusText->setText(RunEndText(*engine_, runClock_.elapsed()));
   ShowRunInExplorer(*engine_, explorer_, this);
   emit runFinished();
 }

@@ -27,3 +27,12 @@ class RunGauge {
   double done_ = 0;
   quarn::RunProgress last_;
 };
+
+namespace quarn {
+struct Engine;
+}
+
+// What the status bar says once a run has ended: "Finished: 50 texts, 103,240 tokens in 1.8 s",
+// "Run cancelled" or "Run ended with an error". Read from e before the explorer takes its
+// results.
+QString RunEndText(const quarn::Engine& e, qint64 elapsedMs);
