@@ -25,10 +25,12 @@ class FanOutSink : public TableSink {
     for (auto& s : sinks_) s->BeginTable(name, columns);
   }
   void Row(std::span<const Cell> cells) override {
-    if (++rows_ % kRowsBetweenLooks == 0 && !GoOn()) return;
+    // Once stopped, no sink hears of the table again (it may never have begun it).
+    if (!stopped_.ok() || (++rows_ % kRowsBetweenLooks == 0 && !GoOn())) return;
     for (auto& s : sinks_) s->Row(cells);
   }
   void EndTable() override {
+    if (!stopped_.ok()) return;
     for (auto& s : sinks_) s->EndTable();
   }
   Status Finish() override {
