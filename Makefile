@@ -1,5 +1,5 @@
 # Quick start: `make run` and `make test` install what is missing, configure and build.
-.PHONY: all deps build run test test-plain sanitize clean fuzz
+.PHONY: all deps build run test test-plain sanitize clean fuzz lists
 
 all: build
 
@@ -28,6 +28,12 @@ sanitize: deps
 # libFuzzer runs of the parsers, FUZZ_SECONDS (default 60) each.
 fuzz: deps
 	@scripts/fuzz.sh
+
+# The shipped word lists in lists/, rebuilt from the pinned npm packages of scripts/lists.
+lists:
+	@command -v node >/dev/null || { echo "make lists needs Node.js and npm"; exit 1; }
+	@cd scripts/lists && { [ node_modules/.package-lock.json -nt package-lock.json ] || npm ci --no-audit --no-fund; }
+	@node scripts/lists/make-lists.js lists
 
 clean:
 	rm -rf build build-asan

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Quarn");
 
-  Tmain_screen window;
+  MainScreen window;
   // The baseword files, quarn.txt and the dialogs' files are looked for where Quarn started.
   quarn::SetProgramFolder(window.engine(), ToEnginePath(QDir::currentPath()));
 

@@ -6,7 +6,7 @@
 #include "MainScreen.h"
 #include "state/Engine.h"
 
-TFormCopyHeadwords::TFormCopyHeadwords(quarn::Engine& engine, QWidget* parent)
+CopyHeadWordsDialog::CopyHeadWordsDialog(quarn::Engine& engine, QWidget* parent)
     : QDialog(parent), engine_(engine) {
   setWindowTitle("FormCopyHeadwords");
   QFont font("MS Sans Serif", 8);
@@ -77,11 +77,11 @@ TFormCopyHeadwords::TFormCopyHeadwords(quarn::Engine& engine, QWidget* parent)
              {FileCopyTo, Copy_Words, headwrds_only, usefamilytotal, appendtofile}});
   setFixedSize(std::max(520, ChildrenExtent(this).x() + 8), 201);
 
-  connect(CopyOK, &QPushButton::clicked, this, &TFormCopyHeadwords::CopyOKClick);
-  connect(CopyCancel, &QPushButton::clicked, this, &TFormCopyHeadwords::CopyCancelClick);
+  connect(CopyOK, &QPushButton::clicked, this, &CopyHeadWordsDialog::CopyOKClick);
+  connect(CopyCancel, &QPushButton::clicked, this, &CopyHeadWordsDialog::CopyCancelClick);
 }
 
-quarn::MoveCopySettings TFormCopyHeadwords::Settings() const {
+quarn::MoveCopySettings CopyHeadWordsDialog::Settings() const {
   using Relation = quarn::MoveCopySettings::Relation;
   quarn::MoveCopySettings s;
   s.FileCopyFrom = ToEnginePath(FileCopyFrom->text());
@@ -97,9 +97,9 @@ quarn::MoveCopySettings TFormCopyHeadwords::Settings() const {
   return s;
 }
 
-void TFormCopyHeadwords::CopyOKClick() {
+void CopyHeadWordsDialog::CopyOKClick() {
   quarn::MoveCopyBasewords(engine_, Settings());
   accept();
 }
 
-void TFormCopyHeadwords::CopyCancelClick() { reject(); }
+void CopyHeadWordsDialog::CopyCancelClick() { reject(); }

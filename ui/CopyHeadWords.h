@@ -15,10 +15,10 @@ namespace quarn {
 struct Engine;
 }
 
-class TFormCopyHeadwords : public QDialog {
+class CopyHeadWordsDialog : public QDialog {
   Q_OBJECT
  public:
-  TFormCopyHeadwords(quarn::Engine& engine, QWidget* parent = nullptr);
+  CopyHeadWordsDialog(quarn::Engine& engine, QWidget* parent = nullptr);
 
   // The settings the controls hold now.
   quarn::MoveCopySettings Settings() const;

@@ -121,7 +121,7 @@ void BackgroundWidget::mousePressEvent(QMouseEvent* event) {
   QWidget::mousePressEvent(event);
 }
 
-Tmain_screen::Tmain_screen(QWidget* parent, quarn::FileSystem* fs)
+MainScreen::MainScreen(QWidget* parent, quarn::FileSystem* fs)
     : QMainWindow(parent), fs_(fs ? *fs : *quarn::FileSystem::Default()) {
   InitQuarnResources();
   setWindowTitle("Quarn");
@@ -150,7 +150,7 @@ Tmain_screen::Tmain_screen(QWidget* parent, quarn::FileSystem* fs)
   // Beside Process Files there is no room that the results file's labels do not need while the
   // run lasts: the Cancel button stands beside the progress bar.
   Cancel_run = new QPushButton("Cancel");
-  connect(Cancel_run, &QPushButton::clicked, this, &Tmain_screen::CancelRunClick);
+  connect(Cancel_run, &QPushButton::clicked, this, &MainScreen::CancelRunClick);
   statusBar()->addPermanentWidget(runStatus);
   statusBar()->addPermanentWidget(runBar);
   statusBar()->addPermanentWidget(Cancel_run);
@@ -159,7 +159,7 @@ Tmain_screen::Tmain_screen(QWidget* parent, quarn::FileSystem* fs)
   Cancel_run->hide();
   runTick_ = new QTimer(this);
   runTick_->setInterval(500);
-  connect(runTick_, &QTimer::timeout, this, &Tmain_screen::ShowRunProgress);
+  connect(runTick_, &QTimer::timeout, this, &MainScreen::ShowRunProgress);
   adjustSize();
 
   chooseOpenFiles = [this](const QString& folder, const QString& filter) {
@@ -192,7 +192,7 @@ Tmain_screen::Tmain_screen(QWidget* parent, quarn::FileSystem* fs)
   };
 }
 
-Tmain_screen::~Tmain_screen() {
+MainScreen::~MainScreen() {
   if (runThread_ != nullptr) {
     // The window goes while a run lasts: the run is cancelled, any question it waits on is
     // answered Cancel, and it is waited for, since it works on this window's engine.
@@ -204,15 +204,38 @@ Tmain_screen::~Tmain_screen() {
   }
 }
 
-QCheckBox* Tmain_screen::AddCheckBox(const char* caption, int left, int top, int width,
-                                     bool checked) {
-  auto* box = new QCheckBox(caption, background);
-  box->setGeometry(left, top, width, 17);
-  box->setChecked(checked);
-  return box;
+std::span<const MainScreen::OptionControl> MainScreen::OptionTable() {
+  using O = quarn::RunOptions;
+  using W = MainScreen;
+  // Check boxes are 97 by 17 unless a width is given.
+  static constexpr OptionControl kTable[] = {
+      {&W::Basewrd1_on, &O::Basewrd1_on, "Basewrd1 On", 0, 8, 320, 97, true},
+      {&W::Basewrd2_on, &O::Basewrd2_on, "Basewrd2 On", 0, 8, 336, 97, true},
+      {&W::Basewrd3_on, &O::Basewrd3_on, "Basewrd3 On", 0, 8, 352, 97, true},
+      {&W::Forms, &O::Forms, "Forms", 1, 120, 320, 97, true},
+      {&W::Writenumbers, &O::Writenumbers, "Write Numbers", 1, 120, 336, 97, true},
+      {&W::others, &O::others, "List Others", 1, 120, 352, 97, true},
+      {&W::sortbyalpha, &O::sortbyalpha, "Sort By Alpha", 2, 232, 320, 97, true},
+      {&W::sortbyfreq, &O::sortbyfreq, "Sort by Freq", 2, 232, 336, 97, false},
+      {&W::sortbyrange, &O::sortbyrange, "Sort by Range", 2, 232, 352, 97, false},
+      {&W::BatchFiles, &O::BatchFiles, "BatchFiles", 3, 336, 320, 97, false},
+      {&W::UseStopList, &O::UseStopList, "Use Stop List", 3, 336, 336, 97, false},
+      {&W::Udate_Basewords, &O::Udate_Basewords, "Update BaseWords", 4, 448, 320, 137, false},
+      {&W::Zero_base, &O::Zero_base, "Zero BaseWords", 4, 464, 336, 105, false},
+      {&W::Mark_Texts, &O::Mark_Texts, "Mark Texts", 5, 584, 320, 97, false},
+      {&W::Overwrite, &O::Overwrite, "Overwrite Marked Texts", 5, 584, 336, 137, false},
+      {&W::Ignore_Angle, &O::Ignore_Angle, "Ignore '<>'", 5, 584, 352, 97, false},
+  };
+  return kTable;
 }
 
-void Tmain_screen::BuildControls() {
+std::vector<QWidget*> MainScreen::OptionBoxes() const {
+  std::vector<QWidget*> boxes;
+  for (const OptionControl& option : OptionTable()) boxes.push_back(this->*option.box);
+  return boxes;
+}
+
+void MainScreen::BuildControls() {
   background = new BackgroundWidget(this);
   setCentralWidget(background);
 
@@ -231,9 +254,9 @@ void Tmain_screen::BuildControls() {
     return m;
   };
 
-  Label1 = label("Files to process", 8, 8);
+  filesLabel = label("Files to process", 8, 8);
   ListFiles = memo(8, 32, 305, 241);
-  Label6 = label("Progress", 328, 8);
+  progressLabel = label("Progress", 328, 8);
   Progress = memo(328, 32, 393, 241);
   // The Progress memo shows the engine's log, which only the engine writes.
   Progress->setReadOnly(true);
@@ -241,115 +264,87 @@ void Tmain_screen::BuildControls() {
   Process_files = new QPushButton("Process Files", background);
   Process_files->setGeometry(8, 288, 125, 25);
 
-  Label2 = label("File to save results in", 144, 286);
-  Label4 = label("", 144, 300);
-  Label5 = label("Number of Baseword Files", 328, 286);
+  resultsLabel = label("File to save results in", 144, 286);
+  resultsFileLabel = label("", 144, 300);
+  listCountLabel = label("Number of Baseword Files", 328, 286);
   BaseWrdNum = new QLineEdit("3", background);
   BaseWrdNum->setGeometry(456, 283, 20, 21);
   BaseWrdNum->setMaxLength(2);
   BaseWrdNum->setTextMargins(0, 0, 0, 0);
 
-  Basewrd1_on = AddCheckBox("Basewrd1 On", 8, 320, 97, true);
-  Basewrd2_on = AddCheckBox("Basewrd2 On", 8, 336, 97, true);
-  Basewrd3_on = AddCheckBox("Basewrd3 On", 8, 352, 97, true);
-  Forms = AddCheckBox("Forms", 120, 320, 97, true);
-  Writenumbers = AddCheckBox("Write Numbers", 120, 336, 97, true);
-  others = AddCheckBox("List Others", 120, 352, 97, true);
-  sortbyalpha = AddCheckBox("Sort By Alpha", 232, 320, 97, true);
-  sortbyfreq = AddCheckBox("Sort by Freq", 232, 336, 97, false);
-  sortbyrange = AddCheckBox("Sort by Range", 232, 352, 97, false);
-  BatchFiles = AddCheckBox("BatchFiles", 336, 320, 97, false);
-  UseStopList = AddCheckBox("Use Stop List", 336, 336, 97, false);
-  Udate_Basewords = AddCheckBox("Update BaseWords", 448, 320, 137, false);
-  Zero_base = AddCheckBox("Zero BaseWords", 464, 336, 105, false);
-  Zero_base->setEnabled(false);
-  Mark_Texts = AddCheckBox("Mark Texts", 584, 320, 97, false);
-  Overwrite = AddCheckBox("Overwrite Marked Texts", 584, 336, 137, false);
-  Ignore_Angle = AddCheckBox("Ignore '<>'", 584, 352, 97, false);
+  for (const OptionControl& option : OptionTable()) {
+    auto* box = new QCheckBox(option.caption, background);
+    box->setGeometry(option.left, option.top, option.width, 17);
+    box->setChecked(option.checked);
+    this->*option.box = box;
+  }
+  // Zero BaseWords starts as its rule leaves it while Update BaseWords is unchecked.
+  Udate_BasewordsClick();
   // How text files are read; in the free space below BatchFiles and Use Stop List.
   EncodingLabel = label("Encoding", 336, 360);
   Encoding = new QComboBox(background);
   Encoding->addItems({"Automatic", "Windows-1252", "UTF-8"});
   Encoding->setGeometry(392, 357, 120, 20);
 
-  WidenToText({Basewrd1_on, Basewrd2_on, Basewrd3_on, Forms, Writenumbers, others, sortbyalpha,
-               sortbyfreq, sortbyrange, BatchFiles, UseStopList, Udate_Basewords, Zero_base,
-               Mark_Texts, Overwrite, Ignore_Angle});
-  KeepApart({{Basewrd1_on, Basewrd2_on, Basewrd3_on},
-             {Forms, Writenumbers, others},
-             {sortbyalpha, sortbyfreq, sortbyrange},
-             {BatchFiles, UseStopList},
-             {Udate_Basewords, Zero_base},
-             {Mark_Texts, Overwrite, Ignore_Angle}});
-  KeepApart({{Label5}, {BaseWrdNum}});
+  WidenToText(OptionBoxes());
+  std::vector<std::vector<QWidget*>> columns;
+  for (const OptionControl& option : OptionTable()) {
+    if (columns.size() <= static_cast<size_t>(option.column)) columns.resize(option.column + 1);
+    columns[option.column].push_back(this->*option.box);
+  }
+  KeepApart(columns);
+  KeepApart({{listCountLabel}, {BaseWrdNum}});
   const QPoint extent = ChildrenExtent(background);
   background->setMinimumSize(std::max(728, extent.x() + 7), std::max(376, extent.y() + 3));
 
   // The rules run on every change of their box's state, whoever makes it.
-  connect(Process_files, &QPushButton::clicked, this, &Tmain_screen::Process_filesClick);
+  connect(Process_files, &QPushButton::clicked, this, &MainScreen::Process_filesClick);
   // Files and folders dropped on the input list are added to it.
   ListFiles->viewport()->installEventFilter(this);
-  connect(sortbyalpha, &QCheckBox::toggled, this, &Tmain_screen::sortbyalphaClick);
-  connect(sortbyfreq, &QCheckBox::toggled, this, &Tmain_screen::sortbyfreqClick);
-  connect(sortbyrange, &QCheckBox::toggled, this, &Tmain_screen::sortbyrangeClick);
-  connect(BatchFiles, &QCheckBox::toggled, this, &Tmain_screen::sortbyalphaClick);
-  connect(Udate_Basewords, &QCheckBox::toggled, this, &Tmain_screen::Udate_BasewordsClick);
-  connect(UseStopList, &QCheckBox::toggled, this, &Tmain_screen::UseStopListClick);
-  connect(Ignore_Angle, &QCheckBox::toggled, this, &Tmain_screen::Ignore_AngleClick);
-  connect(Encoding, &QComboBox::currentIndexChanged, this, &Tmain_screen::EncodingChange);
-  connect(BaseWrdNum, &QLineEdit::textChanged, this, &Tmain_screen::BaseWrdNumChange);
+  for (QCheckBox* sort : {sortbyalpha, sortbyfreq, sortbyrange})
+    connect(sort, &QCheckBox::toggled, this, [this, sort] { SortRuleClick(sort); });
+  connect(BatchFiles, &QCheckBox::toggled, this, [this] { SortRuleClick(sortbyalpha); });
+  connect(Udate_Basewords, &QCheckBox::toggled, this, &MainScreen::Udate_BasewordsClick);
+  connect(UseStopList, &QCheckBox::toggled, this, &MainScreen::UseStopListClick);
+  connect(Ignore_Angle, &QCheckBox::toggled, this, &MainScreen::Ignore_AngleClick);
+  connect(Encoding, &QComboBox::currentIndexChanged, this, &MainScreen::EncodingChange);
+  connect(BaseWrdNum, &QLineEdit::textChanged, this, &MainScreen::BaseWrdNumChange);
   connect(background, &BackgroundWidget::backgroundPressed, this, [this] {
-    if (!running_) sortbyfreqClick();
+    if (!running_) SortRuleClick(sortbyfreq);
   });
 }
 
-void Tmain_screen::BuildMenu() {
+void MainScreen::BuildMenu() {
   QMenu* file = menuBar()->addMenu("&File");
-  File1 = file->menuAction();
-  Open1 = file->addAction("&Open", this, &Tmain_screen::Open1Click);
-  Save1 = file->addAction("&Save", this, &Tmain_screen::Save1Click);
-  MakeNewBaseList1 =
-      file->addAction("Move/Copy Basewords", this, &Tmain_screen::MakeNewBaseList1Click);
-  MakeHeadWordList1 =
-      file->addAction("Make Head Word List", this, &Tmain_screen::MakeHeadWordList1Click);
-  Exit1 = file->addAction("&Exit", this, &Tmain_screen::Exit1Click);
-  Help1 = menuBar()->addAction("Help", this, &Tmain_screen::Help1Click);
+  fileMenu = file->menuAction();
+  openAction = file->addAction("&Open", this, &MainScreen::OpenClick);
+  saveAction = file->addAction("&Save", this, &MainScreen::SaveClick);
+  moveCopyAction = file->addAction("Move/Copy Basewords", this, &MainScreen::MoveCopyClick);
+  headWordListAction = file->addAction("Make Head Word List", this, &MainScreen::HeadWordListClick);
+  exitAction = file->addAction("&Exit", this, &MainScreen::ExitClick);
+  helpAction = menuBar()->addAction("Help", this, &MainScreen::HelpClick);
   QMenu* results = menuBar()->addMenu("&Results");
-  Results1 = results->menuAction();
-  ShowExplorer1 = results->addAction("Explorer", this, &Tmain_screen::ShowExplorerClick);
-  OpenResults1 = results->addAction("Open Results…", this, &Tmain_screen::OpenResultsClick);
-  CancelKey = new QAction(this);
-  CancelKey->setShortcut(Qt::Key_Escape);
-  CancelKey->setShortcutContext(Qt::WindowShortcut);
-  CancelKey->setEnabled(false);
-  connect(CancelKey, &QAction::triggered, this, &Tmain_screen::CancelRunClick);
-  addAction(CancelKey);
+  resultsMenu = results->menuAction();
+  explorerAction = results->addAction("Explorer", this, &MainScreen::ShowExplorerClick);
+  openResultsAction = results->addAction("Open Results…", this, &MainScreen::OpenResultsClick);
+  cancelShortcut = new QAction(this);
+  cancelShortcut->setShortcut(Qt::Key_Escape);
+  cancelShortcut->setShortcutContext(Qt::WindowShortcut);
+  cancelShortcut->setEnabled(false);
+  connect(cancelShortcut, &QAction::triggered, this, &MainScreen::CancelRunClick);
+  addAction(cancelShortcut);
 }
 
 // --- quarn::Host ---
 
-quarn::RunOptions Tmain_screen::Options() {
-  quarn::RunOptions o;
-  o.Basewrd1_on = Basewrd1_on->isChecked();
-  o.Basewrd2_on = Basewrd2_on->isChecked();
-  o.Basewrd3_on = Basewrd3_on->isChecked();
-  o.Forms = Forms->isChecked();
-  o.Writenumbers = Writenumbers->isChecked();
-  o.others = others->isChecked();
-  o.sortbyalpha = sortbyalpha->isChecked();
-  o.sortbyfreq = sortbyfreq->isChecked();
-  o.sortbyrange = sortbyrange->isChecked();
-  o.Udate_Basewords = Udate_Basewords->isChecked();
-  o.Zero_base = Zero_base->isChecked();
-  o.Mark_Texts = Mark_Texts->isChecked();
-  o.Overwrite = Overwrite->isChecked();
-  o.BatchFiles = BatchFiles->isChecked();
-  o.UseStopList = UseStopList->isChecked();
-  o.Ignore_Angle = Ignore_Angle->isChecked();
-  return o;
+quarn::RunOptions MainScreen::ChosenOptions() const {
+  quarn::RunOptions options;
+  for (const OptionControl& option : OptionTable())
+    options.*option.field = (this->*option.box)->isChecked();
+  return options;
 }
 
-QStringList Tmain_screen::InputQLines() const {
+QStringList MainScreen::InputQLines() const {
   const QString text = ListFiles->toPlainText();
   if (text.isEmpty()) return {};
   QStringList lines = text.split('\n');
@@ -358,24 +353,24 @@ QStringList Tmain_screen::InputQLines() const {
   return lines;
 }
 
-void Tmain_screen::SetInputLines(const QStringList& lines) {
+void MainScreen::SetInputLines(const QStringList& lines) {
   ListFiles->setPlainText(lines.isEmpty() ? QString() : lines.join('\n') + '\n');
 }
 
-std::vector<std::string> Tmain_screen::InputLines() {
+std::vector<std::string> MainScreen::InputLines() {
   std::vector<std::string> out;
   for (const QString& line : InputQLines()) out.push_back(ToEnginePath(line));
   return out;
 }
 
-void Tmain_screen::RemoveInputLine(size_t index) {
+void MainScreen::RemoveInputLine(size_t index) {
   QStringList lines = InputQLines();
   if (index >= static_cast<size_t>(lines.size())) return;
   lines.removeAt(static_cast<qsizetype>(index));
   SetInputLines(lines);
 }
 
-void Tmain_screen::RemoveInputLines(const std::vector<size_t>& indexes) {
+void MainScreen::RemoveInputLines(const std::vector<size_t>& indexes) {
   const QStringList lines = InputQLines();
   QStringList kept;
   size_t next = 0;
@@ -389,12 +384,12 @@ void Tmain_screen::RemoveInputLines(const std::vector<size_t>& indexes) {
   SetInputLines(kept);
 }
 
-void Tmain_screen::ResultsFileNameChanged(const std::string& name) {
-  Label4->setText(FromEngineText(name));
-  Label4->adjustSize();
+void MainScreen::ResultsFileNameChanged(const std::string& name) {
+  resultsFileLabel->setText(FromEngineText(name));
+  resultsFileLabel->adjustSize();
 }
 
-void Tmain_screen::ProgressChanged(const quarn::ProgressLog& log, size_t first) {
+void MainScreen::ProgressChanged(const quarn::ProgressLog& log, size_t first) {
   first = std::min(first, shownProgressLines_);
   if (first >= log.lines.size() && shownProgressLines_ == log.lines.size()) return;
   QStringList tail;
@@ -415,27 +410,27 @@ void Tmain_screen::ProgressChanged(const quarn::ProgressLog& log, size_t first) 
   bar->setValue(bar->maximum());
 }
 
-bool Tmain_screen::MessageBox(const std::string& text, bool withCancel) {
+bool MainScreen::MessageBox(const std::string& text, bool withCancel) {
   return showBox(BoxText(text), withCancel ? BoxKind::kOkCancel : BoxKind::kOk);
 }
 
-void Tmain_screen::RunProgressChanged(const quarn::RunProgress& progress) {
+void MainScreen::RunProgressChanged(const quarn::RunProgress& progress) {
   if (!running_) return;
   gauge_.Update(progress);
   ShowRunProgress();
 }
 
-void Tmain_screen::ShowRunProgress() {
+void MainScreen::ShowRunProgress() {
   runBar->setValue(static_cast<int>(gauge_.done() * 1000));
   runStatus->setText(gauge_.Text(runClock_.elapsed()));
 }
 
 // --- handlers ---
 
-void Tmain_screen::Process_filesClick() {
+void MainScreen::Process_filesClick() {
   if (running_) return;
   running_ = true;
-  const quarn::RunOptions options = Options();
+  const quarn::RunOptions options = ChosenOptions();
   queuedHost_->BeginRun(options, InputLines(), engine_->progress);
   engine_->cancelRequested.store(false);
   gauge_.Start(options.BatchFiles);
@@ -446,11 +441,11 @@ void Tmain_screen::Process_filesClick() {
   QApplication::setOverrideCursor(Qt::BusyCursor);
 
   runThread_ = QThread::create([this] { quarn::ProcessFiles(*engine_); });
-  connect(runThread_, &QThread::finished, this, &Tmain_screen::RunEnded);
+  connect(runThread_, &QThread::finished, this, &MainScreen::RunEnded);
   runThread_->start();
 }
 
-void Tmain_screen::RunEnded() {
+void MainScreen::RunEnded() {
   if (runThread_ == nullptr) return;
   runThread_->wait();
   delete runThread_;
@@ -464,20 +459,17 @@ void Tmain_screen::RunEnded() {
   emit runFinished();
 }
 
-void Tmain_screen::CancelRunClick() {
+void MainScreen::CancelRunClick() {
   if (!running_) return;
   engine_->cancelRequested.store(true);
   Cancel_run->setEnabled(false);  // asked once; the run ends at its next progress point
 }
 
-void Tmain_screen::LockForRun(bool locked) {
-  const std::vector<QWidget*> widgets = {
-      Process_files, BaseWrdNum,  Basewrd1_on, Basewrd2_on, Basewrd3_on,     Forms,
-      Writenumbers,  others,      sortbyalpha, sortbyfreq,  sortbyrange,     BatchFiles,
-      UseStopList,   Udate_Basewords, Zero_base, Mark_Texts, Overwrite,      Ignore_Angle,
-      Encoding};
-  const std::vector<QAction*> actions = {Open1, Save1, MakeNewBaseList1, MakeHeadWordList1,
-                                         Exit1};
+void MainScreen::LockForRun(bool locked) {
+  std::vector<QWidget*> widgets = {Process_files, BaseWrdNum, Encoding};
+  for (QWidget* box : OptionBoxes()) widgets.push_back(box);
+  const std::vector<QAction*> actions = {openAction, saveAction, moveCopyAction, headWordListAction,
+                                         exitAction};
   if (locked) {
     lockedWidgets_.clear();
     lockedActions_.clear();
@@ -493,7 +485,7 @@ void Tmain_screen::LockForRun(bool locked) {
     ListFiles->setReadOnly(true);
     Cancel_run->setEnabled(true);
     Cancel_run->show();
-    CancelKey->setEnabled(true);
+    cancelShortcut->setEnabled(true);
     runStatus->show();
     runBar->show();
   } else {
@@ -503,13 +495,13 @@ void Tmain_screen::LockForRun(bool locked) {
     lockedActions_.clear();
     ListFiles->setReadOnly(false);
     Cancel_run->hide();
-    CancelKey->setEnabled(false);
+    cancelShortcut->setEnabled(false);
     runStatus->hide();
     runBar->hide();
   }
 }
 
-void Tmain_screen::AddDroppedPaths(const QStringList& paths) {
+void MainScreen::AddDroppedPaths(const QStringList& paths) {
   if (running_) return;
   QStringList lines = InputQLines();
   const int before = static_cast<int>(lines.size());
@@ -531,7 +523,7 @@ void Tmain_screen::AddDroppedPaths(const QStringList& paths) {
   if (lines.size() != before) SetInputLines(lines);
 }
 
-bool Tmain_screen::eventFilter(QObject* watched, QEvent* event) {
+bool MainScreen::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ListFiles->viewport()) {
     switch (event->type()) {
       case QEvent::DragEnter:
@@ -564,7 +556,7 @@ bool Tmain_screen::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void Tmain_screen::closeEvent(QCloseEvent* event) {
+void MainScreen::closeEvent(QCloseEvent* event) {
   if (running_) {
     event->ignore();
     return;
@@ -573,7 +565,7 @@ void Tmain_screen::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void Tmain_screen::Open1Click() {
+void MainScreen::OpenClick() {
   const QStringList names =
       chooseOpenFiles(FromEngineText(engine_->ProgramFolder), QtFileFilter(kOpenFilter));
   if (names.isEmpty()) return;
@@ -582,67 +574,45 @@ void Tmain_screen::Open1Click() {
   SetInputLines(lines);
 }
 
-void Tmain_screen::Save1Click() {
+void MainScreen::SaveClick() {
   const QString chosen =
       chooseSaveFile(FromEngineText(engine_->ProgramFolder), QtFileFilter(kSaveFilter));
   if (chosen.isEmpty()) return;
   quarn::ChooseResultsFile(*engine_, ToEnginePath(chosen));
 }
 
-void Tmain_screen::Exit1Click() { close(); }
+void MainScreen::ExitClick() { close(); }
 
-void Tmain_screen::Help1Click() {
+void MainScreen::HelpClick() {
   if (help_ == nullptr) help_ = new HelpWindow(this);
   help_->ShowTopic(kHelpTopic);
 }
 
-void Tmain_screen::MakeNewBaseList1Click() {
-  TFormCopyHeadwords dialog(*engine_, this);
+void MainScreen::MoveCopyClick() {
+  CopyHeadWordsDialog dialog(*engine_, this);
   runDialog(dialog);
 }
 
-void Tmain_screen::MakeHeadWordList1Click() {
-  TMakeHeadWord dialog(*engine_, this);
+void MainScreen::HeadWordListClick() {
+  MakeHeadWordsDialog dialog(*engine_, this);
   runDialog(dialog);
 }
 
-void Tmain_screen::sortbyalphaClick() {
-  if (sortbyalpha->isChecked()) {
-    sortbyfreq->setChecked(false);
-    sortbyfreq->setEnabled(false);
-    sortbyrange->setChecked(false);
-    sortbyrange->setEnabled(false);
-  } else {
-    sortbyfreq->setEnabled(true);
-    sortbyrange->setEnabled(true);
+void MainScreen::SortRuleClick(QCheckBox* own) {
+  const bool checked = own->isChecked();
+  // Each change below runs the changed box's own rule on the spot, as a click on it would.
+  for (QCheckBox* other : {sortbyalpha, sortbyfreq, sortbyrange}) {
+    if (other == own) continue;
+    if (checked) {
+      other->setChecked(false);
+      other->setEnabled(false);
+    } else {
+      other->setEnabled(true);
+    }
   }
 }
 
-void Tmain_screen::sortbyfreqClick() {
-  if (sortbyfreq->isChecked()) {
-    sortbyalpha->setChecked(false);
-    sortbyalpha->setEnabled(false);
-    sortbyrange->setChecked(false);
-    sortbyrange->setEnabled(false);
-  } else {
-    sortbyalpha->setEnabled(true);
-    sortbyrange->setEnabled(true);
-  }
-}
-
-void Tmain_screen::sortbyrangeClick() {
-  if (sortbyrange->isChecked()) {
-    sortbyalpha->setChecked(false);
-    sortbyalpha->setEnabled(false);
-    sortbyfreq->setChecked(false);
-    sortbyfreq->setEnabled(false);
-  } else {
-    sortbyalpha->setEnabled(true);
-    sortbyfreq->setEnabled(true);
-  }
-}
-
-void Tmain_screen::Udate_BasewordsClick() {
+void MainScreen::Udate_BasewordsClick() {
   if (Udate_Basewords->isChecked()) {
     Zero_base->setEnabled(true);
   } else {
@@ -651,7 +621,7 @@ void Tmain_screen::Udate_BasewordsClick() {
   }
 }
 
-void Tmain_screen::UseStopListClick() {
+void MainScreen::UseStopListClick() {
   if (!UseStopList->isChecked()) {
     engine_->stopList.reset();
     return;
@@ -666,7 +636,7 @@ void Tmain_screen::UseStopListClick() {
     UseStopList->setChecked(false);
 }
 
-void Tmain_screen::BaseWrdNumChange() {
+void MainScreen::BaseWrdNumChange() {
   const std::string text = BaseWrdNum->text().toStdString();
   int32_t count = 0;
   switch (quarn::ReadListCount(text, &count)) {
@@ -681,13 +651,13 @@ void Tmain_screen::BaseWrdNumChange() {
   }
 }
 
-void Tmain_screen::EncodingChange(int index) {
+void MainScreen::EncodingChange(int index) {
   static constexpr quarn::TextEncoding kByIndex[] = {
       quarn::TextEncoding::kAuto, quarn::TextEncoding::kCp1252, quarn::TextEncoding::kUtf8};
   if (index >= 0 && index < 3) engine_->encoding = kByIndex[index];
 }
 
-void Tmain_screen::ShowExplorerClick() {
+void MainScreen::ShowExplorerClick() {
   if (explorer_.isNull()) {
     explorer_ = new ResultsExplorer(this);
     explorer_->setWindowFlag(Qt::Window);
@@ -697,7 +667,7 @@ void Tmain_screen::ShowExplorerClick() {
   explorer_->raise();
 }
 
-void Tmain_screen::OpenResultsClick() {
+void MainScreen::OpenResultsClick() {
   const QString path = chooseProfile(FromEngineText(engine_->ProgramFolder));
   if (path.isEmpty()) return;
   ShowExplorerClick();
@@ -706,4 +676,4 @@ void Tmain_screen::OpenResultsClick() {
     showBox(error, BoxKind::kError);
 }
 
-ResultsExplorer* Tmain_screen::explorer() const { return explorer_.data(); }
+ResultsExplorer* MainScreen::explorer() const { return explorer_.data(); }

@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -62,13 +63,13 @@ class BackgroundWidget : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
 };
 
-class Tmain_screen : public QMainWindow, public quarn::Host {
+class MainScreen : public QMainWindow, public quarn::Host {
   Q_OBJECT
  public:
   // fs must outlive the window; null means the system's file system. ProgramFolder starts as
   // the current directory.
-  explicit Tmain_screen(QWidget* parent = nullptr, quarn::FileSystem* fs = nullptr);
-  ~Tmain_screen() override;
+  explicit MainScreen(QWidget* parent = nullptr, quarn::FileSystem* fs = nullptr);
+  ~MainScreen() override;
 
   quarn::Engine& engine() { return *engine_; }
   // A run is in progress on its own thread (from Process Files until runFinished).
@@ -91,8 +92,25 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   // Runs one of the list dialogs modally.
   std::function<void(QDialog& dialog)> runDialog;
 
+  // One option of a run: the check box that sets it, the RunOptions field it sets, its caption,
+  // where it stands and its state at start. The window builds, reads, locks and lays out its
+  // options from this table alone.
+  struct OptionControl {
+    QCheckBox* MainScreen::*box;
+    bool quarn::RunOptions::*field;
+    const char* caption;
+    // The boxes of one column move right together when a caption needs more room than given.
+    int column;
+    int left, top, width;
+    bool checked;
+  };
+  static std::span<const OptionControl> OptionTable();
+
+  // The options the boxes give now: what a run started now takes.
+  quarn::RunOptions ChosenOptions() const;
+
   // --- quarn::Host ---
-  quarn::RunOptions Options() override;
+  quarn::RunOptions Options() override { return ChosenOptions(); }
   std::vector<std::string> InputLines() override;
   void RemoveInputLine(size_t index) override;
   void RemoveInputLines(const std::vector<size_t>& indexes) override;
@@ -101,16 +119,16 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   bool MessageBox(const std::string& text, bool withCancel) override;
   void RunProgressChanged(const quarn::RunProgress& progress) override;
 
-  // --- controls, named as the program knows them ---
+  // --- controls; each option's box carries the name of the RunOptions field it sets ---
   BackgroundWidget* background = nullptr;
-  QLabel* Label1 = nullptr;
+  QLabel* filesLabel = nullptr;  // "Files to process", above ListFiles
   QPlainTextEdit* ListFiles = nullptr;
-  QLabel* Label6 = nullptr;
+  QLabel* progressLabel = nullptr;  // "Progress", above the memo
   QPlainTextEdit* Progress = nullptr;
   QPushButton* Process_files = nullptr;
-  QLabel* Label2 = nullptr;
-  QLabel* Label4 = nullptr;
-  QLabel* Label5 = nullptr;
+  QLabel* resultsLabel = nullptr;      // "File to save results in"
+  QLabel* resultsFileLabel = nullptr;  // the chosen results file's name
+  QLabel* listCountLabel = nullptr;    // "Number of Baseword Files", before BaseWrdNum
   QLineEdit* BaseWrdNum = nullptr;
   QCheckBox* Basewrd1_on = nullptr;
   QCheckBox* Basewrd2_on = nullptr;
@@ -137,18 +155,18 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   QLabel* runStatus = nullptr;
   QProgressBar* runBar = nullptr;
 
-  QAction* File1 = nullptr;
-  QAction* Open1 = nullptr;
-  QAction* Save1 = nullptr;
-  QAction* MakeNewBaseList1 = nullptr;
-  QAction* MakeHeadWordList1 = nullptr;
-  QAction* Exit1 = nullptr;
-  QAction* Help1 = nullptr;
+  QAction* fileMenu = nullptr;
+  QAction* openAction = nullptr;
+  QAction* saveAction = nullptr;
+  QAction* moveCopyAction = nullptr;
+  QAction* headWordListAction = nullptr;
+  QAction* exitAction = nullptr;
+  QAction* helpAction = nullptr;
   // The results explorer, beside the described menu: it opens by itself after a run.
-  QAction* Results1 = nullptr;
-  QAction* ShowExplorer1 = nullptr;
-  QAction* OpenResults1 = nullptr;
-  QAction* CancelKey = nullptr;  // Esc while a run lasts
+  QAction* resultsMenu = nullptr;
+  QAction* explorerAction = nullptr;
+  QAction* openResultsAction = nullptr;
+  QAction* cancelShortcut = nullptr;  // Esc while a run lasts
 
   HelpWindow* helpWindow() const { return help_; }
   ResultsExplorer* explorer() const;
@@ -157,15 +175,15 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
 
  public slots:
   void Process_filesClick();
-  void Open1Click();
-  void Save1Click();
-  void Exit1Click();
-  void Help1Click();
-  void MakeNewBaseList1Click();
-  void MakeHeadWordList1Click();
-  void sortbyalphaClick();
-  void sortbyfreqClick();
-  void sortbyrangeClick();
+  void OpenClick();
+  void SaveClick();
+  void ExitClick();
+  void HelpClick();
+  void MoveCopyClick();
+  void HeadWordListClick();
+  // The exclusion rule of the three sort boxes, seen from own: checked, it unchecks and disables
+  // the other two; unchecked, it enables them.
+  void SortRuleClick(QCheckBox* own);
   void Udate_BasewordsClick();
   void UseStopListClick();
   void BaseWrdNumChange();
@@ -191,7 +209,8 @@ class Tmain_screen : public QMainWindow, public quarn::Host {
   void ShowRunProgress();
   void BuildControls();
   void BuildMenu();
-  QCheckBox* AddCheckBox(const char* caption, int left, int top, int width, bool checked);
+  // The options' boxes, in the table's order.
+  std::vector<QWidget*> OptionBoxes() const;
   QStringList InputQLines() const;
   void SetInputLines(const QStringList& lines);
 

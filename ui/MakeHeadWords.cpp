@@ -6,7 +6,7 @@
 #include "MainScreen.h"
 #include "state/Engine.h"
 
-TMakeHeadWord::TMakeHeadWord(quarn::Engine& engine, QWidget* parent)
+MakeHeadWordsDialog::MakeHeadWordsDialog(quarn::Engine& engine, QWidget* parent)
     : QDialog(parent), engine_(engine) {
   setWindowTitle("Make Headword List");
   QFont font("MS Sans Serif", 8);
@@ -48,20 +48,20 @@ TMakeHeadWord::TMakeHeadWord(quarn::Engine& engine, QWidget* parent)
   KeepApart({{text0}, {FileCopyFrom}, {text1}, {text2}, {FileCopyTo}});
   setFixedSize(std::max(304, ChildrenExtent(this).x() + 8), 163);
 
-  connect(CopyOK, &QPushButton::clicked, this, &TMakeHeadWord::CopyOKClick);
-  connect(CopyCancel, &QPushButton::clicked, this, &TMakeHeadWord::CopyCancelClick);
+  connect(CopyOK, &QPushButton::clicked, this, &MakeHeadWordsDialog::CopyOKClick);
+  connect(CopyCancel, &QPushButton::clicked, this, &MakeHeadWordsDialog::CopyCancelClick);
 }
 
-quarn::HeadwordListSettings TMakeHeadWord::Settings() const {
+quarn::HeadwordListSettings MakeHeadWordsDialog::Settings() const {
   quarn::HeadwordListSettings s;
   s.FileCopyFrom = ToEnginePath(FileCopyFrom->text());
   s.FileCopyTo = ToEnginePath(FileCopyTo->text());
   return s;
 }
 
-void TMakeHeadWord::CopyOKClick() {
+void MakeHeadWordsDialog::CopyOKClick() {
   quarn::MakeHeadwordList(engine_, Settings());
   accept();
 }
 
-void TMakeHeadWord::CopyCancelClick() { reject(); }
+void MakeHeadWordsDialog::CopyCancelClick() { reject(); }

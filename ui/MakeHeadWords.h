@@ -13,10 +13,10 @@ namespace quarn {
 struct Engine;
 }
 
-class TMakeHeadWord : public QDialog {
+class MakeHeadWordsDialog : public QDialog {
   Q_OBJECT
  public:
-  TMakeHeadWord(quarn::Engine& engine, QWidget* parent = nullptr);
+  MakeHeadWordsDialog(quarn::Engine& engine, QWidget* parent = nullptr);
 
   quarn::HeadwordListSettings Settings() const;
 

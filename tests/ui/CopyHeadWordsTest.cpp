@@ -22,7 +22,7 @@ class CopyHeadWordsTest : public QObject {
  private slots:
   void initialStates() {
     Fixture f;
-    TFormCopyHeadwords d(f.window.engine(), &f.window);
+    CopyHeadWordsDialog d(f.window.engine(), &f.window);
     QCOMPARE(d.windowTitle(), QString("FormCopyHeadwords"));
     QCOMPARE(d.Title->text(), QString("Move/Copy basewords to other files"));
     QCOMPARE(d.Title->font().pointSize(), 14);
@@ -75,7 +75,7 @@ class CopyHeadWordsTest : public QObject {
 
   void radioButtonsAreOneGroup() {
     Fixture f;
-    TFormCopyHeadwords d(f.window.engine());
+    CopyHeadWordsDialog d(f.window.engine());
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
     QTest::mouseClick(d.greater_than, Qt::LeftButton, {}, QPoint(6, 8));
@@ -89,7 +89,7 @@ class CopyHeadWordsTest : public QObject {
 
   void settingsFollowTheControls() {
     Fixture f;
-    TFormCopyHeadwords d(f.window.engine());
+    CopyHeadWordsDialog d(f.window.engine());
     d.FileCopyFrom->setText("list2");
     d.FileCopyTo->setText("rare");
     d.FilterNum->setText("-5");
@@ -107,7 +107,7 @@ class CopyHeadWordsTest : public QObject {
   void okMovesAndCloses() {
     Fixture f;
     WriteFile(f.dir.File("basewrd1.txt"), "ABLE 0\r\n\tABLY 2\r\nKEEP 3\r\n");
-    TFormCopyHeadwords d(f.window.engine());
+    CopyHeadWordsDialog d(f.window.engine());
     d.show();
     QTest::mouseClick(d.CopyOK, Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Accepted));
@@ -120,7 +120,7 @@ class CopyHeadWordsTest : public QObject {
 
   void okWithAMissingSourceReportsAndCloses() {
     Fixture f;
-    TFormCopyHeadwords d(f.window.engine());
+    CopyHeadWordsDialog d(f.window.engine());
     d.show();
     QTest::mouseClick(d.CopyOK, Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Accepted));
@@ -131,7 +131,7 @@ class CopyHeadWordsTest : public QObject {
   void cancelDoesNothing() {
     Fixture f;
     WriteFile(f.dir.File("basewrd1.txt"), "ABLE 0\r\n");
-    TFormCopyHeadwords d(f.window.engine());
+    CopyHeadWordsDialog d(f.window.engine());
     d.show();
     QTest::mouseClick(d.CopyCancel, Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Rejected));
@@ -146,7 +146,7 @@ class CopyHeadWordsTest : public QObject {
     WriteFile(f.dir.File("basewrd1.txt"), "ABLE 5\r\nBAKE 1\r\n");
     QString seenFrom;
     f.script.onDialog = [&](QDialog& dialog) {
-      auto* d = dynamic_cast<TFormCopyHeadwords*>(&dialog);
+      auto* d = dynamic_cast<CopyHeadWordsDialog*>(&dialog);
       QVERIFY(d != nullptr);
       QVERIFY(d->isModal() || d->parentWidget() == &f.window);
       seenFrom = d->FilterNum->text();
@@ -154,19 +154,19 @@ class CopyHeadWordsTest : public QObject {
       d->Copy_Words->setChecked(true);
       d->CopyOK->click();
     };
-    f.window.MakeNewBaseList1->trigger();
+    f.window.moveCopyAction->trigger();
     QCOMPARE(f.script.dialogCalls, 1);
     QCOMPARE(seenFrom, QString("0"));
     QCOMPARE(Q(ReadFile(f.dir.File("basewrd4.txt"))), QString("BAKE 1\r\n"));
 
-    f.window.MakeNewBaseList1->trigger();  // what was typed before is gone
+    f.window.moveCopyAction->trigger();  // what was typed before is gone
     QCOMPARE(seenFrom, QString("0"));
     QCOMPARE(Q(ReadFile(f.dir.File("basewrd4.txt"))), QString("BAKE 1\r\nBAKE 1\r\n"));
   }
 
   void screenshot() {
     Fixture f;
-    TFormCopyHeadwords d(f.window.engine());
+    CopyHeadWordsDialog d(f.window.engine());
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
     uitest::SaveShot(d, "move_copy_dialog.png");

@@ -23,7 +23,7 @@ using quarn::testing::ReadFile;
 using quarn::testing::WriteFile;
 using uitest::Fixture;
 using uitest::Q;
-using BoxKind = Tmain_screen::BoxKind;
+using BoxKind = MainScreen::BoxKind;
 
 class MainScreenTest : public QObject {
   Q_OBJECT
@@ -39,7 +39,7 @@ class MainScreenTest : public QObject {
     QCOMPARE(box->isEnabled(), state.enabled);
     uitest::ExpectPlaced(box, geometry);
   }
-  static void ExpectSort(Tmain_screen& w, CheckState alpha, CheckState freq, CheckState range) {
+  static void ExpectSort(MainScreen& w, CheckState alpha, CheckState freq, CheckState range) {
     QCOMPARE(w.sortbyalpha->isChecked(), alpha.checked);
     QCOMPARE(w.sortbyalpha->isEnabled(), alpha.enabled);
     QCOMPARE(w.sortbyfreq->isChecked(), freq.checked);
@@ -47,7 +47,7 @@ class MainScreenTest : public QObject {
     QCOMPARE(w.sortbyrange->isChecked(), range.checked);
     QCOMPARE(w.sortbyrange->isEnabled(), range.enabled);
   }
-  static void Show(Tmain_screen& w) {
+  static void Show(MainScreen& w) {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
   }
@@ -55,20 +55,20 @@ class MainScreenTest : public QObject {
 
  private slots:
   void initialStates() {
-    Tmain_screen w;
+    MainScreen w;
     QCOMPARE(w.windowTitle(), QString("Quarn"));
     QCOMPARE(w.engine().ListCount, 3);
     QCOMPARE(w.engine().ProgramFolder, QDir::currentPath().toStdString() + "/");
     QVERIFY(w.engine().ResultsFileName.empty());
     QVERIFY(!w.engine().stopList.has_value());
 
-    QCOMPARE(w.Label1->text(), QString("Files to process"));
-    QCOMPARE(w.Label1->pos(), QPoint(8, 8));
-    QCOMPARE(w.Label6->text(), QString("Progress"));
-    QCOMPARE(w.Label2->text(), QString("File to save results in"));
-    QCOMPARE(w.Label4->text(), QString());
-    QCOMPARE(w.Label4->pos(), QPoint(144, 300));
-    QCOMPARE(w.Label5->text(), QString("Number of Baseword Files"));
+    QCOMPARE(w.filesLabel->text(), QString("Files to process"));
+    QCOMPARE(w.filesLabel->pos(), QPoint(8, 8));
+    QCOMPARE(w.progressLabel->text(), QString("Progress"));
+    QCOMPARE(w.resultsLabel->text(), QString("File to save results in"));
+    QCOMPARE(w.resultsFileLabel->text(), QString());
+    QCOMPARE(w.resultsFileLabel->pos(), QPoint(144, 300));
+    QCOMPARE(w.listCountLabel->text(), QString("Number of Baseword Files"));
     QCOMPARE(w.ListFiles->geometry(), QRect(8, 32, 305, 241));
     QVERIFY(w.ListFiles->toPlainText().isEmpty());
     QVERIFY(!w.ListFiles->isReadOnly());
@@ -102,7 +102,7 @@ class MainScreenTest : public QObject {
     ExpectBox(w.Ignore_Angle, "Ignore '<>'", {false, true}, QRect(584, 352, 97, 17));
 
     // The options a run would take now are the run's defaults.
-    const quarn::RunOptions o = w.Options();
+    const quarn::RunOptions o = w.ChosenOptions();
     const quarn::RunOptions d;
     QCOMPARE(o.Basewrd1_on, d.Basewrd1_on);
     QCOMPARE(o.Forms, d.Forms);
@@ -131,7 +131,7 @@ class MainScreenTest : public QObject {
   }
 
   void optionsFollowTheBoxes() {
-    Tmain_screen w;
+    MainScreen w;
     w.Basewrd2_on->setChecked(false);
     w.Forms->setChecked(false);
     w.Udate_Basewords->setChecked(true);
@@ -140,7 +140,7 @@ class MainScreenTest : public QObject {
     w.Overwrite->setChecked(true);
     w.Ignore_Angle->setChecked(true);
     w.sortbyrange->setChecked(true);
-    const quarn::RunOptions o = w.Options();
+    const quarn::RunOptions o = w.ChosenOptions();
     QVERIFY(o.Basewrd1_on && !o.Basewrd2_on && o.Basewrd3_on);
     QVERIFY(!o.Forms && o.Writenumbers && o.others);
     QVERIFY(o.Udate_Basewords && o.Zero_base);
@@ -148,8 +148,61 @@ class MainScreenTest : public QObject {
     QVERIFY(!o.sortbyalpha && !o.sortbyfreq && o.sortbyrange);
   }
 
+  // The table is the window's whole account of its options: each of its boxes stands as given,
+  // starts as the run's own default, and sets its field and no other.
+  void everyOptionBoxSetsItsOwnField() {
+    MainScreen w;
+    const auto table = MainScreen::OptionTable();
+    QCOMPARE(table.size(), sizeof(quarn::RunOptions) / sizeof(bool));
+    QCOMPARE(static_cast<size_t>(w.background->findChildren<QCheckBox*>().size()), table.size());
+    const quarn::RunOptions defaults;
+    for (const MainScreen::OptionControl& option : table) {
+      QCheckBox* box = w.*option.box;
+      QVERIFY(box != nullptr);
+      QCOMPARE(box->parentWidget(), w.background);
+      QCOMPARE(box->text(), QString(option.caption));
+      uitest::ExpectPlaced(box, QRect(option.left, option.top, option.width, 17));
+      QCOMPARE(box->isChecked(), option.checked);
+      QCOMPARE(box->isChecked(), defaults.*option.field);
+    }
+    for (const MainScreen::OptionControl& option : table) {
+      const quarn::RunOptions before = w.ChosenOptions();
+      {
+        // Only this box changes: its rule, which would change others, does not run.
+        const QSignalBlocker quiet(w.*option.box);
+        (w.*option.box)->toggle();
+      }
+      const quarn::RunOptions after = w.ChosenOptions();
+      for (const MainScreen::OptionControl& other : table) {
+        const bool changed = before.*other.field != after.*other.field;
+        QVERIFY2(changed == (&other == &option), option.caption);
+      }
+      QCOMPARE(after.*option.field, (w.*option.box)->isChecked());
+    }
+  }
+
+  // One rule for the three sort boxes, seen from each: checking one leaves it the only one
+  // checked and the other two disabled; unchecking it leaves none checked and all enabled.
+  void eachSortBoxExcludesTheOtherTwo() {
+    MainScreen w;
+    QCheckBox* sorts[] = {w.sortbyalpha, w.sortbyfreq, w.sortbyrange};
+    w.sortbyalpha->setChecked(false);
+    for (QCheckBox* own : sorts) {
+      own->setChecked(true);
+      for (QCheckBox* box : sorts) {
+        QCOMPARE(box->isChecked(), box == own);
+        QCOMPARE(box->isEnabled(), box == own);
+      }
+      own->setChecked(false);
+      for (QCheckBox* box : sorts) {
+        QVERIFY(!box->isChecked());
+        QVERIFY(box->isEnabled());
+      }
+    }
+  }
+
   void encodingSetting() {
-    Tmain_screen w;
+    MainScreen w;
     QCOMPARE(w.Encoding->currentText(), QString("Automatic"));
     QCOMPARE(w.Encoding->count(), 3);
     QVERIFY(w.engine().encoding == quarn::TextEncoding::kAuto);
@@ -166,7 +219,7 @@ class MainScreenTest : public QObject {
   }
 
   void sortByFreqFromStart() {
-    Tmain_screen w;
+    MainScreen w;
     Show(w);
     Click(w.sortbyfreq);
     ExpectSort(w, {false, false}, {true, true}, {false, false});
@@ -175,7 +228,7 @@ class MainScreenTest : public QObject {
   }
 
   void sortByRangeFromStart() {
-    Tmain_screen w;
+    MainScreen w;
     Show(w);
     Click(w.sortbyrange);
     ExpectSort(w, {false, false}, {false, false}, {true, true});
@@ -184,7 +237,7 @@ class MainScreenTest : public QObject {
   }
 
   void sortByAlphaOffAndOn() {
-    Tmain_screen w;
+    MainScreen w;
     Show(w);
     Click(w.sortbyalpha);
     ExpectSort(w, {false, true}, {false, true}, {false, true});
@@ -193,7 +246,7 @@ class MainScreenTest : public QObject {
   }
 
   void batchFilesAppliesTheAlphaRule() {
-    Tmain_screen w;
+    MainScreen w;
     Show(w);
     Click(w.BatchFiles);
     QVERIFY(w.BatchFiles->isChecked());
@@ -210,13 +263,13 @@ class MainScreenTest : public QObject {
   }
 
   void backgroundClickAppliesTheFreqRule() {
-    Tmain_screen w;
+    MainScreen w;
     Show(w);
     Click(w.BatchFiles);  // alpha rule: freq and range unchecked and disabled
     ExpectSort(w, {true, true}, {false, false}, {false, false});
 
     // A label is not the background.
-    QTest::mouseClick(w.Label1, Qt::LeftButton);
+    QTest::mouseClick(w.filesLabel, Qt::LeftButton);
     ExpectSort(w, {true, true}, {false, false}, {false, false});
 
     // Freq unchecked: its rule enables alpha and range, and leaves freq as it is.
@@ -226,7 +279,7 @@ class MainScreenTest : public QObject {
   }
 
   void updateEnablesZero() {
-    Tmain_screen w;
+    MainScreen w;
     Show(w);
     QVERIFY(!w.Zero_base->isEnabled());
     Click(w.Udate_Basewords);
@@ -241,33 +294,33 @@ class MainScreenTest : public QObject {
   void saveNamesTheResultsFile() {
     Fixture f;
     f.script.saveAnswer = f.Path("results.txt");
-    f.window.Save1Click();
+    f.window.SaveClick();
     QCOMPARE(f.script.saveFolder, Q(f.dir.path()));
     QCOMPARE(f.script.saveFilter, QString("Results Files (*_quarn.txt);;All files (*)"));
-    QCOMPARE(f.window.Label4->text(), f.Path("results_quarn.txt"));
+    QCOMPARE(f.window.resultsFileLabel->text(), f.Path("results_quarn.txt"));
     QCOMPARE(f.window.engine().ResultsFileName, f.dir.File("results_quarn.txt"));
     QVERIFY(f.script.boxes.isEmpty());
 
     f.script.saveAnswer = f.Path("out_quarn.txt");
-    f.window.Save1Click();
-    QCOMPARE(f.window.Label4->text(), f.Path("out_quarn.txt"));
+    f.window.SaveClick();
+    QCOMPARE(f.window.resultsFileLabel->text(), f.Path("out_quarn.txt"));
 
     f.script.saveAnswer = f.Path("noext");
-    f.window.Save1Click();
-    QCOMPARE(f.window.Label4->text(), f.Path("noext_quarn.txt"));
+    f.window.SaveClick();
+    QCOMPARE(f.window.resultsFileLabel->text(), f.Path("noext_quarn.txt"));
 
     f.script.saveAnswer = f.Path("a.b.txt");
-    f.window.Save1Click();
-    QCOMPARE(f.window.Label4->text(), f.Path("a_quarn.b_quarn.txt"));
+    f.window.SaveClick();
+    QCOMPARE(f.window.resultsFileLabel->text(), f.Path("a_quarn.b_quarn.txt"));
 
     f.script.saveAnswer = f.Path("X_QUARN.TXT");
-    f.window.Save1Click();
-    QCOMPARE(f.window.Label4->text(), f.Path("X_QUARN_quarn.txt"));
+    f.window.SaveClick();
+    QCOMPARE(f.window.resultsFileLabel->text(), f.Path("X_QUARN_quarn.txt"));
 
     // Cancelling the dialog changes nothing.
     f.script.saveAnswer.clear();
-    f.window.Save1Click();
-    QCOMPARE(f.window.Label4->text(), f.Path("X_QUARN_quarn.txt"));
+    f.window.SaveClick();
+    QCOMPARE(f.window.resultsFileLabel->text(), f.Path("X_QUARN_quarn.txt"));
     QVERIFY(!QFile::exists(f.Path("X_QUARN_quarn.txt")));  // nothing is written here
   }
 
@@ -275,20 +328,20 @@ class MainScreenTest : public QObject {
     Fixture f;
     WriteFile(f.dir.File("old_quarn.txt"), "old results");
     f.script.saveAnswer = f.Path("first.txt");
-    f.window.Save1Click();
+    f.window.SaveClick();
 
     f.script.saveAnswer = f.Path("old.txt");
     f.script.answers.enqueue(false);
-    f.window.Save1Click();
+    f.window.SaveClick();
     QCOMPARE(f.script.boxes.size(), 1);
     QCOMPARE(f.script.boxes[0].text, "File " + f.Path("old_quarn.txt") + " exists. Overwrite?");
     QCOMPARE(f.script.boxes[0].kind, BoxKind::kOkCancel);
-    QCOMPARE(f.window.Label4->text(), f.Path("first_quarn.txt"));
+    QCOMPARE(f.window.resultsFileLabel->text(), f.Path("first_quarn.txt"));
     QCOMPARE(f.window.engine().ResultsFileName, f.dir.File("first_quarn.txt"));
 
     f.script.answers.enqueue(true);
-    f.window.Save1Click();
-    QCOMPARE(f.window.Label4->text(), f.Path("old_quarn.txt"));
+    f.window.SaveClick();
+    QCOMPARE(f.window.resultsFileLabel->text(), f.Path("old_quarn.txt"));
     QCOMPARE(f.window.engine().ResultsFileName, f.dir.File("old_quarn.txt"));
     QCOMPARE(Q(ReadFile(f.dir.File("old_quarn.txt"))), QString("old results"));
   }
@@ -298,16 +351,16 @@ class MainScreenTest : public QObject {
     WriteFile(f.dir.File("old_quarn.txt"), "x");
     f.script.saveAnswer = f.Path("old.txt");
     f.script.answers.enqueue(false);
-    f.window.Save1Click();
+    f.window.SaveClick();
     QVERIFY(f.window.engine().ResultsFileName.empty());
-    QVERIFY(f.window.Label4->text().isEmpty());
+    QVERIFY(f.window.resultsFileLabel->text().isEmpty());
   }
 
   void openAppendsLastToFirst() {
     Fixture f;
     f.window.ListFiles->setPlainText("/x/first.txt");
     f.script.openAnswer = {"/t/one.txt", "/t/two.txt", "/t/three.txt"};
-    f.window.Open1Click();
+    f.window.OpenClick();
     QCOMPARE(f.script.openFolder, Q(f.dir.path()));
     QCOMPARE(f.script.openFilter,
              QString("Text Files (*.txt);;Quarn Files (*.dos);;All files (*)"));
@@ -316,12 +369,12 @@ class MainScreenTest : public QObject {
     QVERIFY(f.window.InputLines() == expected);
 
     f.script.openAnswer.clear();
-    f.window.Open1Click();
+    f.window.OpenClick();
     QVERIFY(f.window.InputLines() == expected);
   }
 
   void inputListLines() {
-    Tmain_screen w;
+    MainScreen w;
     QVERIFY(w.InputLines().empty());
     w.ListFiles->setPlainText("a\nb\n");
     QVERIFY(w.InputLines() == std::vector<std::string>({"a", "b"}));
@@ -339,7 +392,7 @@ class MainScreenTest : public QObject {
 
   void baseWrdNumSetsListCount() {
     Fixture f;
-    Tmain_screen& w = f.window;
+    MainScreen& w = f.window;
     Show(w);
     w.BaseWrdNum->selectAll();
     QTest::keyClick(w.BaseWrdNum, Qt::Key_Backspace);
@@ -422,7 +475,7 @@ class MainScreenTest : public QObject {
     QCOMPARE(f.window.engine().stopList->size(), size_t{2});
     QVERIFY(f.window.engine().stopList->Contains("THE"));
     QVERIFY(f.window.engine().stopList->Contains("AND"));
-    QVERIFY(f.window.Options().UseStopList);
+    QVERIFY(f.window.ChosenOptions().UseStopList);
 
     f.window.UseStopList->setChecked(false);
     QVERIFY(!f.window.engine().stopList.has_value());
@@ -465,10 +518,10 @@ class MainScreenTest : public QObject {
     QCOMPARE(f.script.boxes[1].kind, BoxKind::kOk);
   }
 
-  void resultsNameShownInLabel4() {
-    Tmain_screen w;
+  void resultsNameShownUnderItsCaption() {
+    MainScreen w;
     w.ResultsFileNameChanged("/t/STORY_quarn.txt");
-    QCOMPARE(w.Label4->text(), QString("/t/STORY_quarn.txt"));
+    QCOMPARE(w.resultsFileLabel->text(), QString("/t/STORY_quarn.txt"));
   }
 
   // Engine text reaches the screen as the engine's own conversion gives it: UTF-8 as it is,
@@ -488,8 +541,8 @@ class MainScreenTest : public QObject {
 
   void helpOpensAtItsTopic() {
     QVERIFY(QFile::exists(":/help/quarn.html"));
-    Tmain_screen w;
-    w.Help1->trigger();
+    MainScreen w;
+    w.helpAction->trigger();
     QVERIFY(w.helpWindow() != nullptr);
     QVERIFY(w.helpWindow()->isVisible());
     QTextBrowser* browser = w.helpWindow()->browser();
@@ -504,22 +557,22 @@ class MainScreenTest : public QObject {
     QVERIFY(browser->toHtml().contains("TApplication_HelpJump"));
     // A second Help reuses the window.
     HelpWindow* first = w.helpWindow();
-    w.Help1Click();
+    w.HelpClick();
     QCOMPARE(w.helpWindow(), first);
     w.close();
   }
 
   void exitClosesTheWindow() {
-    Tmain_screen w;
+    MainScreen w;
     Show(w);
-    w.Exit1->trigger();
+    w.exitAction->trigger();
     QVERIFY(!w.isVisible());
   }
 
   void emptyListIsRefusedByTheRun() {
     Fixture f;
     f.script.answers.enqueue(true);
-    QSignalSpy finished(&f.window, &Tmain_screen::runFinished);
+    QSignalSpy finished(&f.window, &MainScreen::runFinished);
     f.window.Process_filesClick();
     uitest::WaitForRun(finished);
     QCOMPARE(f.script.boxes.size(), 1);
@@ -542,7 +595,7 @@ class MainScreenTest : public QObject {
 namespace {
 
 // A window that looks at itself whenever the run's progress lines reach it.
-class WatchedWindow : public Tmain_screen {
+class WatchedWindow : public MainScreen {
  public:
   bool sawRunning = false;
   bool sawBusyCursor = false;
@@ -551,7 +604,7 @@ class WatchedWindow : public Tmain_screen {
   bool onWindowThread = true;
 
   void ProgressChanged(const quarn::ProgressLog& log, size_t first) override {
-    Tmain_screen::ProgressChanged(log, first);
+    MainScreen::ProgressChanged(log, first);
     if (QThread::currentThread() != thread()) onWindowThread = false;
     if (!running()) return;
     sawRunning = true;
@@ -561,8 +614,13 @@ class WatchedWindow : public Tmain_screen {
     QTest::mouseClick(BatchFiles, Qt::LeftButton);
     QTest::keyClicks(ListFiles, "typed");
     if (Process_files->isEnabled() || BatchFiles->isEnabled() || BaseWrdNum->isEnabled() ||
-        Open1->isEnabled() || Save1->isEnabled() || !Cancel_run->isVisible() ||
+        openAction->isEnabled() || saveAction->isEnabled() || !Cancel_run->isVisible() ||
         !runBar->isVisible())
+      lockedWhileRunning = false;
+    for (const OptionControl& option : OptionTable())
+      if ((this->*option.box)->isEnabled()) lockedWhileRunning = false;
+    if (Encoding->isEnabled() || moveCopyAction->isEnabled() || headWordListAction->isEnabled() ||
+        exitAction->isEnabled())
       lockedWhileRunning = false;
     if (!close()) closeRefused = true;
   }
@@ -594,15 +652,19 @@ void MainScreenTest::processFilesEndToEnd() {
   WriteFile(dir.File("story.txt"), "The cat sat on the mat.\r\n");
 
   script.openAnswer = {Q(dir.File("story.txt"))};
-  w.Open1->trigger();
+  w.openAction->trigger();
   script.saveAnswer = Q(dir.File("results"));
-  w.Save1->trigger();
-  QCOMPARE(w.Label4->text(), Q(dir.File("results_quarn.txt")));
-  const QPoint label4At = w.Label4->pos();
+  w.saveAction->trigger();
+  QCOMPARE(w.resultsFileLabel->text(), Q(dir.File("results_quarn.txt")));
+  const QPoint resultsNameAt = w.resultsFileLabel->pos();
   QTest::mouseClick(w.sortbyrange, Qt::LeftButton);  // disables the two other sort boxes
   QVERIFY(!w.sortbyfreq->isEnabled());
+  std::vector<bool> enabledBefore;
+  for (const MainScreen::OptionControl& option : MainScreen::OptionTable())
+    enabledBefore.push_back((w.*option.box)->isEnabled());
+  const quarn::RunOptions chosenBefore = w.ChosenOptions();
 
-  QSignalSpy finished(&w, &Tmain_screen::runFinished);
+  QSignalSpy finished(&w, &MainScreen::runFinished);
   QTest::mouseClick(w.Process_files, Qt::LeftButton);
   // The press returns at once: the run goes on on its own thread.
   QVERIFY(w.running());
@@ -635,14 +697,21 @@ void MainScreenTest::processFilesEndToEnd() {
 
   // The window is back as it was: the controls as before the run, a click acts again.
   QVERIFY(w.Process_files->isEnabled());
+  QVERIFY(w.Encoding->isEnabled());
+  QVERIFY(w.exitAction->isEnabled());
+  for (size_t i = 0; i < MainScreen::OptionTable().size(); ++i) {
+    const MainScreen::OptionControl& option = MainScreen::OptionTable()[i];
+    QVERIFY2((w.*option.box)->isEnabled() == enabledBefore[i], option.caption);
+    QVERIFY2(w.ChosenOptions().*option.field == chosenBefore.*option.field, option.caption);
+  }
   QVERIFY(!w.sortbyfreq->isEnabled());
   QVERIFY(w.sortbyrange->isEnabled());
   QVERIFY(!w.Zero_base->isEnabled());
-  QVERIFY(w.Open1->isEnabled());
+  QVERIFY(w.openAction->isEnabled());
   QVERIFY(!w.ListFiles->isReadOnly());
   QVERIFY(!w.Cancel_run->isVisible());
   QVERIFY(!w.runBar->isVisible());
-  QCOMPARE(w.Label4->pos(), label4At);
+  QCOMPARE(w.resultsFileLabel->pos(), resultsNameAt);
   QTest::mouseClick(w.BatchFiles, Qt::LeftButton);
   QVERIFY(w.BatchFiles->isChecked());
 }
@@ -658,7 +727,7 @@ void MainScreenTest::questionsBlockOnlyTheRun_data() {
 void MainScreenTest::questionsBlockOnlyTheRun() {
   QFETCH(bool, answer);
   Fixture f;
-  Tmain_screen& w = f.window;
+  MainScreen& w = f.window;
   PrepareStory(f);
   WriteFile(f.dir.File("story.mrk"), "an earlier marked copy\r\n");
   w.Mark_Texts->setChecked(true);
@@ -682,7 +751,7 @@ void MainScreenTest::questionsBlockOnlyTheRun() {
     }();
     return answer;
   };
-  QSignalSpy finished(&w, &Tmain_screen::runFinished);
+  QSignalSpy finished(&w, &MainScreen::runFinished);
   w.Process_filesClick();
   uitest::WaitForRun(finished);
   QVERIFY(asked);
@@ -702,7 +771,7 @@ void MainScreenTest::cancelLeavesTheFolderAsItWas_data() {
 void MainScreenTest::cancelLeavesTheFolderAsItWas() {
   QFETCH(bool, escape);
   Fixture f;
-  Tmain_screen& w = f.window;
+  MainScreen& w = f.window;
   PrepareStory(f);
   WriteFile(f.dir.File("story.mrk"), "an earlier marked copy\r\n");
   WriteFile(f.dir.File("results_quarn.txt"), "an earlier results file\r\n");
@@ -722,7 +791,7 @@ void MainScreenTest::cancelLeavesTheFolderAsItWas() {
       QTest::mouseClick(w.Cancel_run, Qt::LeftButton);
     return true;  // OK: the run would go on to replace the marked copy
   };
-  QSignalSpy finished(&w, &Tmain_screen::runFinished);
+  QSignalSpy finished(&w, &MainScreen::runFinished);
   w.Process_filesClick();
   uitest::WaitForRun(finished);
   QCOMPARE(boxes, 1);  // the question only: no error box
@@ -737,7 +806,7 @@ void MainScreenTest::cancelLeavesTheFolderAsItWas() {
 
   // The next run is clean.
   w.showBox = [](const QString&, BoxKind) { return true; };
-  QSignalSpy again(&w, &Tmain_screen::runFinished);
+  QSignalSpy again(&w, &MainScreen::runFinished);
   w.Process_filesClick();
   uitest::WaitForRun(again);
   QVERIFY(w.Progress->toPlainText().endsWith("...Finished"));
@@ -749,7 +818,7 @@ void MainScreenTest::cancelLeavesTheFolderAsItWas() {
 // a run lasts.
 void MainScreenTest::droppedFilesAndFoldersAreAdded() {
   Fixture f;
-  Tmain_screen& w = f.window;
+  MainScreen& w = f.window;
   QDir().mkpath(f.Path("texts/inner"));
   for (const char* name : {"texts/b.txt", "texts/A.TXT", "texts/c.txt", "texts/notes.doc",
                            "texts/old_quarn.txt", "texts/inner/d.txt", "one.dos"})
@@ -776,7 +845,7 @@ void MainScreenTest::droppedFilesAndFoldersAreAdded() {
 
 void MainScreenTest::screenshot() {
   Fixture f;
-  Tmain_screen& w = f.window;
+  MainScreen& w = f.window;
   w.ListFiles->setPlainText("/home/teacher/texts/story1.txt\n/home/teacher/texts/story2.txt\n");
   quarn::ProgressMessage(w.engine(), "Processing file: /home/teacher/texts/story1.txt", "", 1);
   quarn::ProgressMessage(w.engine(), "Number of lines: 42", "", 0);

@@ -19,7 +19,7 @@ class MakeHeadWordsTest : public QObject {
  private slots:
   void initialStates() {
     Fixture f;
-    TMakeHeadWord d(f.window.engine(), &f.window);
+    MakeHeadWordsDialog d(f.window.engine(), &f.window);
     QCOMPARE(d.windowTitle(), QString("Make Headword List"));
     QCOMPARE(d.Title->text(), QString("Make A Headword list"));
     QCOMPARE(d.Title->font().pointSize(), 14);
@@ -48,7 +48,7 @@ class MakeHeadWordsTest : public QObject {
   void okWritesHeadwordsAndCloses() {
     Fixture f;
     WriteFile(f.dir.File("basewrd1.txt"), "apple 12\r\n\tapples 3\r\nice cream 3\r\n");
-    TMakeHeadWord d(f.window.engine());
+    MakeHeadWordsDialog d(f.window.engine());
     d.show();
     QTest::mouseClick(d.CopyOK, Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Accepted));
@@ -61,7 +61,7 @@ class MakeHeadWordsTest : public QObject {
   void otherNames() {
     Fixture f;
     WriteFile(f.dir.File("list2.txt"), "two 2\r\n");
-    TMakeHeadWord d(f.window.engine());
+    MakeHeadWordsDialog d(f.window.engine());
     d.FileCopyFrom->setText("list2");
     d.FileCopyTo->setText("heads2");
     d.CopyOK->click();
@@ -71,7 +71,7 @@ class MakeHeadWordsTest : public QObject {
   void cancelDoesNothing() {
     Fixture f;
     WriteFile(f.dir.File("basewrd1.txt"), "apple 12\r\n");
-    TMakeHeadWord d(f.window.engine());
+    MakeHeadWordsDialog d(f.window.engine());
     d.show();
     QTest::mouseClick(d.CopyCancel, Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Rejected));
@@ -84,22 +84,22 @@ class MakeHeadWordsTest : public QObject {
     WriteFile(f.dir.File("basewrd1.txt"), "one 1\r\n");
     int opened = 0;
     f.script.onDialog = [&](QDialog& dialog) {
-      auto* d = dynamic_cast<TMakeHeadWord*>(&dialog);
+      auto* d = dynamic_cast<MakeHeadWordsDialog*>(&dialog);
       QVERIFY(d != nullptr);
       ++opened;
       QCOMPARE(d->FileCopyTo->text(), QString("headwords"));
       d->FileCopyTo->setText("changed");
       d->CopyOK->click();
     };
-    f.window.MakeHeadWordList1->trigger();
-    f.window.MakeHeadWordList1->trigger();
+    f.window.headWordListAction->trigger();
+    f.window.headWordListAction->trigger();
     QCOMPARE(opened, 2);
     QCOMPARE(Q(ReadFile(f.dir.File("changed.txt"))), QString("ONE\r\nONE\r\n"));
   }
 
   void screenshot() {
     Fixture f;
-    TMakeHeadWord d(f.window.engine());
+    MakeHeadWordsDialog d(f.window.engine());
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
     uitest::SaveShot(d, "headword_dialog.png");

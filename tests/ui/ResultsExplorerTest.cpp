@@ -49,7 +49,7 @@ struct SampleRun : uitest::Fixture {
   }
   // Presses Process Files and waits for the run, which goes on a thread of its own.
   void Press() {
-    QSignalSpy finished(&window, &Tmain_screen::runFinished);
+    QSignalSpy finished(&window, &MainScreen::runFinished);
     window.Process_filesClick();
     if (finished.isEmpty()) finished.wait(60000);
   }
@@ -387,7 +387,7 @@ void ResultsExplorerTest::exportAndOpenOfASavedProfile() {
 
   // Open results… in the main window reads it back: the same rows.
   f.window.chooseProfile = [&f](const QString&) { return f.Path("export/profile.json"); };
-  f.window.OpenResults1->trigger();
+  f.window.openResultsAction->trigger();
   QVERIFY(f.script.boxes.isEmpty());
   const quarn::ResultsModel& after = x->report()->model;
   QVERIFY(SameRows(after.types, before.types));

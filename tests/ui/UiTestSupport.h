@@ -83,12 +83,12 @@ inline void WaitForRun(QSignalSpy& finished, int timeoutMs = 60000) {
 
 struct Box {
   QString text;
-  Tmain_screen::BoxKind kind;
+  MainScreen::BoxKind kind;
 };
 
 // Replaces every dialog of the window by a script and records what was asked.
 struct Script {
-  explicit Script(Tmain_screen& w) {
+  explicit Script(MainScreen& w) {
     w.chooseOpenFiles = [this](const QString& folder, const QString& filter) {
       openFolder = folder;
       openFilter = filter;
@@ -107,7 +107,7 @@ struct Script {
       ++stopCalls;
       return stopAnswer;
     };
-    w.showBox = [this](const QString& text, Tmain_screen::BoxKind kind) {
+    w.showBox = [this](const QString& text, MainScreen::BoxKind kind) {
       boxes.push_back({text, kind});
       return answers.isEmpty() ? defaultAnswer : answers.dequeue();
     };
@@ -138,7 +138,7 @@ struct Fixture {
   QString Path(const std::string& name) const { return Q(dir.File(name)); }
 
   quarn::testing::TempDir dir;
-  Tmain_screen window;
+  MainScreen window;
   Script script;
 };
 
