@@ -8,9 +8,9 @@
 
 #include <chrono>
 #include <filesystem>
-#include <thread>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FaultFileSystem.h"
@@ -102,16 +102,15 @@ TEST_F(ExportRunTest, WorkFilesOfAKilledRunAreRemovedByTheNextRun) {
   Run({"a.txt"});
   ASSERT_EQ(engine.reportsWritten, 1);
   EXPECT_FALSE(Exists(dir.File("texts.dvp")));
-  EXPECT_EQ(FolderFiles(exports),
-            (Snapshot{{"families.csv", ReadFile(exports + "/families.csv")},
-                      {"lists.csv", ReadFile(exports + "/lists.csv")},
-                      {"notes.tmp", "the user's own"},
-                      {"profile.json", "earlier json"},
-                      {"quarn.lock", ""},
-                      {"ranges.csv", ReadFile(exports + "/ranges.csv")},
-                      {"summary.csv", ReadFile(exports + "/summary.csv")},
-                      {"texts.csv", ReadFile(exports + "/texts.csv")},
-                      {"types.csv", ReadFile(exports + "/types.csv")}}));
+  EXPECT_EQ(FolderFiles(exports), (Snapshot{{"families.csv", ReadFile(exports + "/families.csv")},
+                                            {"lists.csv", ReadFile(exports + "/lists.csv")},
+                                            {"notes.tmp", "the user's own"},
+                                            {"profile.json", "earlier json"},
+                                            {"quarn.lock", ""},
+                                            {"ranges.csv", ReadFile(exports + "/ranges.csv")},
+                                            {"summary.csv", ReadFile(exports + "/summary.csv")},
+                                            {"texts.csv", ReadFile(exports + "/texts.csv")},
+                                            {"types.csv", ReadFile(exports + "/types.csv")}}));
 }
 
 TEST_F(ExportRunTest, NoWorkFileIsWrittenThroughAPlantedLink) {
@@ -120,9 +119,11 @@ TEST_F(ExportRunTest, NoWorkFileIsWrittenThroughAPlantedLink) {
   const std::string victim = dir.File("victim.txt");
   // Every work and scratch file of the run, each a link to the victim.
   const std::vector<std::string> planted = {
-      exports + "/types.csv.tmp", exports + "/profile.json.tmp", exports + "/profile.xlsx.tmp",
-      exports + "/quarn-export.journal.tmp", dir.File("out_quarn.txt.tmp"), dir.File("a.mrk.tmp"),
-      dir.File("basewrd1.tmp"), dir.File("tree.dvp"), dir.File("temp$$$.dvp")};
+      exports + "/types.csv.tmp",    exports + "/profile.json.tmp",
+      exports + "/profile.xlsx.tmp", exports + "/quarn-export.journal.tmp",
+      dir.File("out_quarn.txt.tmp"), dir.File("a.mrk.tmp"),
+      dir.File("basewrd1.tmp"),      dir.File("tree.dvp"),
+      dir.File("temp$$$.dvp")};
   for (const std::string& link : planted) ASSERT_EQ(::symlink(victim.c_str(), link.c_str()), 0);
   Run({"a.txt"});
   ASSERT_EQ(engine.reportsWritten, 1);
@@ -149,8 +150,7 @@ TEST(WorkFileTest, ANewFileNeverWritesThroughALinkOrIntoAFileFoundThere) {
   ASSERT_TRUE(r->WriteAt(0, "new", 3).ok() && r->Close().ok());
   EXPECT_EQ(ReadFile(dir.File("victim")), "precious");
   for (const char* name : {"w", "hard", "r"}) {
-    EXPECT_TRUE(std::filesystem::is_regular_file(
-        std::filesystem::symlink_status(dir.File(name))));
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(dir.File(name))));
     EXPECT_EQ(ReadFile(dir.File(name)), "new");
   }
   // A folder in the way is a failure, and stays.
@@ -182,10 +182,14 @@ TEST(ExportCancelTest, SignalWhileTheExportsAreWrittenStopsTheRun) {
     WriteFile(exports + "/profile.xlsx", "an earlier workbook");
     const Snapshot before = FolderFiles(dir.path()), exportsBefore = FolderFiles(exports);
 
-    const std::vector<std::string> args = {
-        QUARN_CLI_PATH, "profile",  "--folder", dir.path(), "--results", dir.File("out_quarn.txt"),
-        "--update", "--mark", "--answer", "ok", "--export", exports,    "--export-format", "csv,xlsx",
-        dir.File("many.txt")};
+    const std::vector<std::string> args = {QUARN_CLI_PATH,      "profile",
+                                           "--folder",          dir.path(),
+                                           "--results",         dir.File("out_quarn.txt"),
+                                           "--update",          "--mark",
+                                           "--answer",          "ok",
+                                           "--export",          exports,
+                                           "--export-format",   "csv,xlsx",
+                                           dir.File("many.txt")};
     const std::string log = dir.File("ex.log");  // outside both folders compared
     const pid_t child = fork();
     ASSERT_GE(child, 0);
