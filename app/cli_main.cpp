@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "lists/StopList.h"
 #include "report/ResultsName.h"
 #include "run/Choices.h"
+#include "run/FileList.h"
 #include "run/ProcessRun.h"
 #include "state/Engine.h"
 #include "state/Messages.h"
@@ -46,6 +46,7 @@ const char kUsage[] =
     "    --batch --ignore-angle --update --zero --mark --overwrite\n"
     "    --stop FILE        use the stop list in FILE\n"
     "    --files-from LIST  also the input files named in LIST, one per line, at this place\n"
+    "                       (a regular file of at most 256 MB, lines of at most 64 KB)\n"
     "    --export DIR       also write the results as data files into DIR (batch: DIR/TEXT/)\n"
     "    --export-format F  comma list of csv, tsv, json, xlsx (default csv)\n"
     "    --export-counts    also the table type_counts (word, file, freq) beyond 64 texts\n"
@@ -161,13 +162,8 @@ int Profile(const std::vector<std::string>& args) {
       o.Ignore_Angle = true;
     } else if (a == "--files-from") {
       if (!TakeValue(args, i, &v)) return Usage("--files-from needs a file");
-      // For more files than a command line holds.
-      std::ifstream list(v);
-      if (!list) return Usage("cannot read " + v);
-      for (std::string line; std::getline(list, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) files.push_back(line);
-      }
+      const quarn::Status read = quarn::ReadFileList(engine.fs, v, &files);
+      if (!read.ok()) return Usage("--files-from " + read.ToString());
     } else if (a == "--stop") {
       if (!TakeValue(args, i, &stopFile)) return Usage("--stop needs a file");
     } else if (a == "--export") {

@@ -7,6 +7,7 @@
 
 #include "FileSystem.h"
 #include "state/Engine.h"
+#include "state/FolderLock.h"
 #include "state/Messages.h"
 
 namespace quarn {
@@ -46,6 +47,26 @@ std::optional<std::string> FindFileNoCase(FileSystem& fs, const std::string& fol
     if (EqualNoCase(entry, base) && fs.FileExists(dir + entry)) return dir + entry;
   }
   return std::nullopt;
+}
+
+std::string DialogFolder(const std::string& folder, const std::string& name) {
+  return !name.empty() && name[0] == '/' ? std::string() : folder;
+}
+
+bool LockDialogFolders(Engine& e, const std::vector<std::string>& names, FolderLock* lock) {
+  std::vector<std::string> folders = {e.ProgramFolder.empty() ? e.fs.CurrentDirectory() + "/"
+                                                              : e.ProgramFolder};
+  for (const std::string& name : names) {
+    if (DialogFolder(e.ProgramFolder, name).empty())
+      folders.push_back(name.substr(0, name.rfind('/') + 1));
+  }
+  std::string busy;
+  Status s = LockFolders(e, folders, lock, &busy);
+  std::string text = !s.ok() ? s.ToString() : busy.empty() ? "" : FolderBusyMessage(busy);
+  if (text.empty()) return true;
+  ProgressMessage(e, text, "ERROR", 1);
+  e.host.MessageBox(text, false);
+  return false;
 }
 
 bool RepairBasewordName(Engine& e, const std::string& folder, const std::string& base) {

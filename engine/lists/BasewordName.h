@@ -3,11 +3,13 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quarn {
 
 struct Engine;
 class FileSystem;
+class FolderLock;
 
 // "BASEWRD" + n + ".txt".
 std::string BasewordFileName(int n);
@@ -17,6 +19,15 @@ std::string BasewordFileName(int n);
 // looked for in that folder below folder. Empty when there is none.
 std::optional<std::string> FindFileNoCase(FileSystem& fs, const std::string& folder,
                                           const std::string& name);
+
+// The folder (ending in '/') in which a list dialog takes the name typed into it: folder, or ""
+// for a name given with an absolute path, which is then used as it is.
+std::string DialogFolder(const std::string& folder, const std::string& name);
+
+// The list dialogs' lock: ProgramFolder (the current directory while it is not set) and the
+// folders of the names given with an absolute path. When it cannot be had, writes the "ERROR"
+// line and shows the box, and returns false.
+bool LockDialogFolders(Engine& e, const std::vector<std::string>& names, FolderLock* lock);
 
 // Offers to rename the first file matching base + ".*" (case ignored) to base + ".txt".
 // Returns true iff the file is still missing.

@@ -54,18 +54,21 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
   e.runError = Status::OK();
   if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
   FolderLock listLock;  // no other run writes the lists meanwhile
-  if (!LockListFolder(e, &listLock)) return false;
-  const std::string sourceName = e.ProgramFolder + settings.FileCopyFrom + ".txt";
-  const std::string destName = e.ProgramFolder + settings.FileCopyTo + ".txt";
+  if (!LockDialogFolders(e, {settings.FileCopyFrom, settings.FileCopyTo}, &listLock)) return false;
+  // A name with an absolute path is used as it is; any other is taken in ProgramFolder.
+  const std::string fromFolder = DialogFolder(e.ProgramFolder, settings.FileCopyFrom);
+  const std::string toFolder = DialogFolder(e.ProgramFolder, settings.FileCopyTo);
+  const std::string sourceName = fromFolder + settings.FileCopyFrom + ".txt";
+  const std::string destName = toFolder + settings.FileCopyTo + ".txt";
 
   std::optional<std::string> source =
-      FindFileNoCase(e.fs, e.ProgramFolder, settings.FileCopyFrom + ".txt");
+      FindFileNoCase(e.fs, fromFolder, settings.FileCopyFrom + ".txt");
   if (!source) {
     ProgressMessage(e, sourceName + "doesn't exist!", "ERROR", 1);
     return false;
   }
   std::optional<std::string> existing =
-      FindFileNoCase(e.fs, e.ProgramFolder, settings.FileCopyTo + ".txt");
+      FindFileNoCase(e.fs, toFolder, settings.FileCopyTo + ".txt");
   const std::string dest = existing ? *existing : destName;
   // Appending to the file being read would add its headwords to the baseword list itself.
   if (e.fs.SameFile(*source, dest)) {

@@ -71,21 +71,24 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
   e.runError = Status::OK();
   if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
   FolderLock listLock;  // no other run writes the lists meanwhile
-  if (!LockListFolder(e, &listLock)) return false;
+  if (!LockDialogFolders(e, {settings.FileCopyFrom, settings.FileCopyTo}, &listLock)) return false;
+  // A name with an absolute path is used as it is; any other is taken in ProgramFolder.
+  const std::string fromFolder = DialogFolder(e.ProgramFolder, settings.FileCopyFrom);
+  const std::string toFolder = DialogFolder(e.ProgramFolder, settings.FileCopyTo);
   Status s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
   if (!s.ok()) return ReportFailure(e, s);
 
   const int64_t value = FilterValue(settings.FilterNum);
-  const std::string sourceName = e.ProgramFolder + settings.FileCopyFrom + ".txt";
-  const std::string destName = e.ProgramFolder + settings.FileCopyTo + ".txt";
+  const std::string sourceName = fromFolder + settings.FileCopyFrom + ".txt";
+  const std::string destName = toFolder + settings.FileCopyTo + ".txt";
 
   std::optional<std::string> source =
-      FindFileNoCase(e.fs, e.ProgramFolder, settings.FileCopyFrom + ".txt");
+      FindFileNoCase(e.fs, fromFolder, settings.FileCopyFrom + ".txt");
   if (!source) {
     ProgressMessage(e, sourceName + "doesn't exist!", "ERROR", 1);
     return false;
   }
-  const std::string dest = ResolveListFile(e.fs, e.ProgramFolder, settings.FileCopyTo + ".txt");
+  const std::string dest = ResolveListFile(e.fs, toFolder, settings.FileCopyTo + ".txt");
   // Writing into the file being read would lose families in a move and double them in a copy,
   // however the two names are spelled.
   if (e.fs.SameFile(*source, dest)) {

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <memory>
 
+#include "FileKind.h"
 #include "state/Engine.h"
 #include "store/WordTree.h"
 #include "text/CharCase.h"
@@ -12,17 +13,15 @@
 namespace quarn {
 
 StopFileKind ExamineStopFile(FileSystem& fs, const std::string& path) {
-  if (fs.FileExists(path)) return StopFileKind::kRegularFile;
-  if (fs.DirectoryExists(path)) return StopFileKind::kNotRegular;
-  const size_t slash = path.rfind('/');
-  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  const std::string folder = path.substr(0, nameStart);
-  const std::string name = path.substr(nameStart);
-  std::vector<std::string> names;
-  if (!name.empty() && fs.ListDirectory(folder, &names).ok() &&
-      std::find(names.begin(), names.end(), name) != names.end())
-    return StopFileKind::kNotRegular;
-  return StopFileKind::kMissing;
+  switch (ExamineFile(fs, path)) {
+    case FileKind::kRegularFile:
+      return StopFileKind::kRegularFile;
+    case FileKind::kMissing:
+      return StopFileKind::kMissing;
+    case FileKind::kNotRegular:
+      break;
+  }
+  return StopFileKind::kNotRegular;
 }
 
 Status LoadStopList(Engine& e, const std::string& path) {

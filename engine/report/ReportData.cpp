@@ -271,9 +271,6 @@ Status StoreWordRows::ForEachCount(
   });
 }
 
-namespace {
-
-// The export folder of a batch report: the input file's name without folder and extension.
 std::string BatchExportFolder(const std::string& folder, const std::string& input) {
   std::string name = input.substr(input.rfind('/') + 1);
   const size_t dot = name.rfind('.');
@@ -281,8 +278,6 @@ std::string BatchExportFolder(const std::string& folder, const std::string& inpu
   if (name.empty() || name == "." || name == "..") name = "text";
   return (folder.back() == '/' ? folder : folder + "/") + name;
 }
-
-}  // namespace
 
 void ExportReport(Engine& e) {
   if (!e.exports.any() && !e.keepResults) return;

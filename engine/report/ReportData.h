@@ -3,6 +3,7 @@
 // engine's settings ask. Reading the store for it counts no traffic.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "report/Dispersion.h"
@@ -33,6 +34,10 @@ class StoreWordRows : public WordRowSource {
   bool tallyDpReady_ = false;
   std::vector<Dispersion> tallyDp_;
 };
+
+// The export folder of a batch report in folder: the input file's name without its folder and
+// extension (a/notes.txt -> folder/notes). Two inputs may share one: the run refuses that.
+std::string BatchExportFolder(const std::string& folder, const std::string& input);
 
 // After WriteReport, before the store is released: writes the exports of Engine::exports (in
 // batch mode into a folder per input file, named after it without its extension) under their

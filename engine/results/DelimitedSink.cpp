@@ -59,6 +59,27 @@ void DelimitedSink::AppendField(std::string_view text) {
       line_ += c;
     }
     line_ += '"';
+  } else if (format_ == Format::kTsv && text.find_first_of("\\\t\r\n") != std::string_view::npos) {
+    // A TSV cell cannot be quoted: a tab, CR or LF (a file name may hold one) is written as
+    // \t, \r or \n, and so a backslash as \\, the rule of PostgreSQL's text format.
+    for (const char c : text) {
+      switch (c) {
+        case '\\':
+          line_ += "\\\\";
+          break;
+        case '\t':
+          line_ += "\\t";
+          break;
+        case '\r':
+          line_ += "\\r";
+          break;
+        case '\n':
+          line_ += "\\n";
+          break;
+        default:
+          line_ += c;
+      }
+    }
   } else {
     line_.append(text);
   }

@@ -1,7 +1,9 @@
 // The tables as CSV (RFC 4180: comma-separated, CRLF line ends, a field quoted when it holds a
-// comma, a quote or a line end) or TSV (tab-separated, LF line ends, never quoted: no cell
-// holds a tab or a line end), one file per table: <folder>/<table>.csv or .tsv. UTF-8, no
-// byte order mark.
+// comma, a quote or a line end) or TSV (tab-separated, LF line ends, never quoted: a tab, CR,
+// LF or backslash in a cell is written \t, \r, \n or \\), one file per table:
+// <folder>/<table>.csv or .tsv. UTF-8, no byte order mark. Cells are the data as they are: a
+// CSV cell beginning with =, +, - or @ is not altered for spreadsheets (profile.xlsx holds
+// every text as text).
 #pragma once
 
 #include <memory>

@@ -1,6 +1,7 @@
 #include "results/Exports.h"
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "results/DelimitedSink.h"
@@ -105,7 +106,35 @@ bool ParseExportFormats(std::string_view list, ExportOptions* options, std::stri
   return true;
 }
 
-std::vector<std::string> ExportFileNames() {
+std::vector<std::string> ExportFileNames(const ExportOptions& options, const std::string& folder) {
+  const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  std::vector<std::string> files;
+  for (const auto& [wanted, extension] : {std::pair{options.csv, ".csv"}, {options.tsv, ".tsv"}}) {
+    if (!wanted) continue;
+    for (const char* table : {"summary", "lists", "ranges", "types", "families", "texts"})
+      files.push_back(prefix + table + extension);
+    if (options.counts) files.push_back(prefix + "type_counts" + extension);
+  }
+  if (options.json) files.push_back(prefix + "profile.json");
+  if (options.xlsx) files.push_back(prefix + "profile.xlsx");
+  std::vector<std::string> named;
+  for (const std::string& file : files) {
+    named.push_back(file);
+    named.push_back(ExportWorkName(file));   // ExportFiles::Open, Reserve
+    named.push_back(ExportAsideName(file));  // ExportFiles::Commit
+  }
+  // The work names of every format and the journal: an export removes those a killed run left
+  // in its folder, whatever the formats (RecoverExportFolder).
+  for (const std::string& name : AllExportFileNames()) {
+    named.push_back(ExportWorkName(prefix + name));
+    named.push_back(ExportAsideName(prefix + name));
+  }
+  named.push_back(prefix + kExportJournalName);
+  named.push_back(ExportWorkName(prefix + kExportJournalName));
+  return named;
+}
+
+std::vector<std::string> AllExportFileNames() {
   std::vector<std::string> names = {"profile.json", "profile.xlsx"};
   for (const char* table :
        {"summary", "lists", "ranges", "types", "families", "texts", "type_counts"}) {
@@ -116,7 +145,7 @@ std::vector<std::string> ExportFileNames() {
 
 Status RecoverExportFolder(FileSystem& fs, const std::string& folder) {
   if (!fs.DirectoryExists(folder.empty() ? "." : folder)) return Status::OK();
-  return RecoverExportSet(fs, Prefix(folder), ExportFileNames());
+  return RecoverExportSet(fs, Prefix(folder), AllExportFileNames());
 }
 
 Status WriteExports(FileSystem& fs, const ExportOptions& options, const std::string& folder,

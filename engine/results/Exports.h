@@ -31,6 +31,13 @@ struct ExportOptions {
 // ignored). Returns false, naming the word it does not know in *bad, for anything else.
 bool ParseExportFormats(std::string_view list, ExportOptions* options, std::string* bad);
 
+// Every file an export into folder may write or remove with options: the tables of each
+// delimited format (type_counts too when options.counts), profile.json, profile.xlsx, each
+// followed by its work name and the name it is kept under while a set is put in place
+// (ExportFiles.h); then the work names of every other format and the journal, which the export
+// removes when a killed one left them.
+std::vector<std::string> ExportFileNames(const ExportOptions& options, const std::string& folder);
+
 // Asked every few thousand rows and before each table and each file is completed: false stops
 // the export (a cancel), which then fails.
 using ExportGoOn = std::function<bool()>;
@@ -51,11 +58,11 @@ Status ExportResults(FileSystem& fs, const ExportOptions& options, const std::st
                      const ResultsModel& model, WordRowSource* rows);
 
 // Every file name an export may write into its folder, in every format.
-std::vector<std::string> ExportFileNames();
+std::vector<std::string> AllExportFileNames();
 
 // Brings folder back to a whole export set after an export killed or failed while its files
 // were put in place, and removes the work files an export killed part-way left there
-// (RecoverExportSet with ExportFileNames). Nothing happens when folder does not exist.
+// (RecoverExportSet with AllExportFileNames). Nothing happens when folder does not exist.
 Status RecoverExportFolder(FileSystem& fs, const std::string& folder);
 
 }  // namespace quarn

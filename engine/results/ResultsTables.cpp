@@ -83,17 +83,18 @@ class RowCells {
     Send();
   }
 
-  void Count(std::string_view word, const std::string& file, int64_t freq) {
+  void Count(std::string_view word, const std::string& file, int64_t freq, int text) {
     Reset();
     word_.clear();
     Cp1252ToUtf8(word, &word_);
     cells_.push_back(Cell::Text(word_));
     cells_.push_back(HeldText(MessageToUtf8(file)));
     cells_.push_back(Cell::Integer(freq));
+    cells_.push_back(Cell::Integer(text));
     Send();
   }
 
-  void Text(const TextRow& r, int lists, bool stop) {
+  void Text(const TextRow& r, int number, int lists, bool stop) {
     Reset();
     cells_.push_back(HeldText(MessageToUtf8(r.file)));
     cells_.push_back(Cell::Integer(r.tokens));
@@ -108,6 +109,7 @@ class RowCells {
       const std::optional<int> needed = r.ListsFor(percent);
       cells_.push_back(needed ? Cell::Integer(*needed) : Cell::Empty());
     }
+    cells_.push_back(Cell::Integer(number));
     Send();
   }
 
@@ -159,7 +161,7 @@ std::vector<std::string> FamilyColumns(const ResultsModel& model) {
   return columns;
 }
 
-std::vector<std::string> TypeCountColumns() { return {"word", "file", "freq"}; }
+std::vector<std::string> TypeCountColumns() { return {"word", "file", "freq", "text"}; }
 
 std::vector<std::string> TextColumns(const ResultsModel& model) {
   const int lists = static_cast<int>(model.run.lists.size());
@@ -170,6 +172,7 @@ std::vector<std::string> TextColumns(const ResultsModel& model) {
   AppendNumbered(columns, "coverage_", lists);
   columns.push_back("lists_for_95");
   columns.push_back("lists_for_98");
+  columns.push_back("text");
   return columns;
 }
 
@@ -210,14 +213,15 @@ Status SendResultsTables(const ResultsModel& model, WordRowSource* rows, TableSi
   }
   const int lists = static_cast<int>(model.run.lists.size());
   table("texts", TextColumns(model), [&] {
-    for (const TextRow& r : model.texts) cells.Text(r, lists, model.run.stopList);
+    int number = 0;
+    for (const TextRow& r : model.texts) cells.Text(r, ++number, lists, model.run.stopList);
   });
   if (model.typeCounts && rows != nullptr && rowsStatus.ok()) {
     table("type_counts", TypeCountColumns(), [&] {
       const std::string none;
       rowsStatus = rows->ForEachCount([&](std::string_view word, int text, int64_t freq) {
         const size_t k = static_cast<size_t>(text - 1);
-        cells.Count(word, k < model.run.texts.size() ? model.run.texts[k].file : none, freq);
+        cells.Count(word, k < model.run.texts.size() ? model.run.texts[k].file : none, freq, text);
         return sink.status().ok();
       });
     });

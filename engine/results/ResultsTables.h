@@ -31,7 +31,9 @@ class WordRowSource {
   }
 };
 
-// The column names of each table for this model.
+// The column names of each table for this model. The last column of texts and of type_counts,
+// "text", is the text's number (1.., its row in texts): the one key of a text, since a text
+// listed twice is two texts of one file name.
 std::vector<std::string> SummaryColumns();
 std::vector<std::string> ListColumns();
 std::vector<std::string> RangeColumns();

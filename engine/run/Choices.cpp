@@ -21,9 +21,11 @@ StopListChoice ChooseStopList(Engine& e, const std::string& path) {
   if (kind == StopFileKind::kMissing &&
       !e.host.MessageBox("File " + path + " does not exist", false)) {
     e.stopList.reset();
+    e.StopFileName.clear();
     return StopListChoice::kDeclined;
   }
   e.stopList.emplace();
+  e.StopFileName = path;
   const Status s = LoadStopList(e, path);
   if (s.ok()) return StopListChoice::kLoaded;
   ProgressMessage(e, s.ToString(), "ERROR", 0);

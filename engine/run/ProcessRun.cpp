@@ -10,10 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "FileKind.h"
 #include "lists/BasewordUpdate.h"
 #include "report/MarkTexts.h"
 #include "report/Report.h"
 #include "report/ResultsName.h"
+#include "run/ExportCheck.h"
 #include "run/RunSetUp.h"
 #include "scan/TextScan.h"
 #include "state/Engine.h"
@@ -36,8 +38,9 @@ bool RefuseBeyondLimits(Engine& e) {
   return true;
 }
 
-// Removes missing files and the results file from the input list; stops the run when none
-// remain.
+// Removes missing files and folders, anything else but a regular file (a pipe, which would wait
+// for a writer, a device, which may never end) and the results file from the input list; stops the
+// run when none remain.
 void CheckInputList(Engine& e) {
   std::vector<std::string> lines = e.host.InputLines();
   if (lines.empty()) {
@@ -49,13 +52,18 @@ void CheckInputList(Engine& e) {
   // The lines are looked at once each and removed together, so that a long list with many
   // faults is not moved up once per fault.
   std::vector<size_t> faulty;
+  FileExaminer examiner(e.fs);
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     const char* fault = nullptr;
-    if (!e.fs.FileExists(line))
-      fault = " not found";
-    else if (line == e.ResultsFileName)
+    if (!e.fs.FileExists(line)) {
+      // A folder is "not found" as no file; a pipe or a device is named for what it is.
+      fault = !e.fs.DirectoryExists(line) && examiner.Examine(line) == FileKind::kNotRegular
+                  ? " not a regular file"
+                  : " not found";
+    } else if (line == e.ResultsFileName) {
       fault = " same as results file";
+    }
     if (fault == nullptr) continue;
     ProgressMessage(e, line + fault, "ERROR", 0);
     faulty.push_back(i);
@@ -253,9 +261,9 @@ std::string FolderOf(const std::string& path) {
 // folder locked by this run: the updated lists (basewrd<n>.tmp in ProgramFolder), the text
 // tally (texts.dvp in the scratch folder), and for this run's own results and input files the
 // results file's and the marked texts' work names. Only these exact names go; a listed input or
-// the results file itself is never one of them. The export folder is brought back to a whole
-// set and its work files removed (RecoverExportFolder; a batch run's folders per text are
-// recovered as each is exported into).
+// the results file itself is never one of them. An export folder is brought back to a whole
+// set and its work files removed as it is exported into (WriteExports), still under this lock
+// but after the checks, which refuse an input text of such a name.
 void RemoveLeftovers(Engine& e, const FolderLock& lock) {
   const std::vector<std::string> lines = e.host.InputLines();
   std::vector<std::string> names = {e.TallyFilePath()};
@@ -273,11 +281,6 @@ void RemoveLeftovers(Engine& e, const FolderLock& lock) {
   for (const std::string& name : names) {
     if (name == e.ResultsFileName || inputs.count(name) != 0) continue;
     if (lock.Covers(FolderOf(name)) && e.fs.FileExists(name)) e.fs.RemoveFile(name);
-  }
-  const std::string exports = ExportFolder(e);
-  if (!exports.empty() && !e.host.Options().BatchFiles && lock.Covers(exports)) {
-    // A failure leaves the journal; the export's own recovery meets it again and reports it.
-    RecoverExportFolder(e.fs, exports);
   }
 }
 
@@ -306,6 +309,7 @@ void ProcessFiles(Engine& e) {
   SetUpRun(e);
   if (!e.failed()) CheckInputList(e);
   if (!e.failed() && !e.RunStopped && e.host.Options().BatchFiles) CheckBatchResultsNames(e);
+  if (!e.failed() && !e.RunStopped && e.exports.any()) CheckExportNames(e);
   if (e.RunStopped || e.failed()) {
     if (e.failed()) ReportFailure(e);
     CleanUpRun(e);

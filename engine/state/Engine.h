@@ -41,6 +41,7 @@ struct Engine : Store {
   // The Encoding setting: how text files are read (Automatic decides per file).
   TextEncoding encoding = TextEncoding::kAuto;
   std::optional<StopList> stopList;  // present while Use Stop List is ticked
+  std::string StopFileName;          // the file stopList was read from
   std::string ResultsFileName;
   // How long an operation waits for another Quarn run to leave a folder it writes in before it
   // gives up (FolderLock.h).

@@ -84,6 +84,17 @@ TEST_F(HeadwordListTest, WritesHeadwordsOnly) {
   EXPECT_EQ(log()[1], " ");
 }
 
+TEST_F(HeadwordListTest, AbsoluteNamesAreUsedAsTheyAre) {
+  ASSERT_TRUE(FileSystem::Default()->CreateDirectories(dir.File("abs")).ok());
+  WriteFile(dir.File("abs/words.txt"), "apple 12\r\n\tapples 3\r\n");
+  HeadwordListSettings s;
+  s.FileCopyFrom = dir.File("abs/words");
+  s.FileCopyTo = dir.File("abs/heads");
+  ASSERT_TRUE(MakeHeadwordList(e, s));
+  EXPECT_EQ(ReadFile(dir.File("abs/heads.txt")), "APPLE\r\n");
+  EXPECT_EQ(log()[0], " Wrote 1 Headwords to file " + dir.File("abs/heads.txt"));
+}
+
 TEST_F(HeadwordListTest, PassesOverCommentsBlankIndentedAndWordlessLines) {
   WriteFile(dir.File("basewrd1.txt"),
             "# comment\n"

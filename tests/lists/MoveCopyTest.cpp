@@ -96,6 +96,24 @@ TEST_F(MoveCopyTest, ListFilesAreFoundWhateverTheirLetterCase) {
   EXPECT_FALSE(Exists(dir.File("basewrd4.txt")));
 }
 
+// A name given with an absolute path is that file, wherever it lies, and the messages name it.
+TEST_F(MoveCopyTest, AbsoluteNamesAreUsedAsTheyAre) {
+  ASSERT_EQ(mkdir(dir.File("other").c_str(), 0700), 0);
+  const std::string from = dir.File("other/LIST1");
+  const std::string to = dir.File("other/BASEWRD2");
+  WriteFile(from + ".txt", "ABLE 0\r\nKEEP 1\r\n");
+  MoveCopySettings s;
+  s.FileCopyFrom = from;
+  s.FileCopyTo = to;
+  ASSERT_TRUE(MoveCopyBasewords(e, s));
+  EXPECT_EQ(ReadFile(to + ".txt"), "ABLE 0\r\n");
+  EXPECT_EQ(ReadFile(from + ".txt"), "KEEP 1\r\n\r\n");
+  EXPECT_EQ(log()[0], " Wrote 1 families out of 2 to file " + to + ".txt");
+  s.FileCopyFrom = dir.File("other/missing");
+  EXPECT_FALSE(MoveCopyBasewords(e, s));
+  EXPECT_EQ(log()[2], "ERROR " + dir.File("other/missing") + ".txtdoesn't exist!");
+}
+
 TEST_F(MoveCopyTest, FamilyTotalsSelectBySumOnly) {
   const std::string source = "HEAD 4\r\n\tA 5\r\n\tB 3\r\nOTHER 9\r\n\tC 1\r\n";
   WriteFile(dir.File("basewrd1.txt"), source);

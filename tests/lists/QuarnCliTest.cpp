@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -182,6 +184,36 @@ TEST(QuarnCliTest, FilesFromAList) {
   EXPECT_NE(ReadFile(dir.File("out_quarn.txt")).find("     2\tWords appear in 70 input files"),
             std::string::npos);
   EXPECT_EQ(RunCli(dir, {"profile", "--files-from", dir.File("none")}), 2);
+}
+
+// A list file that starts with a byte order mark gives its first name whole; a folder, a pipe,
+// a device, a file over 256 MB or a line over 64 KB is no list of files: refused at once (bad
+// usage), nothing read or written. Without a writer, a pipe read would wait for ever.
+TEST(QuarnCliTest, FilesFromSkipsAByteOrderMarkAndRefusesWhatIsNoList) {
+  TempDir dir;
+  WriteFile(dir.File("text.txt"), "able bake\r\n");
+  WriteFile(dir.File("names"), "\xEF\xBB\xBFtext.txt\r\ntext.txt\n");
+  auto profile = [&](const std::string& list) {
+    return RunCli(dir, {"profile", "--lists", "0", "--results", "out", "--files-from", list});
+  };
+  EXPECT_EQ(profile(dir.File("names")), kDone);
+  EXPECT_NE(ReadFile(dir.File("out_quarn.txt")).find("     2\tWords appear in  2 input files"),
+            std::string::npos);
+  std::remove(dir.File("out_quarn.txt").c_str());
+
+  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  WriteFile(dir.File("long"), "text.txt\n" + std::string(64 * 1024 + 1, 'x') + "\n");
+  WriteFile(dir.File("huge"), "text.txt\n");
+  ASSERT_EQ(truncate(dir.File("huge").c_str(), (off_t{256} << 20) + 1), 0);  // sparse
+  for (const std::string& list : {dir.path(), dir.File("fifo"), std::string("/dev/zero"),
+                                  std::string("/dev/null"), dir.File("long"), dir.File("huge")}) {
+    SCOPED_TRACE(list);
+    EXPECT_EQ(profile(list), 2);
+    EXPECT_FALSE(Exists(dir.File("out_quarn.txt")));
+  }
+  // A line of 64 KB is still a name (of a file that is not there).
+  WriteFile(dir.File("long"), "text.txt\n" + std::string(64 * 1024, 'x') + "\n");
+  EXPECT_EQ(profile(dir.File("long")), kDone);
 }
 
 // Each exit status of `profile`, as a script calling it sees them.

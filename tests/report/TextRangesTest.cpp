@@ -234,17 +234,25 @@ class TextRangesTest : public RunFixture {
       }
     }
     const auto rows = ReadCsv(dir.File("export/type_counts.csv"));
-    ASSERT_EQ(rows[0], (std::vector<std::string>{"word", "file", "freq"}));
+    ASSERT_EQ(rows[0], (std::vector<std::string>{"word", "file", "freq", "text"}));
     std::map<std::pair<std::string, std::string>, int64_t> exported;
     for (size_t i = 1; i < rows.size(); ++i) exported[{rows[i][0], rows[i][1]}] = std::stoll(rows[i][2]);
     EXPECT_EQ(exported.size(), rows.size() - 1);
     EXPECT_EQ(exported, counts);
-    // One texts row per text, each with its own tokens.
+    // One texts row per text, each with its own tokens and its number, the key type_counts
+    // gives each count's text by.
     const auto texts = ReadCsv(dir.File("export/texts.csv"));
     ASSERT_EQ(texts.size(), names.size() + 1);
+    ASSERT_EQ(texts[0].back(), "text");
     for (size_t i = 0; i < names.size(); ++i) {
       EXPECT_EQ(texts[i + 1][0], dir.File(names[i]));
       EXPECT_EQ(std::stoll(texts[i + 1][1]), tokens[i]);
+      EXPECT_EQ(texts[i + 1].back(), std::to_string(i + 1));
+    }
+    for (size_t i = 1; i < rows.size(); ++i) {
+      const size_t text = std::stoul(rows[i][3]);
+      ASSERT_TRUE(text >= 1 && text <= names.size()) << rows[i][3];
+      EXPECT_EQ(rows[i][1], texts[text][0]);
     }
   }
 

@@ -1,9 +1,8 @@
-#include "results/Exports.h"
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -11,6 +10,7 @@
 
 #include "FaultFileSystem.h"
 #include "TempDir.h"
+#include "results/Exports.h"
 #include "results/XlsxSink.h"
 
 namespace quarn::testing {
@@ -71,15 +71,55 @@ TEST(ExportsTest, DelimitedFilesQuoteAsCsvDoesAndCarryWordsInUtf8) {
                   .ok());
   EXPECT_EQ(ReadFile(dir.File("out/texts.csv")),
             "file,tokens,types,tokens_1,tokens_2,tokens_none,coverage_1,coverage_2,"
-            "lists_for_95,lists_for_98\r\n"
-            "plain.txt,10,2,6,0,4,60.00,60.00,,\r\n"
-            "\"odd, \"\"name\"\".txt\",0,0,0,0,0,0.00,0.00,,\r\n");
+            "lists_for_95,lists_for_98,text\r\n"
+            "plain.txt,10,2,6,0,4,60.00,60.00,,,1\r\n"
+            "\"odd, \"\"name\"\".txt\",0,0,0,0,0,0.00,0.00,,,2\r\n");
   EXPECT_EQ(ReadFile(dir.File("out/types.tsv")),
             "word\tlist\trange\tfreq\tf1\tf2\tdp\tdp_norm\ncaf\xC3\xA9\t1\t1\t6\t6\t0\t0\t0\n"
             "ZED\tnone\t1\t4\t4\t0\t0\t0\n");
   EXPECT_EQ(ReadFile(dir.File("out/summary.csv")),
             "list,tokens,tokens_pct,types,types_pct,families\r\n1,6,60.00,2,50.00,2\r\n"
             "none,4,40.00,2,50.00,\r\ntotal,10,,4,,2\r\n");
+}
+
+// A tab, CR or LF in a TSV cell stays inside its cell (escaped, and read back as it was); CSV
+// cells are the data as they are, a leading =, +, - or @ included; every format numbers the
+// texts in a last column "text".
+TEST(ExportsTest, OddCellsReadBackExactlyInEveryFormat) {
+  TempDir dir;
+  ResultsModel m = SmallModel();
+  const std::string odd = "tab\there\r\nnext \\n line.txt";
+  m.run.texts[0].file = m.texts[0].file = odd;
+  m.types[1].word = "=SUM(A1)";
+  m.texts.push_back(m.texts[1]);  // one file listed twice: two texts
+  m.texts[2].file = "-1+2@x.txt";
+  const std::string out = dir.File("odd");
+  ASSERT_TRUE(
+      ExportResults(*FileSystem::Default(), Formats("csv,tsv,json,xlsx", out), out, m, nullptr)
+          .ok());
+  std::string rows[4];
+  int k = 0;
+  for (const char* format : {"csv", "tsv", "json", "xlsx"}) {
+    rows[k++] =
+        RunPython(std::string("import sys; sys.argv = [0, \"") + format + "\", \"" + out +
+                  "\"]; exec(open(\"" QUARN_SOURCE_DIR "/tests/results/export_rows.py\").read())");
+  }
+  EXPECT_EQ(rows[0], rows[1]);
+  EXPECT_EQ(rows[0], rows[2]);
+  EXPECT_EQ(rows[0], rows[3]);
+  const std::string texts = rows[0].substr(rows[0].find("## texts\n"));
+  EXPECT_EQ(texts,
+            "## texts\nfile\ttokens\ttypes\ttokens_1\ttokens_2\ttokens_none\tcoverage_1\t"
+            "coverage_2\tlists_for_95\tlists_for_98\ttext\n" +
+                odd +
+                "\t10\t2\t6\t0\t4\t60.00\t60.00\t\t\t1\n"
+                "odd, \"name\".txt\t0\t0\t0\t0\t0\t0.00\t0.00\t\t\t2\n"
+                "-1+2@x.txt\t0\t0\t0\t0\t0\t0.00\t0.00\t\t\t3\n");
+  EXPECT_NE(rows[0].find("\n=SUM(A1)\tnone\t"), std::string::npos) << rows[0];
+  // Each TSV row is one line with one cell per column.
+  const std::string tsv = ReadFile(out + "/texts.tsv");
+  EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 4);
+  EXPECT_NE(tsv.find("tab\\there\\r\\nnext \\\\n line.txt\t10\t"), std::string::npos) << tsv;
 }
 
 TEST(ExportsTest, CoverageCountsTheListsNeededForEachThreshold) {

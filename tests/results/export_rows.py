@@ -6,6 +6,7 @@ cells separated by tabs; decimal columns with two decimals, empty cells empty.
 usage: export_rows.py csv|tsv|json|xlsx FOLDER"""
 import csv
 import json
+import re
 import sys
 
 TABLES = ["summary", "lists", "ranges", "types", "families", "texts"]
@@ -25,6 +26,27 @@ def cell(column, value):
     return str(value)
 
 
+def unescape_tsv(text):
+    """A TSV cell as written: \\t, \\r, \\n and \\\\ stand for a tab, CR, LF and backslash."""
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            out.append({"t": "\t", "r": "\r", "n": "\n"}.get(text[i + 1], text[i + 1]))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
+def ooxml_text(value):
+    """A cell as Excel shows it: a control character in a text cell is stored as _xHHHH_, which
+    openpyxl leaves undecoded in inline strings."""
+    if not isinstance(value, str):
+        return value
+    return re.sub(r"_x([0-9A-Fa-f]{4})_", lambda m: chr(int(m.group(1), 16)), value)
+
+
 def emit(name, header, rows):
     print("## " + name)
     print("\t".join(header))
@@ -40,7 +62,7 @@ def main():
                 if fmt == "csv":
                     rows = list(csv.reader(f))
                 else:
-                    rows = [line.rstrip("\n").split("\t") for line in f]
+                    rows = [[unescape_tsv(c) for c in line.rstrip("\n").split("\t")] for line in f]
             emit(name, rows[0], rows[1:])
     elif fmt == "json":
         with open(f"{folder}/profile.json", encoding="utf-8") as f:
@@ -59,7 +81,8 @@ def main():
             for sheet in sheets:
                 values = list(book[sheet].iter_rows(values_only=True))
                 header = [str(v) for v in values[0]]
-                rows += [list(r) + [None] * (len(header) - len(r)) for r in values[1:]]
+                rows += [[ooxml_text(v) for v in r] + [None] * (len(header) - len(r))
+                         for r in values[1:]]
             emit(name, header, rows)
     else:
         sys.exit("unknown format " + fmt)
