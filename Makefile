@@ -1,5 +1,5 @@
 # Quick start: `make run` and `make test` install what is missing, configure and build.
-.PHONY: all deps build run test test-plain sanitize clean fuzz lists
+.PHONY: all deps build run test test-plain sanitize clean fuzz lists package check-package
 
 all: build
 
@@ -35,5 +35,12 @@ lists:
 	@cd scripts/lists && { [ node_modules/.package-lock.json -nt package-lock.json ] || npm ci --no-audit --no-fund; }
 	@node scripts/lists/make-lists.js lists
 
+# The Debian package build-package/quarn_<version>_amd64.deb, and a check of what it installs.
+package: deps
+	@scripts/package.sh
+
+check-package: package
+	@scripts/check-package.sh
+
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-package

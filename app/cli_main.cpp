@@ -35,6 +35,8 @@ constexpr int kIoFailure = 3;
 
 const char kUsage[] =
     "usage:\n"
+    "  quarn-cli --help | -h       this text\n"
+    "  quarn-cli --version | -V    the program's version\n"
     "  quarn-cli profile [options] FILE...\n"
     "    --folder DIR       folder of the baseword files and quarn.txt (default: current)\n"
     "    --encoding auto|cp1252|utf8   how text files are read (default auto)\n"
@@ -295,6 +297,10 @@ int main(int argc, char** argv) {
   if (command == "headwords") return MoveCopy(args, true);
   if (command == "--help" || command == "-h") {
     std::cout << kUsage;
+    return 0;
+  }
+  if (command == "--version" || command == "-V") {
+    std::cout << "quarn-cli " QUARN_VERSION "\n";
     return 0;
   }
   return Usage("unknown command " + command);

@@ -110,6 +110,11 @@ class FileSystem {
     *size = 0;
     return Status::IOError(path, "size unknown");
   }
+  // True iff path names a regular file (not a folder, device or pipe), after links: the only
+  // kind whose reading ends. This default knows no devices or pipes.
+  virtual bool IsRegularFile(const std::string& path) {
+    return FileExists(path) && !DirectoryExists(path);
+  }
   // The names (not paths) of the entries of a folder, in the order the system gives them.
   virtual Status ListDirectory(const std::string& dir, std::vector<std::string>* names) = 0;
   // The current working directory, without a trailing separator.

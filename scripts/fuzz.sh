@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of fuzz/ with clang, makes seed corpora from the shared word lists
-# and texts, and runs each target for FUZZ_SECONDS (default 60) seconds, one after the other.
+# Builds the libFuzzer targets of fuzz/ with clang, makes seed corpora from the word lists and
+# texts of QUARN_CORPUS_DIR (a folder with lists/ and brown/; without it, the hand-written seeds
+# only), and runs each target for FUZZ_SECONDS (default 60) seconds, one after the other.
 # Fails when a target finds a crash or a broken invariant; the input that did it is kept under
 # the work folder and shown in hex.
 #
@@ -12,8 +13,7 @@ src="$(cd "$(dirname "$0")/.." && pwd)"
 seconds=${FUZZ_SECONDS:-60}
 work=${FUZZ_WORK:-${TMPDIR:-/tmp}/quarn-fuzz}
 build=${FUZZ_BUILD_DIR:-$src/build-fuzz}
-shared="${QUARN_SHARED_DIR:-$src/../shared}/corpus"
-[ -d "$shared" ] || shared=/work/shared/corpus
+shared=${QUARN_CORPUS_DIR:-$src/../shared/corpus}
 targets=${FUZZ_TARGETS:-"parse_entry baseword_readers char_class next_word stop_list move_copy"}
 
 cxx=${FUZZ_CXX:-clang++}

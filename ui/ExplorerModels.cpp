@@ -3,6 +3,8 @@
 #include <QColor>
 #include <algorithm>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 #include "QuarnHeader.h"
 #include "text/CharCase.h"
@@ -57,7 +59,7 @@ Column Number(const QString& name, std::function<int64_t(int)> get, QString tip 
 
 }  // namespace
 
-void RowTableModel::Reset(std::vector<Column> columns, int count) {
+void RowTableModel::Reset(std::vector<Column> columns, int count, std::shared_ptr<const void> owner) {
   beginResetModel();
   columns_ = std::move(columns);
   count_ = count;
@@ -65,6 +67,8 @@ void RowTableModel::Reset(std::vector<Column> columns, int count) {
   sortColumn_ = -1;
   Order();
   endResetModel();
+  // Only now: the views asked nothing more of the columns before.
+  owner_ = std::move(owner);
 }
 
 void RowTableModel::SetFilter(std::function<bool(int row)> keep) {
@@ -212,6 +216,15 @@ std::vector<Column> WordColumns(const ExplorerReport& report, bool families) {
                              },
                              tip));
   }
+  for (const bool norm : {false, true}) {
+    auto dp = [&rows, norm](int r) {
+      const quarn::WordRow& w = rows[static_cast<size_t>(r)];
+      return norm ? w.dpNorm : w.dp;
+    };
+    columns.push_back({norm ? "dp_norm" : "dp", norm ? "Gries's DP, normalised" : "Gries's DP over the texts",
+                       [dp](int r) { return QVariant(dp(r)); },
+                       [dp](int a, int b) { return dp(a) < dp(b); }});
+  }
   const QStringList& names = families ? report.familyExtraNames : report.typeExtraNames;
   const auto& extra = families ? report.familyExtra : report.typeExtra;
   for (qsizetype c = 0; c < names.size(); ++c) {
@@ -292,20 +305,55 @@ std::vector<Column> RangeColumns(const ExplorerReport& report, const std::vector
           Number("count", [at](int r) { return at(r).count; })};
 }
 
-std::vector<int> NoListWordsOfText(const quarn::ResultsModel& model, int k) {
-  std::vector<int> rows;
-  for (size_t r = 0; r < model.types.size(); ++r) {
-    const quarn::WordRow& w = model.types[r];
-    if (w.list == quarn::kNoListCode && k < static_cast<int>(w.fileCounts.size()) &&
-        w.fileCounts[static_cast<size_t>(k)] > 0)
-      rows.push_back(static_cast<int>(r));
+std::vector<TextWord> NoListWordsOfText(const quarn::ResultsModel& model, int k) {
+  std::vector<TextWord> words;
+  if (k < 0) return words;
+  if (!model.textCounts.empty()) {
+    if (static_cast<size_t>(k) >= model.textCounts.size()) return words;
+    std::unordered_map<std::string_view, int> noneRow;
+    for (size_t r = 0; r < model.types.size(); ++r) {
+      if (model.types[r].list == quarn::kNoListCode) noneRow.emplace(model.types[r].word, static_cast<int>(r));
+    }
+    for (const quarn::ResultsModel::TextCount& c : model.textCounts[static_cast<size_t>(k)]) {
+      if (c.word < 0 || static_cast<size_t>(c.word) >= model.countWords.size() || c.count <= 0) continue;
+      const auto it = noneRow.find(model.countWords[static_cast<size_t>(c.word)]);
+      if (it != noneRow.end()) words.push_back({it->second, c.count});
+    }
+  } else {
+    for (size_t r = 0; r < model.types.size(); ++r) {
+      const quarn::WordRow& w = model.types[r];
+      if (w.list == quarn::kNoListCode && k < static_cast<int>(w.fileCounts.size()) &&
+          w.fileCounts[static_cast<size_t>(k)] > 0)
+        words.push_back({static_cast<int>(r), w.fileCounts[static_cast<size_t>(k)]});
+    }
   }
-  std::stable_sort(rows.begin(), rows.end(), [&model, k](int a, int b) {
-    const auto& wa = model.types[static_cast<size_t>(a)];
-    const auto& wb = model.types[static_cast<size_t>(b)];
-    const int32_t fa = wa.fileCounts[static_cast<size_t>(k)];
-    const int32_t fb = wb.fileCounts[static_cast<size_t>(k)];
-    return fa != fb ? fa > fb : wa.word < wb.word;
+  std::stable_sort(words.begin(), words.end(), [&model](const TextWord& a, const TextWord& b) {
+    if (a.count != b.count) return a.count > b.count;
+    return model.types[static_cast<size_t>(a.row)].word < model.types[static_cast<size_t>(b.row)].word;
   });
-  return rows;
+  return words;
+}
+
+int RangeBars::TextsOf(const quarn::ResultsModel& model) {
+  int64_t texts = model.run.batch ? 1 : static_cast<int64_t>(model.run.texts.size());
+  for (const quarn::RangeRow& r : model.ranges) texts = std::max<int64_t>(texts, r.files);
+  return static_cast<int>(std::clamp<int64_t>(texts, 1, INT32_MAX));
+}
+
+RangeBars::RangeBars(const quarn::ResultsModel& model) : texts(TextsOf(model)) {
+  constexpr int kMostBars = 64;
+  span = (texts + kMostBars - 1) / kMostBars;
+  const size_t bars = static_cast<size_t>((texts + span - 1) / span);
+  types.assign(bars, 0);
+  families.assign(bars, 0);
+  for (const quarn::RangeRow& r : model.ranges) {
+    if (r.files < 1 || r.files > texts) continue;
+    (r.family ? families : types)[static_cast<size_t>((r.files - 1) / span)] += static_cast<double>(r.count);
+  }
+}
+
+QString RangeBars::Label(int bar) const {
+  const int first = bar * span + 1;
+  const int last = std::min(texts, first + span - 1);
+  return first == last ? QString::number(first) : QString::number(first) + "–" + QString::number(last);
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,9 @@ class RowTableModel : public QAbstractTableModel {
 
   explicit RowTableModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
-  // Replaces the columns and the rows (count of them, all shown, in their order).
-  void Reset(std::vector<Column> columns, int count);
+  // Replaces the columns and the rows (count of them, all shown, in their order). owner is
+  // what the columns read: the model keeps it until the next Reset.
+  void Reset(std::vector<Column> columns, int count, std::shared_ptr<const void> owner = nullptr);
   // Shows only the rows keep accepts (all when keep is empty), in the current sort order.
   void SetFilter(std::function<bool(int row)> keep);
   // The data row shown at row r.
@@ -48,6 +50,7 @@ class RowTableModel : public QAbstractTableModel {
  private:
   void Order();
   std::vector<Column> columns_;
+  std::shared_ptr<const void> owner_;
   int count_ = 0;
   std::vector<int> order_;
   std::function<bool(int row)> keep_;
@@ -70,5 +73,24 @@ std::vector<RowTableModel::Column> ListSizeColumns(const ExplorerReport& report)
 std::vector<RowTableModel::Column> RangeColumns(const ExplorerReport& report,
                                                 const std::vector<int>* rows);
 
-// The words in no list of text k (0-based): their type rows, most frequent in the text first.
-std::vector<int> NoListWordsOfText(const quarn::ResultsModel& model, int k);
+// The words in no list of text k (0-based): their type rows and counts in the text, most
+// frequent first. From the file columns, or from the texts' counts when the model holds them
+// (more texts than file columns).
+struct TextWord {
+  int row = 0;
+  int64_t count = 0;
+};
+std::vector<TextWord> NoListWordsOfText(const quarn::ResultsModel& model, int k);
+
+// The bars of the Ranges chart: how many types and families occur in so many texts. One bar
+// per number of texts up to 64 texts; beyond, at most 64 bars of equal spans of texts.
+struct RangeBars {
+  explicit RangeBars(const quarn::ResultsModel& model);
+  // The texts a range can reach: 1 in batch mode, else the run's texts (at least the highest
+  // range of the table).
+  static int TextsOf(const quarn::ResultsModel& model);
+  QString Label(int bar) const;
+  int texts = 1;
+  int span = 1;  // texts per bar
+  std::vector<double> types, families;
+};

@@ -6,13 +6,17 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 #include "explore/Concordance.h"
+#include "FileSystem.h"
 #include "results/ResultsModel.h"
+#include "results/ResultsTables.h"
 
 namespace quarn {
 struct Engine;
@@ -38,9 +42,25 @@ struct ExplorerSource {
 std::vector<ExplorerReport> TakeKeptReports(quarn::Engine& e);
 ExplorerSource SourceOfRun(quarn::Engine& e);
 
-// Reads a profile.json written by the JSON export into *report. Columns are read by name, so
-// that columns added later are kept as extra columns. False with *error on anything else.
+// What a worker reading a profile is told and tells: cancel is looked at between blocks of the
+// file; progress gets the bytes read so far.
+struct ProfileLoadControl {
+  const std::atomic<bool>* cancel = nullptr;
+  std::function<void(uint64_t bytesRead)> progress;
+};
+
+// Reads a profile.json written by the JSON export into *report, through fs, as a stream (no
+// table is held as a document). Columns are read by name, so that columns added later are
+// kept as extra columns (at most 32); the per-file columns are at most the file columns the
+// run could have (one per listed text, at most 64). Only a regular file is read. False with
+// *error on anything else, or when cancelled (*report is then left as it was).
+bool LoadProfileJson(quarn::FileSystem& fs, const QString& path, ExplorerReport* report,
+                     QString* error, const ProfileLoadControl& control);
 bool LoadProfileJson(const QString& path, ExplorerReport* report, QString* error);
+
+// The word rows and per-text counts a model holds, for ExportResults: what an export of the
+// model writes, type_counts included when the model holds the texts' counts.
+std::unique_ptr<quarn::WordRowSource> HeldWordRows(const quarn::ResultsModel& model);
 
 // Engine text (Windows-1252 words) for the screen, and back.
 QString WordText(const std::string& cp1252);

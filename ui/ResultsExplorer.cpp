@@ -20,6 +20,9 @@
 #include <QStatusBar>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <QEventLoop>
+#include <QTimer>
+#include <thread>
 
 #include "QuarnHeader.h"
 #include "state/Engine.h"
@@ -99,7 +102,8 @@ bool AskExport(QWidget* parent, quarn::ExportOptions* options) {
 
 }  // namespace
 
-ResultsExplorer::ResultsExplorer(QWidget* parent) : QMainWindow(parent) {
+ResultsExplorer::ResultsExplorer(QWidget* parent, quarn::FileSystem* fs)
+    : QMainWindow(parent), fs_(fs ? *fs : *quarn::FileSystem::Default()) {
   setWindowTitle("Quarn results");
   auto* central = new QWidget;
   setCentralWidget(central);
@@ -130,6 +134,15 @@ ResultsExplorer::ResultsExplorer(QWidget* parent) : QMainWindow(parent) {
   layout->addLayout(top);
   layout->addWidget(tabs, 1);
   resize(1000, 680);
+  workProgress = new QProgressBar;
+  workProgress->setRange(0, 1000);
+  workProgress->setMaximumWidth(220);
+  cancelWork = new QPushButton("Cancel");
+  statusBar()->addPermanentWidget(workProgress);
+  statusBar()->addPermanentWidget(cancelWork);
+  workProgress->hide();
+  cancelWork->hide();
+  connect(cancelWork, &QPushButton::clicked, this, [this] { cancel_ = true; });
 
   chooseExport = [this](quarn::ExportOptions* options) { return AskExport(this, options); };
   chooseProfile = [this] {
@@ -190,6 +203,7 @@ QWidget* ResultsExplorer::BuildTextsTab() {
     QApplication::clipboard()->setText(out.join('\n') + (out.isEmpty() ? "" : "\n"));
   });
   connect(preteachTable, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (current_ == nullptr) return;
     const int row = preteachRows_[static_cast<size_t>(preteachModel->SourceRow(index.row()))];
     ShowInContext(current_->model.types[static_cast<size_t>(row)].word, false, 0);
   });
@@ -220,6 +234,7 @@ QWidget* ResultsExplorer::BuildWordTab(WordTab& tab, bool families) {
   connect(tab.filter, &QLineEdit::textChanged, this, [this, &tab, families] { FilterWords(tab, families); });
   connect(tab.list, &QComboBox::currentIndexChanged, this, [this, &tab, families] { FilterWords(tab, families); });
   connect(tab.table, &QTableView::doubleClicked, this, [this, &tab, families](const QModelIndex& index) {
+    if (current_ == nullptr) return;
     const auto& rows = families ? current_->model.families : current_->model.types;
     const quarn::WordRow& r = rows[static_cast<size_t>(tab.model->SourceRow(index.row()))];
     ShowInContext(r.word, families, r.list);
@@ -251,9 +266,11 @@ QWidget* ResultsExplorer::BuildRangesTab() {
 }
 
 void ResultsExplorer::SetReports(std::vector<ExplorerReport> reports, ExplorerSource source) {
+  // The reports shown before stay until every table is reset (the tables keep theirs).
+  const std::vector<std::shared_ptr<ExplorerReport>> before = std::move(reports_);
   reports_.clear();
   current_ = nullptr;
-  for (ExplorerReport& r : reports) reports_.push_back(std::make_unique<ExplorerReport>(std::move(r)));
+  for (ExplorerReport& r : reports) reports_.push_back(std::make_shared<ExplorerReport>(std::move(r)));
   source_ = std::move(source);
   families_.reset();
   QSignalBlocker block(reportChooser);
@@ -262,6 +279,8 @@ void ResultsExplorer::SetReports(std::vector<ExplorerReport> reports, ExplorerSo
   // One report needs no chooser.
   reportChooser->setVisible(reports_.size() > 1);
   reportLabel->setVisible(reports_.size() > 1);
+  // With none, the tables and the marked text go on showing the report they own.
+  if (reports_.empty()) return;
   ShowReport(0);
 }
 
@@ -271,7 +290,7 @@ const quarn::FamilyIndex* ResultsExplorer::families() {
     if (!source_.listFolder.empty()) {
       const int lists = std::max(source_.listCount,
                                  current_ ? static_cast<int>(current_->model.run.lists.size()) : 0);
-      quarn::LoadFamilyIndex(*quarn::FileSystem::Default(), source_.listFolder, lists,
+      quarn::LoadFamilyIndex(fs_, source_.listFolder, lists,
                              source_.cutting.classes, &*families_);
     }
   }
@@ -287,18 +306,20 @@ std::vector<std::string> ResultsExplorer::TextPaths() const {
 
 void ResultsExplorer::ShowReport(int i) {
   if (i < 0 || i >= static_cast<int>(reports_.size())) return;
-  current_ = reports_[static_cast<size_t>(i)].get();
+  const std::shared_ptr<ExplorerReport> owner = reports_[static_cast<size_t>(i)];
+  current_ = owner.get();
+  currentOwner_ = owner;
   ExplorerReport& r = *current_;
   setWindowTitle("Quarn results — " + r.title);
 
-  summaryModel->Reset(SummaryColumns(r), static_cast<int>(r.model.summary.size()));
+  summaryModel->Reset(SummaryColumns(r), static_cast<int>(r.model.summary.size()), owner);
   summaryModel->rowBackground = [&r](int row) {
     const int list = r.model.summary[static_cast<size_t>(row)].list;
     return list == quarn::kTotalRowCode ? QColor() : ListBackground(list);
   };
   FitColumns(summaryTable);
 
-  textsModel->Reset(TextColumns(r), static_cast<int>(r.model.texts.size()));
+  textsModel->Reset(TextColumns(r), static_cast<int>(r.model.texts.size()), owner);
   FitColumns(textsTable);
   preteachRows_.clear();
   preteachModel->Reset({}, 0);
@@ -312,19 +333,21 @@ void ResultsExplorer::ShowReport(int i) {
   familyRangeRows_.clear();
   for (size_t k = 0; k < r.model.ranges.size(); ++k)
     (r.model.ranges[k].family ? familyRangeRows_ : typeRangeRows_).push_back(static_cast<int>(k));
-  typeRangeModel_->Reset(RangeColumns(r, &typeRangeRows_), static_cast<int>(typeRangeRows_.size()));
-  familyRangeModel_->Reset(RangeColumns(r, &familyRangeRows_), static_cast<int>(familyRangeRows_.size()));
+  typeRangeModel_->Reset(RangeColumns(r, &typeRangeRows_), static_cast<int>(typeRangeRows_.size()), owner);
+  familyRangeModel_->Reset(RangeColumns(r, &familyRangeRows_), static_cast<int>(familyRangeRows_.size()),
+                           owner);
   FitColumns(typeRanges);
   FitColumns(familyRanges);
   FillCharts();
 
   marked->SetReport(current_, &source_, [this] { return families(); });
+  markedOwner_ = owner;
 }
 
 void ResultsExplorer::FillWordTab(WordTab& tab, bool families) {
   ExplorerReport& r = *current_;
   const auto& rows = families ? r.model.families : r.model.types;
-  tab.model->Reset(WordColumns(r, families), static_cast<int>(rows.size()));
+  tab.model->Reset(WordColumns(r, families), static_cast<int>(rows.size()), currentOwner_);
   tab.model->rowBackground = [&rows](int row) { return ListBackground(rows[static_cast<size_t>(row)].list); };
   {
     QSignalBlocker block(tab.list);
@@ -368,14 +391,21 @@ void ResultsExplorer::ShowPreteach() {
   }
   const int k = textsModel->SourceRow(at.row());
   const quarn::ResultsModel& m = current_->model;
-  preteachRows_ = NoListWordsOfText(m, k);
+  const std::vector<TextWord> found = NoListWordsOfText(m, k);
+  preteachRows_.clear();
+  preteachCounts_.clear();
+  for (const TextWord& w : found) {
+    preteachRows_.push_back(w.row);
+    preteachCounts_.push_back(w.count);
+  }
   const auto& rows = preteachRows_;
+  const auto& counts = preteachCounts_;
   std::vector<RowTableModel::Column> columns = {
       {"word", {}, [&m, &rows](int r) {
          return QVariant(WordText(m.types[static_cast<size_t>(rows[static_cast<size_t>(r)])].word));
        }, {}},
-      {"freq in text", {}, [&m, &rows, k](int r) {
-         return QVariant(m.types[static_cast<size_t>(rows[static_cast<size_t>(r)])].fileCounts[static_cast<size_t>(k)]);
+      {"freq in text", {}, [&counts](int r) {
+         return QVariant(static_cast<qlonglong>(counts[static_cast<size_t>(r)]));
        }, {}}};
   preteachModel->Reset(std::move(columns), static_cast<int>(preteachRows_.size()));
   const QString name = textsModel->index(at.row(), 0).data().toString();
@@ -449,19 +479,16 @@ void ResultsExplorer::FillCharts() {
   auto* familiesSet = new QBarSet("Families");
   typesSet->setColor(ListColour(1));
   familiesSet->setColor(ListColour(3));
-  const int files = std::max(m.fileColumns, 1);
-  std::vector<double> typeCounts(static_cast<size_t>(files), 0), familyCounts(static_cast<size_t>(files), 0);
-  for (const quarn::RangeRow& r : m.ranges) {
-    if (r.files < 1 || r.files > files) continue;
-    (r.family ? familyCounts : typeCounts)[static_cast<size_t>(r.files - 1)] = static_cast<double>(r.count);
-  }
+  // One bar per number of texts up to 64 texts; beyond, 64 bars or fewer of equal spans.
+  const int files = RangeBars::TextsOf(m);
+  const RangeBars bins(m);
   QStringList rangeCategories;
   double most = 1;
-  for (int f = 0; f < files; ++f) {
-    rangeCategories << QString::number(f + 1);
-    *typesSet << typeCounts[static_cast<size_t>(f)];
-    *familiesSet << familyCounts[static_cast<size_t>(f)];
-    most = std::max({most, typeCounts[static_cast<size_t>(f)], familyCounts[static_cast<size_t>(f)]});
+  for (size_t b = 0; b < bins.types.size(); ++b) {
+    rangeCategories << bins.Label(static_cast<int>(b));
+    *typesSet << bins.types[b];
+    *familiesSet << bins.families[b];
+    most = std::max({most, bins.types[b], bins.families[b]});
   }
   auto* rbars = new QBarSeries;
   rbars->append(typesSet);
@@ -469,7 +496,7 @@ void ResultsExplorer::FillCharts() {
   rchart->addSeries(rbars);
   auto* rx = new QBarCategoryAxis;
   rx->append(rangeCategories);
-  rx->setTitleText("Texts");
+  rx->setTitleText(files > bins.span ? "Texts (each bar " + QString::number(bins.span) + " of them)" : "Texts");
   auto* ry = new QValueAxis;
   ry->setRange(0, most);
   ry->applyNiceNumbers();
@@ -488,6 +515,18 @@ void ResultsExplorer::ShowInContext(const std::string& upper, bool family, int l
   std::unordered_set<std::string> words = {upper};
   QString title = WordText(upper);
   QString note;
+  if (family && !families_ && !working_ && !source_.listFolder.empty()) {
+    // The baseword files are read the first time on a worker, the window going on.
+    auto index = std::make_shared<quarn::FamilyIndex>();
+    const std::string folder = source_.listFolder;
+    const int lists = std::max(source_.listCount, current_ ? static_cast<int>(current_->model.run.lists.size()) : 0);
+    const quarn::CharClassTable classes = source_.cutting.classes;
+    RunOnWorker("Reading the lists' families…", [&](const std::atomic<bool>&, std::atomic<int>&) {
+      quarn::LoadFamilyIndex(fs_, folder, lists, classes, index.get());
+      return true;
+    });
+    if (!families_) families_.emplace(std::move(*index));
+  }
   if (family) {
     title = "Family " + title + " (" + ListName(list) + ")";
     const std::vector<std::string>* members = families()->MembersOf(list, upper);
@@ -505,21 +544,126 @@ void ResultsExplorer::ShowInContext(const std::string& upper, bool family, int l
   tabs->setCurrentWidget(context);
 }
 
+bool ResultsExplorer::RunOnWorker(
+    const QString& what,
+    const std::function<bool(const std::atomic<bool>& cancel, std::atomic<int>& progress)>& work) {
+  working_ = true;
+  cancel_ = false;
+  exportButton->setEnabled(false);
+  openButton->setEnabled(false);
+  statusBar()->showMessage(what);
+  workProgress->setValue(0);
+  workProgress->show();
+  cancelWork->show();
+  std::atomic<int> progress{0};
+  std::atomic<bool> done{false};
+  bool result = false;
+  QEventLoop loop;
+  QTimer tick;
+  tick.setInterval(50);
+  connect(&tick, &QTimer::timeout, &loop, [&] {
+    workProgress->setValue(progress.load());
+    if (done.load()) loop.quit();
+  });
+  std::thread worker([&] {
+    result = work(cancel_, progress);
+    done = true;
+    QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+  });
+  tick.start();
+  loop.exec();
+  worker.join();
+  workProgress->hide();
+  cancelWork->hide();
+  exportButton->setEnabled(true);
+  openButton->setEnabled(true);
+  working_ = false;
+  return result;
+}
+
 void ResultsExplorer::ExportClick() {
-  if (current_ == nullptr) return;
+  if (current_ == nullptr || working_) return;
   quarn::ExportOptions options;
   if (!chooseExport(&options) || !options.any()) return;
-  const quarn::Status s = quarn::ExportResults(*quarn::FileSystem::Default(), options,
-                                               options.folder, current_->model, nullptr);
+  // The worker keeps the report it writes, whatever the window shows meanwhile.
+  const std::shared_ptr<const ExplorerReport> report = currentOwner_;
+  quarn::Status s;
+  RunOnWorker("Exporting…", [&](const std::atomic<bool>& cancel, std::atomic<int>& progress) {
+    const quarn::ResultsModel& model = report->model;
+    const std::unique_ptr<quarn::WordRowSource> held = HeldWordRows(model);
+    // The rows sent so far tell the progress; Cancel stops them (and leaves no file).
+    class Watched : public quarn::WordRowSource {
+     public:
+      Watched(quarn::WordRowSource& rows, const std::atomic<bool>& cancel, std::atomic<int>& progress, double total)
+          : rows_(rows), cancel_(cancel), progress_(progress), total_(std::max(total, 1.0)) {}
+      quarn::Status ForEach(bool families, const std::function<bool(const quarn::WordRow&)>& row) override {
+        bool stopped = false;
+        quarn::Status s = rows_.ForEach(families, [&](const quarn::WordRow& r) {
+          if ((++sent_ & 1023) == 0) {
+            progress_ = static_cast<int>(1000 * static_cast<double>(sent_) / total_);
+            if (cancel_) {
+              stopped = true;
+              return false;
+            }
+          }
+          return row(r);
+        });
+        return stopped ? quarn::Status::IOError("", "export cancelled") : s;
+      }
+      quarn::Status ForEachCount(
+          const std::function<bool(std::string_view word, int text, int64_t freq)>& count) override {
+        bool stopped = false;
+        quarn::Status s = rows_.ForEachCount([&](std::string_view word, int text, int64_t freq) {
+          if (cancel_) {
+            stopped = true;
+            return false;
+          }
+          return count(word, text, freq);
+        });
+        return stopped ? quarn::Status::IOError("", "export cancelled") : s;
+      }
+
+     private:
+      quarn::WordRowSource& rows_;
+      const std::atomic<bool>& cancel_;
+      std::atomic<int>& progress_;
+      double total_;
+      int64_t sent_ = 0;
+    } watched(*held, cancel, progress, static_cast<double>(model.types.size() + model.families.size()));
+    s = quarn::ExportResults(fs_, options, options.folder, model, &watched);
+    return s.ok();
+  });
   statusBar()->showMessage(s.ok() ? "Exported into " + QFile::decodeName(options.folder.c_str())
-                                  : QString::fromStdString(quarn::MessageToUtf8(s.ToString())));
+                           : cancel_ ? QString("Export cancelled: no file was written")
+                                     : QString::fromStdString(quarn::MessageToUtf8(s.ToString())));
 }
 
 bool ResultsExplorer::OpenProfile(const QString& path, QString* error, const std::string& listFolder) {
+  if (working_) {
+    *error = "The explorer is busy; try again when it has finished.";
+    return false;
+  }
   ExplorerReport report;
-  if (!LoadProfileJson(path, &report, error)) return false;
+  uint64_t size = 0;
+  if (!fs_.FileSize(QFile::encodeName(path).toStdString(), &size).ok()) size = 0;
+  const bool loaded = RunOnWorker("Opening " + path + "…", [&](const std::atomic<bool>& cancel, std::atomic<int>& progress) {
+    ProfileLoadControl control;
+    control.cancel = &cancel;
+    control.progress = [&progress, size](uint64_t read) {
+      if (size > 0) progress = static_cast<int>(1000.0 * static_cast<double>(read) / static_cast<double>(size));
+    };
+    return LoadProfileJson(fs_, path, &report, error, control);
+  });
+  if (!loaded) return false;
   ExplorerSource source = source_;
   source.stopWords.clear();
+  // The texts are cut as the run cut them, when the profile says how.
+  source.cutting.ignoreAngle = report.model.run.ignoreAngle;
+  if (report.model.run.charClasses.size() == source.cutting.classes.classes.size()) {
+    std::copy(report.model.run.charClasses.begin(), report.model.run.charClasses.end(),
+              source.cutting.classes.classes.begin());
+    source.cutting.classes.classes[0] = 0;
+  }
   // The lists: in the folder given, else where they were, else beside the profile's texts.
   if (!listFolder.empty()) {
     source.listFolder = listFolder;
@@ -549,7 +693,7 @@ void ResultsExplorer::OpenResultsClick() {
 void ShowRunInExplorer(quarn::Engine& e, QPointer<ResultsExplorer>& explorer, QWidget* owner) {
   if (e.keptResults.empty()) return;
   if (explorer.isNull()) {
-    explorer = new ResultsExplorer(owner);
+    explorer = new ResultsExplorer(owner, &e.fs);
     explorer->setWindowFlag(Qt::Window);
     explorer->setAttribute(Qt::WA_DeleteOnClose);
   }

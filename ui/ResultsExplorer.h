@@ -9,9 +9,11 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -35,13 +37,15 @@ QT_END_NAMESPACE
 class ResultsExplorer : public QMainWindow {
   Q_OBJECT
  public:
-  explicit ResultsExplorer(QWidget* parent = nullptr);
+  // Reads and writes files through fs (the file system of the window; the system's when null).
+  explicit ResultsExplorer(QWidget* parent = nullptr, quarn::FileSystem* fs = nullptr);
 
   // Shows reports (the first one), whose texts and lists source tells where to find.
   void SetReports(std::vector<ExplorerReport> reports, ExplorerSource source);
   // Shows report i of those set.
   void ShowReport(int i);
-  // Loads a saved profile.json in place of what is shown. Its texts are read where the profile
+  // Loads a saved profile.json in place of what is shown, on a worker thread while the window
+  // goes on (with progress and Cancel in the status bar). Its texts are read where the profile
   // names them; its lists in listFolder when given, else where the lists shown before were,
   // else beside its first text.
   bool OpenProfile(const QString& path, QString* error, const std::string& listFolder = {});
@@ -61,6 +65,9 @@ class ResultsExplorer : public QMainWindow {
   QLabel* reportLabel = nullptr;
   QPushButton* exportButton = nullptr;
   QPushButton* openButton = nullptr;
+  // Progress and Cancel of the file work in the status bar.
+  QProgressBar* workProgress = nullptr;
+  QPushButton* cancelWork = nullptr;
   QTabWidget* tabs = nullptr;
 
   QTableView* summaryTable = nullptr;
@@ -101,12 +108,23 @@ class ResultsExplorer : public QMainWindow {
   void FillCharts();
   void ShowPreteach();
   std::vector<std::string> TextPaths() const;
+  // Runs work on a worker thread while the window goes on, showing progress (work sets the
+  // share done, 0..1000) and Cancel (which sets cancel); returns when work returns.
+  bool RunOnWorker(const QString& what,
+                   const std::function<bool(const std::atomic<bool>& cancel,
+                                            std::atomic<int>& progress)>& work);
 
-  std::vector<std::unique_ptr<ExplorerReport>> reports_;
+  quarn::FileSystem& fs_;
+  bool working_ = false;
+  std::atomic<bool> cancel_{false};
+  // Shared with the tables' models, which keep the report they show until they are reset.
+  std::vector<std::shared_ptr<ExplorerReport>> reports_;
   ExplorerReport* current_ = nullptr;
+  std::shared_ptr<ExplorerReport> currentOwner_, markedOwner_;
   ExplorerSource source_;
   std::optional<quarn::FamilyIndex> families_;
   std::vector<int> typeRangeRows_, familyRangeRows_, preteachRows_;
+  std::vector<int64_t> preteachCounts_;
   RowTableModel* typeRangeModel_ = nullptr;
   RowTableModel* familyRangeModel_ = nullptr;
 };

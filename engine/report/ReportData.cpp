@@ -1,6 +1,7 @@
 #include "report/ReportData.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 #include "lists/BasewordName.h"
@@ -142,6 +143,8 @@ ResultsModel CollectResults(Engine& e) {
   m.run.forms = o.Forms;
   m.run.others = o.others;
   m.run.numbers = o.Writenumbers;
+  m.run.ignoreAngle = o.Ignore_Angle;
+  m.run.charClasses.assign(e.classes.classes.begin(), e.classes.classes.end());
   m.fileColumns = ReportFiles(e);
   m.typeCounts = e.exports.counts && e.tally.on;
   for (int n = 1; n <= e.ListCount; ++n) {
@@ -298,6 +301,19 @@ void ExportReport(Engine& e) {
     auto& kept = family ? model.families : model.types;
     Status s = rows.ForEach(family, [&kept](const WordRow& r) {
       kept.push_back(r);
+      return true;
+    });
+    if (!s.ok()) return e.Fail(s);
+  }
+  if (e.tally.on) {
+    // The file columns hold no text's counts: keep them by text, as type_counts lists them.
+    std::unordered_map<std::string, int32_t> index;
+    Status s = rows.ForEachCount([&model, &index](std::string_view word, int text, int64_t freq) {
+      if (text < 1) return true;
+      const auto [at, added] = index.try_emplace(std::string(word), static_cast<int32_t>(index.size()));
+      if (added) model.countWords.push_back(at->first);
+      if (model.textCounts.size() < static_cast<size_t>(text)) model.textCounts.resize(static_cast<size_t>(text));
+      model.textCounts[static_cast<size_t>(text - 1)].push_back({at->second, freq});
       return true;
     });
     if (!s.ok()) return e.Fail(s);

@@ -53,6 +53,15 @@ void JsonSink::Run(const ResultsRun& run) {
   flag("forms", run.forms);
   flag("others", run.others);
   flag("numbers", run.numbers);
+  flag("ignore_angle", run.ignoreAngle);
+  if (!run.charClasses.empty()) {
+    s += ", \"char_classes\": [";
+    for (size_t c = 0; c < run.charClasses.size(); ++c) {
+      if (c > 0) s += ',';
+      s += std::to_string(run.charClasses[c]);
+    }
+    s += ']';
+  }
   s += ", \"texts\": [";
   for (size_t i = 0; i < run.texts.size(); ++i) {
     const ResultsText& t = run.texts[i];

@@ -42,6 +42,10 @@ struct ResultsRun {
   bool forms = true;
   bool others = true;
   bool numbers = true;
+  // How the texts were cut into words, so that an opened profile reads them again as the run
+  // did: Ignore '<>' and the class of every character (quarn.txt); no classes when unknown.
+  bool ignoreAngle = false;
+  std::vector<uint8_t> charClasses;  // 256 entries or none
 };
 
 struct SummaryRow {
@@ -108,6 +112,15 @@ struct ResultsModel {
   // Held only when asked for (the window); the exports stream them from the store.
   std::vector<WordRow> types;
   std::vector<WordRow> families;
+  // Each text's word counts when the file columns cannot hold them (typeCounts, or a run over
+  // more texts than columns kept for the window): textCounts[k] holds text k's words (indexes
+  // into countWords) in the order of the type_counts table. Held only for the window.
+  struct TextCount {
+    int32_t word = 0;
+    int64_t count = 0;
+  };
+  std::vector<std::string> countWords;
+  std::vector<std::vector<TextCount>> textCounts;
 };
 
 }  // namespace quarn

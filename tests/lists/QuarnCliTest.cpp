@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TempDir.h"
@@ -258,6 +259,32 @@ TEST(QuarnCliTest, ProfileExitStatuses) {
   EXPECT_TRUE(ReadFile(dir.File("r_quarn.txt")) == report);
   EXPECT_EQ(profile({"--answer", "ok", "--export", dir.File("x"), "--export-format", "tsv"}), kDone);
   EXPECT_NE(ReadFile(dir.File("x/types.tsv")).find("ABLE\t1\t1\t"), std::string::npos);
+}
+
+// The output and exit status of quarn-cli with args, run through the shell.
+std::pair<std::string, int> CliOutput(const std::string& args) {
+  const std::string command = std::string(QUARN_CLI_PATH) + " " + args + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string out;
+  char buf[4096];
+  size_t got;
+  while (pipe != nullptr && (got = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, got);
+  const int status = pipe != nullptr ? pclose(pipe) : -1;
+  return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+// --help and --version (and -h, -V) answer on standard output and exit 0; a wrong command
+// still gets the usage on standard error and exit 2.
+TEST(QuarnCliTest, HelpAndVersion) {
+  const auto version = CliOutput("--version");
+  EXPECT_EQ(version, std::make_pair(std::string("quarn-cli " QUARN_VERSION "\n"), 0));
+  EXPECT_EQ(CliOutput("-V"), version);
+  const auto help = CliOutput("--help");
+  EXPECT_EQ(help.second, 0);
+  EXPECT_EQ(help.first.rfind("usage:\n", 0), 0u) << help.first;
+  EXPECT_NE(help.first.find("quarn-cli profile [options] FILE..."), std::string::npos);
+  EXPECT_EQ(CliOutput("-h"), help);
+  EXPECT_EQ(CliOutput("--versions"), std::make_pair(std::string(), 2));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "GeneratedCorpus.h"
 #include "RunFixture.h"
 #include "TempDir.h"
 #include "report/ResultsName.h"
@@ -154,22 +155,15 @@ ExportedTables ReadExport(const std::string& format, const std::string& folder) 
 
 class ReportDataTest : public RunFixture {
  protected:
+  // 64 generated texts, the sample lists as BASEWRD1..3 and a stop list.
   void SetUp() override {
-    const fs::path corpus = fs::path(QUARN_SHARED_DIR) / "corpus";
-    ASSERT_TRUE(fs::exists(corpus / "brown")) << "the shared corpus is missing: " << corpus;
-    for (const char* list : {"BASEWRD1.txt", "BASEWRD2.txt", "BASEWRD3.txt", "stop.txt"}) {
-      fs::copy_file(corpus / "lists" / list, fs::path(dir.path()) / list);
+    const GeneratedCorpus corpus;
+    for (int n = 1; n <= 3; ++n) Put("BASEWRD" + std::to_string(n) + ".txt", corpus.List(n));
+    Put("stop.txt", corpus.StopList());
+    for (size_t i = 0; i < 64; ++i) {
+      Put(GeneratedCorpus::TextName(i), corpus.Text(i));
+      texts.push_back(GeneratedCorpus::TextName(i));
     }
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(corpus / "brown")) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    names.resize(64);
-    for (const std::string& n : names) {
-      fs::copy_file(corpus / "brown" / n, fs::path(dir.path()) / n);
-    }
-    texts = names;
   }
 
   // Runs with the exports of formats into folder "export"; returns the results file's lines.

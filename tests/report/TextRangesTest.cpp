@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "GeneratedCorpus.h"
 #include "RunFixture.h"
 #include "lists/StopList.h"
 
@@ -101,25 +102,17 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& path) {
 
 class TextRangesTest : public RunFixture {
  protected:
-  // The Brown texts (sorted by name), the shared lists as BASEWRD1..3.
+  // The sample lists as BASEWRD1..3; texts come from the generated corpus.
   void SetUp() override {
-    const std::string corpus = QUARN_SHARED_DIR "/corpus/";
-    ASSERT_TRUE(std::filesystem::exists(corpus + "brown/ca01.txt"))
-        << "the shared corpus is missing: " << corpus;
-    for (int n = 1; n <= 3; ++n) {
-      const std::string name = "BASEWRD" + std::to_string(n) + ".txt";
-      Put(name, ReadFile(corpus + "lists/" + name));
-    }
-    for (const auto& entry : std::filesystem::directory_iterator(corpus + "brown"))
-      brown.push_back(entry.path().filename().string());
-    std::sort(brown.begin(), brown.end());
-    ASSERT_EQ(brown.size(), 500u);
-    corpusDir = corpus + "brown/";
+    for (int n = 1; n <= 3; ++n) Put("BASEWRD" + std::to_string(n) + ".txt", corpus.List(n));
   }
 
   std::vector<std::string> Texts(size_t count) {
-    std::vector<std::string> names(brown.begin(), brown.begin() + static_cast<long>(count));
-    for (const std::string& name : names) Put(name, ReadFile(corpusDir + name));
+    std::vector<std::string> names;
+    for (size_t i = 0; i < count; ++i) {
+      names.push_back(GeneratedCorpus::TextName(i));
+      Put(names.back(), corpus.Text(i));
+    }
     return names;
   }
 
@@ -258,15 +251,14 @@ class TextRangesTest : public RunFixture {
 
   std::vector<std::map<std::string, int64_t>> perText;
   std::vector<int64_t> tokens;
-  std::vector<std::string> brown;
-  std::string corpusDir;
+  const GeneratedCorpus corpus;
 };
 
 TEST_F(TextRangesTest, SixtyFiveTextsAgreeWithTheirCountsTextByText) {
   CheckAgainstTextByText(Texts(65));
 }
 
-TEST_F(TextRangesTest, TheFiveHundredBrownTextsAgreeWithTheirCountsTextByText) {
+TEST_F(TextRangesTest, FiveHundredTextsAgreeWithTheirCountsTextByText) {
   const std::vector<std::string> names = Texts(500);
   CheckAgainstTextByText(names);
   // Ranges up to 500 are printed in full after "Words appear in ".
@@ -285,7 +277,9 @@ TEST_F(TextRangesTest, SixtyFourAndSixtyFiveTextsGiveTheSameRanges) {
   // Stop words in no list leave the summary's totals alike too.
   host.options.UseStopList = true;
   engine.stopList.emplace();
-  ASSERT_TRUE(LoadStopList(engine, Put("stop.txt", "KENNEDY\nMOSCOW\n")).ok());
+  ASSERT_TRUE(LoadStopList(engine, Put("stop.txt", corpus.OutsideWords()[0] + "\n" +
+                                                      corpus.OutsideWords()[1] + "\n"))
+                  .ok());
   for (const bool byRange : {false, true}) {
     SCOPED_TRACE(byRange ? "sorted by range" : "alphabetical");
     host.options.sortbyalpha = !byRange;

@@ -1,4 +1,4 @@
-// A batch run over many real texts: the store's memory is given back after every report, so
+// A batch run over many texts: the store's memory is given back after every report, so
 // the memory in use when each report is written does not grow from file to file.
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "GeneratedCorpus.h"
 #include "RunFixture.h"
 
 namespace quarn::testing {
@@ -23,23 +24,14 @@ double MemoryUsed(const std::vector<std::string>& lines) {
 }
 
 TEST_F(LoadTest, MemoryIsFlatAcrossTheFilesOfABatchRun) {
-  const std::string corpus = QUARN_SHARED_DIR "/corpus/";
-  // The corpus comes with the source tree's neighbour folder: its absence is a broken set-up,
-  // not a reason to pass quietly.
-  ASSERT_TRUE(std::filesystem::exists(corpus + "brown/ca01.txt"))
-      << "the shared corpus is missing: " << corpus;
-  for (int n = 1; n <= 3; ++n) {
-    const std::string name = "BASEWRD" + std::to_string(n) + ".txt";
-    Put(name, ReadFile(corpus + "lists/" + name));
-  }
-  // Thirty texts of several genres, copied: batch results are written beside their inputs.
+  const GeneratedCorpus corpus;
+  for (int n = 1; n <= 3; ++n) Put("BASEWRD" + std::to_string(n) + ".txt", corpus.List(n));
+  // Thirty texts of 2,000 tokens each, written into the folder: batch results are written
+  // beside their inputs.
   std::vector<std::string> names;
-  for (const char* genre : {"ca", "cg", "cj", "ck", "cn"}) {
-    for (int i = 1; i <= 6; ++i) {
-      const std::string name = std::string(genre) + "0" + std::to_string(i) + ".txt";
-      Put(name, ReadFile(corpus + "brown/" + name));
-      names.push_back(name);
-    }
+  for (size_t i = 0; i < 30; ++i) {
+    names.push_back(GeneratedCorpus::TextName(i));
+    Put(names.back(), corpus.Text(i, 2000));
   }
   engine.memoryInUse = Engine(host).memoryInUse;  // the real figure, not the fixture's fixed one
   host.options.BatchFiles = true;

@@ -52,6 +52,7 @@ class FaultFileSystem : public FileSystem {
 
   bool FileExists(const std::string& path) override { return base_->FileExists(path); }
   bool DirectoryExists(const std::string& path) override { return base_->DirectoryExists(path); }
+  bool IsRegularFile(const std::string& path) override { return base_->IsRegularFile(path); }
   Status NewSequentialFile(const std::string& path,
                            std::unique_ptr<SequentialFile>* result) override;
   Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result) override;
