@@ -76,6 +76,8 @@ struct Engine : Store {
   std::vector<PendingListUpdate> pendingListUpdates;
   // Marked copies written under their work names (work, final name), waiting likewise.
   std::vector<std::pair<std::string, std::string>> pendingMarkedTexts;
+  // The report's export, written under its work names, waiting likewise; removed when dropped.
+  std::unique_ptr<ExportFiles> pendingExport;
 
   // Set by any thread (the window's Cancel, the command line's signal handler) to end the run in
   // progress; the run looks at it at its progress points and ends as on an input/output failure
