@@ -88,13 +88,17 @@ class FileSystem {
 
   virtual Status NewSequentialFile(const std::string& path,
                                    std::unique_ptr<SequentialFile>* result) = 0;
-  // Creates the file, or empties an existing one.
+  // Creates a new, empty file at path. Whatever file or link is there already is removed first
+  // and the file is then created exclusively, without following a link: what is written never
+  // reaches another file through a link planted at path, nor a file that was there (a folder
+  // there is a failure). Every file the engine writes is a work or scratch file of its own,
+  // put in place by a rename, so nothing is lost by this.
   virtual Status NewWritableFile(const std::string& path,
                                  std::unique_ptr<WritableFile>* result) = 0;
   // Opens the file for writing at its end, creating it when missing.
   virtual Status NewAppendableFile(const std::string& path,
                                    std::unique_ptr<WritableFile>* result) = 0;
-  // Creates (or empties) a file for positioned reads and writes.
+  // Creates a new, empty file for positioned reads and writes, as NewWritableFile does.
   virtual Status NewRecordFile(const std::string& path, std::unique_ptr<RecordFile>* result) = 0;
 
   virtual Status RemoveFile(const std::string& path) = 0;

@@ -292,7 +292,7 @@ class PosixFileSystem : public FileSystem {
     return OpenForWrite(path, O_APPEND, result);
   }
   Status NewRecordFile(const std::string& path, std::unique_ptr<RecordFile>* result) override {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = CreateExclusive(path, O_RDWR);
     if (fd < 0) return ErrnoStatus(path, errno);
     result->reset(new PosixRecordFile(path, fd));
     return Status::OK();
@@ -402,9 +402,20 @@ class PosixFileSystem : public FileSystem {
     std::free(resolved);
     return result;
   }
+  // Removes what is at path (a stale file, or a link planted there), then creates the file so
+  // that the open fails rather than follow a link or open a file that appeared meanwhile.
+  // Returns the descriptor, or -1 with errno set.
+  static int CreateExclusive(const std::string& path, int access) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+      // A folder (or a file this process may not remove) stays; the open below then fails.
+    }
+    return ::open(path.c_str(), access | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  }
   static Status OpenForWrite(const std::string& path, int mode,
                              std::unique_ptr<WritableFile>* result) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | mode, 0644);
+    int fd = mode == O_TRUNC
+                 ? CreateExclusive(path, O_WRONLY)
+                 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | mode, 0644);
     if (fd < 0) return ErrnoStatus(path, errno);
     result->reset(new PosixWritableFile(path, fd));
     return Status::OK();

@@ -5,7 +5,9 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "text/TextEncoding.h"
 
@@ -13,11 +15,24 @@ namespace {
 
 constexpr size_t kContextWidth = 60;
 
-QString LineText(const std::string& cp1252) {
-  QString s = WordText(cp1252);
+QString LineText(const std::string& utf8) {
+  QString s = QString::fromStdString(utf8);
   s.replace('\t', ' ');
   return s;
 }
+
+// The word of each line: bold on a light highlight.
+class NodeDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->font.setBold(true);
+    option->backgroundBrush = QColor("#FFF2A8");
+  }
+};
 
 }  // namespace
 
@@ -34,10 +49,20 @@ ConcordanceView::ConcordanceView(QWidget* parent) : QWidget(parent) {
   table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
   table->setWordWrap(false);
   table->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  table->setItemDelegateForColumn(3, new NodeDelegate(table));
   sortLeft = new QPushButton("Sort by left context");
   sortRight = new QPushButton("Sort by right context");
+  sortBy = new QComboBox;
+  sortBy->addItem("Text and line", 0);
+  for (const int key : {-1, -2, -3, 1, 2, 3}) {
+    static const char* const kNth[] = {"", "1st", "2nd", "3rd"};
+    sortBy->addItem(QString(kNth[key < 0 ? -key : key]) + " word to the " + (key < 0 ? "left" : "right"),
+                    key);
+  }
   copy = new QPushButton("Copy");
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(new QLabel("Sort by:"));
+  buttons->addWidget(sortBy);
   buttons->addWidget(sortLeft);
   buttons->addWidget(sortRight);
   buttons->addStretch(1);
@@ -46,10 +71,9 @@ ConcordanceView::ConcordanceView(QWidget* parent) : QWidget(parent) {
   layout->addWidget(heading);
   layout->addWidget(table, 1);
   layout->addLayout(buttons);
-  connect(sortLeft, &QPushButton::clicked, this,
-          [this] { table->sortByColumn(model_->ColumnNamed("left context"), Qt::AscendingOrder); });
-  connect(sortRight, &QPushButton::clicked, this,
-          [this] { table->sortByColumn(model_->ColumnNamed("right context"), Qt::AscendingOrder); });
+  connect(sortLeft, &QPushButton::clicked, this, [this] { sortBy->setCurrentIndex(sortBy->findData(-1)); });
+  connect(sortRight, &QPushButton::clicked, this, [this] { sortBy->setCurrentIndex(sortBy->findData(1)); });
+  connect(sortBy, &QComboBox::currentIndexChanged, this, [this] { SortBy(sortBy->currentData().toInt()); });
   connect(copy, &QPushButton::clicked, this, [this] {
     QStringList out;
     for (int r = 0; r < model_->rowCount(); ++r) {
@@ -70,8 +94,8 @@ void ConcordanceView::Show(const QString& title, const std::unordered_set<std::s
     const QString name = QString::fromStdString(quarn::MessageToUtf8(p));
     fileNames_ << name.mid(name.lastIndexOf('/') + 1);
   }
-  const quarn::Status s = quarn::FindOccurrences(*quarn::FileSystem::Default(), paths, cutting,
-                                                 words, kContextWidth, &lines_);
+  const quarn::Status s = quarn::FindContexts(*quarn::FileSystem::Default(), paths, cutting,
+                                              words, kContextWidth, &lines_);
   QString text = "<b>" + title.toHtmlEscaped() + "</b>: " + QString::number(lines_.size()) +
                  (lines_.size() == 1 ? " occurrence" : " occurrences");
   if (!s.ok()) {
@@ -79,13 +103,29 @@ void ConcordanceView::Show(const QString& title, const std::unordered_set<std::s
   }
   if (!note.isEmpty()) text += "<br>" + note.toHtmlEscaped();
   heading->setText(text);
+  SortBy(sortBy->currentData().toInt());
+}
+
+void ConcordanceView::SortBy(int key) {
+  if (sortBy->currentData().toInt() != key) {
+    QSignalBlocker block(sortBy);
+    sortBy->setCurrentIndex(sortBy->findData(key));
+  }
+  if (key == 0) {
+    std::stable_sort(lines_.begin(), lines_.end(), [](const auto& a, const auto& b) {
+      return a.text != b.text ? a.text < b.text : a.line < b.line;
+    });
+  } else {
+    std::stable_sort(lines_.begin(), lines_.end(),
+                     [key](const auto& a, const auto& b) { return quarn::ContextLess(a, b, key); });
+  }
   Fill();
 }
 
 void ConcordanceView::Fill() {
   const auto& lines = lines_;
   const QStringList& files = fileNames_;
-  auto at = [&lines](int r) -> const quarn::ConcordanceLine& { return lines[static_cast<size_t>(r)]; };
+  auto at = [&lines](int r) -> const quarn::ContextLine& { return lines[static_cast<size_t>(r)]; };
   std::vector<RowTableModel::Column> columns = {
       {"file", {}, [at, &files](int r) { return QVariant(files[at(r).text]); },
        [at](int a, int b) { return at(a).text < at(b).text; }},
@@ -94,12 +134,17 @@ void ConcordanceView::Fill() {
          return at(a).text != at(b).text ? at(a).text < at(b).text : at(a).line < at(b).line;
        }},
       {"left context", {}, [at](int r) { return QVariant(LineText(at(r).left)); },
-       [at](int a, int b) { return quarn::LeftContextLess(at(a), at(b)); },
+       [at](int a, int b) { return quarn::ContextLess(at(a), at(b), -1); },
        Qt::AlignRight | Qt::AlignVCenter},
       {"word", {}, [at](int r) { return QVariant(LineText(at(r).word)); }, {},
        Qt::AlignCenter},
       {"right context", {}, [at](int r) { return QVariant(LineText(at(r).right)); },
-       [at](int a, int b) { return quarn::RightContextLess(at(a), at(b)); }}};
+       [at](int a, int b) { return quarn::ContextLess(at(a), at(b), 1); }}};
+  columns[0].caption = "Text";
+  columns[1].caption = "Line";
+  columns[2].caption = "Left context";
+  columns[3].caption = "Word";
+  columns[4].caption = "Right context";
   model_->Reset(std::move(columns), static_cast<int>(lines_.size()));
   table->horizontalHeader()->setSortIndicatorShown(false);
   table->resizeColumnsToContents();

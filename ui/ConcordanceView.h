@@ -1,8 +1,10 @@
 // Words in context: every occurrence of a word (or of a family's words) in the run's texts, one
-// line each with the text, its line number and the context on both sides; sortable by any
-// column, the left context read from the word outwards.
+// line each with the text, its line number and the context on both sides as the text writes it,
+// cut between words, the word itself highlighted; sorted as concordancers sort, by the first,
+// second or third word to the left or right.
 #pragma once
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -14,6 +16,7 @@
 #include "ExplorerModels.h"
 #include "ResultsData.h"
 #include "explore/Concordance.h"
+#include "explore/ShownText.h"
 
 class ConcordanceView : public QWidget {
   Q_OBJECT
@@ -26,18 +29,21 @@ class ConcordanceView : public QWidget {
             const std::vector<std::string>& paths, const quarn::TextCutting& cutting,
             const QString& note = {});
 
-  const std::vector<quarn::ConcordanceLine>& lines() const { return lines_; }
+  const std::vector<quarn::ContextLine>& lines() const { return lines_; }
+  // Orders the lines by the word at place key (see quarn::ContextLess); 0: text and line.
+  void SortBy(int key);
   RowTableModel* model() const { return model_; }
 
   QLabel* heading = nullptr;
   QTableView* table = nullptr;
   QPushButton* sortLeft = nullptr;
   QPushButton* sortRight = nullptr;
+  QComboBox* sortBy = nullptr;  // data: the place sorted by
   QPushButton* copy = nullptr;
 
  private:
   void Fill();
-  std::vector<quarn::ConcordanceLine> lines_;
+  std::vector<quarn::ContextLine> lines_;
   QStringList fileNames_;
   RowTableModel* model_ = nullptr;
 };

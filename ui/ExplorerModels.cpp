@@ -46,9 +46,8 @@ QString FileName(const std::string& path) {
 }
 
 QVariant ListCell(int list) {
-  if (list == quarn::kNoListCode) return "none";
-  if (list == quarn::kStopListCode) return "stop";
-  if (list == quarn::kTotalRowCode) return "total";
+  if (list == quarn::kNoListCode || list == quarn::kStopListCode || list == quarn::kTotalRowCode)
+    return ListName(list);
   return list;
 }
 
@@ -154,18 +153,36 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
         if (colour.isValid()) return colour;
       }
       return {};
+    case Qt::ForegroundRole:
+      // White on a dark row colour (the words in no list), else the table's own.
+      if (rowBackground && index.column() == 0) {
+        const QColor colour = rowBackground(row);
+        if (colour.isValid() && colour.lightness() < 110) return QColor(Qt::white);
+      }
+      return {};
     default:
       return {};
   }
 }
 
 QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Vertical && rowHeader && role == Qt::DisplayRole && section >= 0 &&
+      section < static_cast<int>(order_.size()))
+    return rowHeader(order_[static_cast<size_t>(section)]);
   if (orientation != Qt::Horizontal || section < 0 || section >= static_cast<int>(columns_.size()))
     return QAbstractTableModel::headerData(section, orientation, role);
-  if (role == Qt::DisplayRole) return columns_[static_cast<size_t>(section)].name;
+  const Column& c = columns_[static_cast<size_t>(section)];
+  if (role == Qt::DisplayRole) return c.caption.isEmpty() ? c.name : c.caption;
   if (role == Qt::ToolTipRole) {
-    const QString& tip = columns_[static_cast<size_t>(section)].tip;
+    // The data name the exports use, then what the column holds.
+    QString tip = c.caption.isEmpty() ? QString() : c.name;
+    if (!c.tip.isEmpty()) tip += (tip.isEmpty() ? "" : ": ") + c.tip;
     return tip.isEmpty() ? QVariant() : QVariant(tip);
+  }
+  if (role == Qt::InitialSortOrderRole) {
+    // Counts and shares are read from the largest down.
+    const bool number = c.key || c.align == (Qt::AlignRight | Qt::AlignVCenter);
+    return static_cast<int>(number ? Qt::DescendingOrder : Qt::AscendingOrder);
   }
   return {};
 }

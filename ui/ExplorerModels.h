@@ -26,6 +26,7 @@ class RowTableModel : public QAbstractTableModel {
     // A whole-number key that orders the rows as less does: taken once per row when sorting,
     // which is faster than comparing through less.
     std::function<int64_t(int row)> key = nullptr;
+    QString caption;  // the header a reader sees (see ColumnCaptions.h); name when empty
   };
 
   explicit RowTableModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
@@ -40,6 +41,9 @@ class RowTableModel : public QAbstractTableModel {
   int ColumnNamed(const QString& name) const;
   // The colour behind a row (no colour when it gives an invalid one).
   std::function<QColor(int row)> rowBackground;
+  // The vertical header of a row (none when empty): a name that stays in view while the table
+  // scrolls sideways.
+  std::function<QString(int row)> rowHeader;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

@@ -443,6 +443,9 @@ void MainScreen::RunEnded() {
   QApplication::restoreOverrideCursor();
   LockForRun(false);
   running_ = false;
+  const auto textsRun =
+      static_cast<int>(runRequest_.inputLines.size() - runOutcome_.removedLines.size());
+  statusText->setText(RunEndText(runOutcome_, textsRun, runClock_.elapsed()));
   ShowRunInExplorer(*engine_, runRequest_.options, std::move(runOutcome_.keptResults), explorer_,
                     this);
   emit runFinished();

@@ -1,12 +1,16 @@
 #include "MarkedTextView.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QMouseEvent>
-#include <QShowEvent>
 #include <QSaveFile>
+#include <QScrollBar>
+#include <QShowEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -14,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "QuarnHeader.h"
+#include "explore/ShownText.h"
 #include "text/TextEncoding.h"
 
 namespace {
@@ -23,10 +28,18 @@ constexpr int64_t kMaxLines = 20000;
 constexpr size_t kMaxBytes = 400000;
 
 QString Css(int list) {
+  if (list == quarn::kStopListCode) return "color:" + ListColour(list).name() + ";";
   QString css = "background-color:" + ListBackground(list).name() + ";";
+  if (ListTextColour(list) != QColor(Qt::black))
+    css += "color:" + ListTextColour(list).name() + ";";
   if (list == quarn::kNoListCode) css += "text-decoration:underline;";
-  if (list == quarn::kStopListCode) css = "color:" + ListColour(list).name() + ";";
   return css;
+}
+
+QString PercentOf(int64_t part, int64_t whole) {
+  return whole > 0 ? QString::number(100.0 * static_cast<double>(part) / static_cast<double>(whole),
+                                     'f', 2)
+                   : QString("0.00");
 }
 
 // The lists a legend shows: those of the run, then no list, then the stop list when used.
@@ -52,6 +65,20 @@ MarkedTextView::MarkedTextView(QWidget* parent) : QWidget(parent) {
   text->viewport()->setMouseTracking(true);
   legend = new QWidget;
   status = new QLabel;
+  linesTitle = new QLabel("Click a word to see its lines here.");
+  linesTitle->setWordWrap(true);
+  lines = new QListWidget;
+  lines->setWordWrap(true);
+  auto* side = new QWidget;
+  auto* sideLayout = new QVBoxLayout(side);
+  sideLayout->setContentsMargins(0, 0, 0, 0);
+  sideLayout->addWidget(linesTitle);
+  sideLayout->addWidget(lines, 1);
+  split = new QSplitter;
+  split->addWidget(text);
+  split->addWidget(side);
+  split->setStretchFactor(0, 3);
+  split->setStretchFactor(1, 1);
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel("Text:"));
   top->addWidget(chooser);
@@ -60,15 +87,26 @@ MarkedTextView::MarkedTextView(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(legend);
-  layout->addWidget(text, 1);
+  layout->addWidget(split, 1);
   layout->addWidget(status);
   connect(chooser, &QComboBox::currentIndexChanged, this, &MarkedTextView::ShowText);
   chooseHtmlFile = [this] {
-    return QFileDialog::getSaveFileName(this, "Export as HTML", {}, "HTML pages (*.html)");
+    return QFileDialog::getSaveFileName(this, "Export as HTML", SuggestedHtmlFile(),
+                                        "HTML pages (*.html *.htm)");
   };
+  connect(lines, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    const QTextBlock block = text->document()->findBlockByNumber(item->data(Qt::UserRole).toInt());
+    if (!block.isValid()) return;
+    QTextCursor c(block);
+    text->setTextCursor(c);
+    text->ensureCursorVisible();
+  });
+  connect(lines, &QListWidget::itemClicked, lines, &QListWidget::itemActivated);
   connect(exportHtml, &QPushButton::clicked, this, [this] {
-    const QString path = chooseHtmlFile();
+    QString path = chooseHtmlFile();
     if (path.isEmpty()) return;
+    if (!path.endsWith(".html", Qt::CaseInsensitive) && !path.endsWith(".htm", Qt::CaseInsensitive))
+      path += ".html";
     if (pending_) ShowText(chooser->currentIndex());
     QString error;
     status->setText(WriteHtml(path, &error) ? "Written: " + path : error);
@@ -103,18 +141,27 @@ void MarkedTextView::showEvent(QShowEvent* event) {
 void MarkedTextView::BuildLegend() {
   delete legend->layout();
   for (QWidget* w : legend->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) delete w;
-  auto* row = new QHBoxLayout(legend);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->addWidget(new QLabel("Colours:"));
+  // Ten boxes to a row: many lists wrap rather than widen the window.
+  constexpr int kPerRow = 10;
+  auto* grid = new QGridLayout(legend);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setHorizontalSpacing(6);
+  grid->addWidget(new QLabel("Show:"), 0, 0);
+  int at = 0;
   for (const int list : LegendLists(report_->model)) {
-    auto* swatch = new QLabel(ListName(list));
+    auto* swatch = new QCheckBox(ListName(list));
     swatch->setObjectName("legend" + QString::number(list));
-    swatch->setStyleSheet("QLabel{" + Css(list) + "color:" +
-                          (list == quarn::kStopListCode ? ListColour(list).name() : "#000000") +
+    swatch->setChecked(ListShown(list));
+    swatch->setToolTip("Show or hide the colour of " + ListName(list).toLower());
+    const QString colour =
+        list == quarn::kStopListCode ? ListColour(list).name() : ListTextColour(list).name();
+    swatch->setStyleSheet("QCheckBox{" + Css(list) + "color:" + colour +
                           ";padding:2px 6px;border:1px solid #bbbbbb;}");
-    row->addWidget(swatch);
+    connect(swatch, &QCheckBox::toggled, this, [this, list](bool on) { SetListShown(list, on); });
+    grid->addWidget(swatch, at / kPerRow, 1 + at % kPerRow);
+    ++at;
   }
-  row->addStretch(1);
+  grid->setColumnStretch(kPerRow + 1, 1);
 }
 
 void MarkedTextView::IndexWords() const {
@@ -162,6 +209,63 @@ QString MarkedTextView::WordTip(const std::string& upper) const {
   return tip;
 }
 
+int MarkedTextView::ShownList(const std::string& upper) const {
+  const int list = ListOf(upper);
+  return hidden_.count(list) != 0 ? 0 : list;
+}
+
+QString MarkedTextView::PlainTip(const std::string& upper) const {
+  QString tip = WordTip(upper);
+  tip.replace("<br>", " · ");
+  tip.remove("<b>");
+  tip.remove("</b>");
+  return tip;
+}
+
+void MarkedTextView::SetListShown(int list, bool shown) {
+  if (shown == ListShown(list)) return;
+  if (shown) {
+    hidden_.erase(list);
+  } else {
+    hidden_.insert(list);
+  }
+  if (auto* box = legend->findChild<QCheckBox*>("legend" + QString::number(list))) {
+    QSignalBlocker block(box);
+    box->setChecked(shown);
+  }
+  const int scroll = text->verticalScrollBar()->value();
+  Render();
+  text->verticalScrollBar()->setValue(scroll);
+}
+
+QString MarkedTextView::SuggestedHtmlFile() const {
+  if (shownFile_.isEmpty()) return "marked.html";
+  const QFileInfo info(shownFile_);
+  return info.dir().filePath(info.completeBaseName() + "_marked.html");
+}
+
+void MarkedTextView::ShowLinesOf(const std::string& upper) {
+  lines->clear();
+  int count = 0;
+  for (size_t n = 0; n < lines_.size(); ++n) {
+    bool holds = false;
+    QString shown;
+    for (const Piece& p : lines_[n].pieces) {
+      holds = holds || p.upper == upper;
+      shown += QString::fromStdString(p.text);
+    }
+    if (!holds) continue;
+    ++count;
+    auto* item = new QListWidgetItem(QString::number(n + 1) + ": " + shown.simplified());
+    item->setData(Qt::UserRole, static_cast<int>(n));
+    lines->addItem(item);
+  }
+  linesTitle->setText("<b>" + WordText(upper).toHtmlEscaped() + "</b>: " + QString::number(count) +
+                      (count == 1 ? " line" : " lines") +
+                      " of this text. Double-click the word for "
+                      "every text.");
+}
+
 void MarkedTextView::ShowText(int k) {
   pending_ = false;
   lines_.clear();
@@ -174,7 +278,9 @@ void MarkedTextView::ShowText(int k) {
   const std::string& path = report_->model.run.texts[static_cast<size_t>(k)].file;
   shownFile_ = QString::fromStdString(quarn::MessageToUtf8(path));
   const quarn::TextCutting cutting = source_ != nullptr ? source_->cutting : quarn::TextCutting{};
-  const quarn::Status s = quarn::ForEachTextLine(
+  lines->clear();
+  linesTitle->setText("Click a word to see its lines here.");
+  const quarn::Status s = quarn::ForEachShownLine(
       *quarn::FileSystem::Default(), path, cutting,
       [this, bytes = size_t{0}](int64_t number, const std::string& line,
                                 const std::vector<quarn::LineWord>& words) mutable {
@@ -215,6 +321,7 @@ void MarkedTextView::Render() {
       f.setForeground(ListColour(list));
     } else if (list != 0) {
       f.setBackground(ListBackground(list));
+      if (ListTextColour(list) != QColor(Qt::black)) f.setForeground(ListTextColour(list));
       if (list == quarn::kNoListCode) f.setFontUnderline(true);
     }
     formats.emplace(list, f);
@@ -224,13 +331,13 @@ void MarkedTextView::Render() {
   for (size_t n = 0; n < lines_.size(); ++n) {
     if (n > 0) cursor.insertBlock();
     for (const Piece& p : lines_[n].pieces) {
-      QString shown = WordText(p.text);
+      QString shown = QString::fromStdString(p.text);
       shown.replace('\t', "    ");
       if (p.upper.empty()) {
         cursor.insertText(shown, plain);
         continue;
       }
-      QTextCharFormat f = formatOf(ListOf(p.upper));
+      QTextCharFormat f = formatOf(ShownList(p.upper));
       f.setAnchor(true);
       f.setAnchorHref(QString::number(anchors_.size()));
       anchors_.push_back(p.upper);
@@ -265,6 +372,15 @@ bool MarkedTextView::eventFilter(QObject* watched, QEvent* event) {
       }
       return true;
     }
+    if (event->type() == QEvent::MouseButtonPress) {
+      pressedAt_ = static_cast<QMouseEvent*>(event)->position().toPoint();
+    }
+    if (event->type() == QEvent::MouseButtonRelease &&
+        (static_cast<QMouseEvent*>(event)->position().toPoint() - pressedAt_).manhattanLength() <
+            4) {
+      const std::string word = WordAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      if (!word.empty()) ShowLinesOf(word);
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
       const std::string word = WordAt(static_cast<QMouseEvent*>(event)->position().toPoint());
       if (!word.empty()) {
@@ -285,9 +401,20 @@ QString MarkedTextView::HtmlPage() const {
           "p.t{margin:0;white-space:pre-wrap}\n"
           ".legend span{display:inline-block;padding:1px 8px;margin:0 4px 4px 0;"
           "border:1px solid #bbb}\n";
-  std::vector<int> lists = report_ ? LegendLists(report_->model) : std::vector<int>{};
+  std::vector<int> lists;
+  if (report_ != nullptr) {
+    for (const int list : LegendLists(report_->model)) {
+      if (ListShown(list)) lists.push_back(list);
+    }
+  }
   for (const int list : lists) html += ".l" + QString::number(list) + "{" + Css(list) + "}\n";
-  html += "</style></head><body>\n<h1>" + shownFile_.toHtmlEscaped() + "</h1>\n<p class=\"legend\">";
+  html +=
+      "table.c{border-collapse:collapse;margin-bottom:1em}"
+      "table.c td,table.c th{border:1px solid #bbb;padding:1px 8px;text-align:right}\n";
+  html += "</style></head><body>\n<h1>" +
+          shownFile_.mid(shownFile_.lastIndexOf('/') + 1).toHtmlEscaped() + "</h1>\n";
+  html += CoverageHtml();
+  html += "<p class=\"legend\">";
   for (const int list : lists) {
     html += "<span class=\"l" + QString::number(list) + "\">" + ListName(list).toHtmlEscaped() +
             "</span>";
@@ -296,17 +423,46 @@ QString MarkedTextView::HtmlPage() const {
   for (const Line& line : lines_) {
     html += "<p class=\"t\">";
     for (const Piece& p : line.pieces) {
-      const QString shown = WordText(p.text).toHtmlEscaped();
-      const int list = p.upper.empty() ? 0 : ListOf(p.upper);
-      if (list == 0) {
+      const QString shown = QString::fromStdString(p.text).toHtmlEscaped();
+      if (p.upper.empty()) {
         html += shown;
+        continue;
+      }
+      const int list = ShownList(p.upper);
+      const QString tip = " title=\"" + PlainTip(p.upper).toHtmlEscaped() + "\"";
+      if (list == 0) {
+        html += "<span" + tip + ">" + shown + "</span>";
       } else {
-        html += "<span class=\"l" + QString::number(list) + "\">" + shown + "</span>";
+        html += "<span class=\"l" + QString::number(list) + "\"" + tip + ">" + shown + "</span>";
       }
     }
     html += line.pieces.empty() ? "&nbsp;</p>\n" : "</p>\n";
   }
   html += "</body></html>\n";
+  return html;
+}
+
+QString MarkedTextView::CoverageHtml() const {
+  // The shown text's own row of the results: its tokens by list and the coverage they reach.
+  if (report_ == nullptr) return {};
+  const int k = chooser->currentIndex();
+  const auto& texts = report_->model.texts;
+  if (k < 0 || k >= static_cast<int>(texts.size())) return {};
+  const quarn::TextRow& t = texts[static_cast<size_t>(k)];
+  QString html =
+      "<table class=\"c\"><tr><th>List</th><th>Tokens</th><th>Tokens (%)</th>"
+      "<th>Coverage after the list (%)</th></tr>\n";
+  for (size_t n = 0; n < t.listTokens.size(); ++n) {
+    const int list = static_cast<int>(n) + 1;
+    html += "<tr><td class=\"l" + QString::number(list) + "\">" + ListName(list) + "</td><td>" +
+            QString::number(t.listTokens[n]) + "</td><td>" + PercentOf(t.listTokens[n], t.tokens) +
+            "</td><td>" + QString::fromStdString(t.Coverage(list)) + "</td></tr>\n";
+  }
+  html += "<tr><td class=\"l" + QString::number(quarn::kNoListCode) + "\">" +
+          ListName(quarn::kNoListCode) + "</td><td>" + QString::number(t.noneTokens) + "</td><td>" +
+          PercentOf(t.noneTokens, t.tokens) + "</td><td></td></tr>\n";
+  html += "<tr><th>Total</th><th>" + QString::number(t.tokens) +
+          "</th><th></th><th></th></tr></table>\n";
   return html;
 }
 

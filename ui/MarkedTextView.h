@@ -1,14 +1,20 @@
-// One input text shown with every word coloured by its list (a legend beside it; words in no
-// list also underlined, stop-listed words grey); hovering a word tells its list, family,
-// frequency and range; "Export as HTML" writes the coloured text as a printable page.
+// One input text shown exactly as its file has it (any script, its own lines and blank lines),
+// with the words Quarn counted coloured by their list: a legend above it shows or hides each
+// list (list 1, the words learners know, hidden at first; words in no list stand out; stop-listed
+// words grey). Hovering a word tells its list, family, frequency and range; clicking it lists its
+// lines beside the text; "Export as HTML" writes the coloured text as a printable page.
 #pragma once
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTextEdit>
 #include <QWidget>
 #include <functional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -39,10 +45,20 @@ class MarkedTextView : public QWidget {
   bool WriteHtml(const QString& path, QString* error) const;
   // The HTML file to write (tests replace it); empty when cancelled.
   std::function<QString()> chooseHtmlFile;
+  // The HTML file offered for the shown text: TEXT_marked.html beside it.
+  QString SuggestedHtmlFile() const;
+  // Shows or hides a list's colour (the legend's boxes do this).
+  void SetListShown(int list, bool shown);
+  bool ListShown(int list) const { return hidden_.count(list) == 0; }
+  // Lists the lines of the shown text that hold word (upper case, Windows-1252) beside it.
+  void ShowLinesOf(const std::string& upper);
 
   QComboBox* chooser = nullptr;
   QTextEdit* text = nullptr;
   QWidget* legend = nullptr;
+  QSplitter* split = nullptr;
+  QLabel* linesTitle = nullptr;
+  QListWidget* lines = nullptr;  // the lines of the word clicked
   QPushButton* exportHtml = nullptr;
   QLabel* status = nullptr;
 
@@ -56,7 +72,7 @@ class MarkedTextView : public QWidget {
 
  private:
   struct Piece {
-    std::string text;   // Windows-1252, as written
+    std::string text;   // UTF-8, as written
     std::string upper;  // the word; empty between words
   };
   struct Line {
@@ -79,4 +95,10 @@ class MarkedTextView : public QWidget {
   QString shownFile_;
   bool truncated_ = false;
   bool pending_ = false;  // the report changed and its text is not read yet
+  std::set<int> hidden_ = {1};  // lists shown unmarked
+  QPoint pressedAt_;
+  // The list a word is drawn as: 0 (unmarked) when its list is hidden.
+  int ShownList(const std::string& upper) const;
+  QString PlainTip(const std::string& upper) const;
+  QString CoverageHtml() const;
 };

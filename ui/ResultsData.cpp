@@ -520,28 +520,6 @@ std::string WordBytes(const QString& text) {
   return out;
 }
 
-QColor ListColour(int list) {
-  static const QColor kPalette[] = {QColor("#0072B2"), QColor("#009E73"), QColor("#E69F00"),
-                                    QColor("#56B4E9"), QColor("#CC79A7"), QColor("#F0E442")};
-  if (list == quarn::kNoListCode) return QColor("#D55E00");
-  if (list == quarn::kStopListCode) return QColor("#8C8C8C");
-  if (list < 1) return QColor(Qt::black);
-  return kPalette[(list - 1) % 6];
-}
-
-QColor ListBackground(int list) {
-  const QColor c = ListColour(list);
-  // Halfway to white: the hues stay apart, black text on them stays readable.
-  return QColor((c.red() + 255) / 2, (c.green() + 255) / 2, (c.blue() + 255) / 2);
-}
-
-QString ListName(int list) {
-  if (list == quarn::kNoListCode) return "Not in a list";
-  if (list == quarn::kStopListCode) return "Stop list";
-  if (list == quarn::kTotalRowCode) return "Total";
-  return "List " + QString::number(list);
-}
-
 std::vector<ExplorerReport> TakeKeptReports(std::vector<quarn::ResultsModel> kept) {
   std::vector<ExplorerReport> reports;
   for (quarn::ResultsModel& m : kept) {

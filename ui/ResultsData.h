@@ -15,6 +15,7 @@
 
 #include "QuarnHeader.h"
 #include "explore/Concordance.h"
+#include "ListPalette.h"
 #include "FileSystem.h"
 #include "results/ResultsModel.h"
 #include "results/ResultsTables.h"
@@ -68,11 +69,3 @@ std::unique_ptr<quarn::WordRowSource> HeldWordRows(const quarn::ResultsModel& mo
 QString WordText(const std::string& cp1252);
 std::string WordBytes(const QString& text);
 
-// The colour of a list in every view: the Okabe-Ito palette, which colour-blind readers can
-// tell apart, for lists 1..; the words in no list vermillion; stop-listed words grey.
-QColor ListColour(int list);
-// The colour drawn behind a word of the list: ListColour lightened so that black text stays
-// readable on it.
-QColor ListBackground(int list);
-// "List 3", "Not in a list", "Stop list".
-QString ListName(int list);

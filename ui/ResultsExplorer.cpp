@@ -24,6 +24,9 @@
 #include <QTimer>
 #include <thread>
 
+#include "ColumnCaptions.h"
+#include "ExplorerCharts.h"
+#include "ExplorerWindowState.h"
 #include "QuarnHeader.h"
 #include "state/Engine.h"
 #include "text/TextEncoding.h"
@@ -134,6 +137,11 @@ ResultsExplorer::ResultsExplorer(QWidget* parent, quarn::FileSystem* fs)
   layout->addLayout(top);
   layout->addWidget(tabs, 1);
   resize(1000, 680);
+  origin = new QLabel;
+  origin->setWordWrap(true);
+  origin->hide();
+  layout->insertWidget(0, origin);
+  RestoreWindowState(this);
   workProgress = new QProgressBar;
   workProgress->setRange(0, 1000);
   workProgress->setMaximumWidth(220);
@@ -161,32 +169,29 @@ QWidget* ResultsExplorer::BuildSummaryTab() {
   summaryModel = new RowTableModel(this);
   summaryTable = NewTable(summaryModel);
   summaryTable->setSortingEnabled(false);
-  summaryTable->setMaximumHeight(230);
   coverageChart = new QChartView;
   coverageChart->setRenderHint(QPainter::Antialiasing);
-  coverageChart->setMinimumHeight(300);
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(summaryTable);
-  layout->addWidget(coverageChart, 1);
+  // The table shows all its rows; the chart takes the rest, and the divider moves.
+  auto* page = new QSplitter(Qt::Vertical);
+  page->addWidget(summaryTable);
+  page->addWidget(coverageChart);
+  page->setChildrenCollapsible(false);
+  summarySplit = page;
   return page;
 }
 
 QWidget* ResultsExplorer::BuildTextsTab() {
   textsModel = new RowTableModel(this);
   textsTable = NewTable(textsModel);
-  preteachModel = new RowTableModel(this);
-  preteachTable = NewTable(preteachModel);
-  preteachTable->setSortingEnabled(false);
-  preteachLabel = new QLabel("Select a text to see its words in no list.");
-  preteachLabel->setWordWrap(true);
-  copyPreteach = new QPushButton("Copy");
-  auto* side = new QWidget;
-  auto* sideLayout = new QVBoxLayout(side);
-  sideLayout->setContentsMargins(0, 0, 0, 0);
-  sideLayout->addWidget(preteachLabel);
-  sideLayout->addWidget(preteachTable, 1);
-  sideLayout->addWidget(copyPreteach);
+  // The file stays in view as the table scrolls sideways: it is each row's header.
+  textsTable->verticalHeader()->setVisible(true);
+  textsTable->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  preteach = new PreteachPanel;
+  preteachModel = preteach->model;
+  preteachTable = preteach->table;
+  preteachLabel = preteach->label;
+  copyPreteach = preteach->copy;
+  auto* side = preteach;
   auto* split = new QSplitter;
   split->addWidget(textsTable);
   split->addWidget(side);
@@ -194,17 +199,9 @@ QWidget* ResultsExplorer::BuildTextsTab() {
   split->setStretchFactor(1, 2);
   connect(textsTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this] { ShowPreteach(); });
-  connect(copyPreteach, &QPushButton::clicked, this, [this] {
-    QStringList out;
-    for (int r = 0; r < preteachModel->rowCount(); ++r) {
-      out << preteachModel->index(r, 0).data().toString() + "\t" +
-                 preteachModel->index(r, 1).data().toString();
-    }
-    QApplication::clipboard()->setText(out.join('\n') + (out.isEmpty() ? "" : "\n"));
-  });
   connect(preteachTable, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
     if (current_ == nullptr) return;
-    const int row = preteachRows_[static_cast<size_t>(preteachModel->SourceRow(index.row()))];
+    const int row = preteach->TypeRow(index.row());
     ShowInContext(current_->model.types[static_cast<size_t>(row)].word, false, 0);
   });
   connect(textsTable, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -273,6 +270,7 @@ void ResultsExplorer::SetReports(std::vector<ExplorerReport> reports, ExplorerSo
   for (ExplorerReport& r : reports) reports_.push_back(std::make_shared<ExplorerReport>(std::move(r)));
   source_ = std::move(source);
   families_.reset();
+  origin->hide();
   QSignalBlocker block(reportChooser);
   reportChooser->clear();
   for (const auto& r : reports_) reportChooser->addItem(r->title);
@@ -312,17 +310,25 @@ void ResultsExplorer::ShowReport(int i) {
   ExplorerReport& r = *current_;
   setWindowTitle("Quarn results — " + r.title);
 
-  summaryModel->Reset(SummaryColumns(r), static_cast<int>(r.model.summary.size()), owner);
+  summaryModel->Reset(Captioned(SummaryColumns(r), r), static_cast<int>(r.model.summary.size()), owner);
   summaryModel->rowBackground = [&r](int row) {
     const int list = r.model.summary[static_cast<size_t>(row)].list;
     return list == quarn::kTotalRowCode ? QColor() : ListBackground(list);
   };
   FitColumns(summaryTable);
+  // Room for every row of the summary above the chart.
+  summarySplit->setSizes({summaryTable->horizontalHeader()->height() + 4 +
+                              summaryTable->verticalHeader()->defaultSectionSize() * summaryModel->rowCount(),
+                          300});
 
-  textsModel->Reset(TextColumns(r), static_cast<int>(r.model.texts.size()), owner);
+  textsModel->Reset(Captioned(TextColumns(r), r), static_cast<int>(r.model.texts.size()), owner);
+  textsModel->rowHeader = [&r](int row) {
+    const QString name = QString::fromStdString(quarn::MessageToUtf8(r.model.texts[static_cast<size_t>(row)].file));
+    return name.mid(name.lastIndexOf('/') + 1);
+  };
   FitColumns(textsTable);
-  preteachRows_.clear();
-  preteachModel->Reset({}, 0);
+  if (textsModel->ColumnNamed("file") >= 0) textsTable->setColumnHidden(textsModel->ColumnNamed("file"), true);
+  preteach->Show(nullptr, -1, nullptr);
   if (!r.model.texts.empty()) textsTable->selectRow(0);
   ShowPreteach();
 
@@ -333,8 +339,8 @@ void ResultsExplorer::ShowReport(int i) {
   familyRangeRows_.clear();
   for (size_t k = 0; k < r.model.ranges.size(); ++k)
     (r.model.ranges[k].family ? familyRangeRows_ : typeRangeRows_).push_back(static_cast<int>(k));
-  typeRangeModel_->Reset(RangeColumns(r, &typeRangeRows_), static_cast<int>(typeRangeRows_.size()), owner);
-  familyRangeModel_->Reset(RangeColumns(r, &familyRangeRows_), static_cast<int>(familyRangeRows_.size()),
+  typeRangeModel_->Reset(Captioned(RangeColumns(r, &typeRangeRows_), r), static_cast<int>(typeRangeRows_.size()), owner);
+  familyRangeModel_->Reset(Captioned(RangeColumns(r, &familyRangeRows_), r), static_cast<int>(familyRangeRows_.size()),
                            owner);
   FitColumns(typeRanges);
   FitColumns(familyRanges);
@@ -347,7 +353,7 @@ void ResultsExplorer::ShowReport(int i) {
 void ResultsExplorer::FillWordTab(WordTab& tab, bool families) {
   ExplorerReport& r = *current_;
   const auto& rows = families ? r.model.families : r.model.types;
-  tab.model->Reset(WordColumns(r, families), static_cast<int>(rows.size()), currentOwner_);
+  tab.model->Reset(Captioned(WordColumns(r, families), r), static_cast<int>(rows.size()), currentOwner_);
   tab.model->rowBackground = [&rows](int row) { return ListBackground(rows[static_cast<size_t>(row)].list); };
   {
     QSignalBlocker block(tab.list);
@@ -384,90 +390,12 @@ void ResultsExplorer::FilterWords(WordTab& tab, bool families) {
 void ResultsExplorer::ShowPreteach() {
   if (current_ == nullptr) return;
   const QModelIndex at = textsTable->currentIndex();
-  if (!at.isValid()) {
-    preteachRows_.clear();
-    preteachModel->Reset({}, 0);
-    return;
-  }
-  const int k = textsModel->SourceRow(at.row());
-  const quarn::ResultsModel& m = current_->model;
-  const std::vector<TextWord> found = NoListWordsOfText(m, k);
-  preteachRows_.clear();
-  preteachCounts_.clear();
-  for (const TextWord& w : found) {
-    preteachRows_.push_back(w.row);
-    preteachCounts_.push_back(w.count);
-  }
-  const auto& rows = preteachRows_;
-  const auto& counts = preteachCounts_;
-  std::vector<RowTableModel::Column> columns = {
-      {"word", {}, [&m, &rows](int r) {
-         return QVariant(WordText(m.types[static_cast<size_t>(rows[static_cast<size_t>(r)])].word));
-       }, {}},
-      {"freq in text", {}, [&counts](int r) {
-         return QVariant(static_cast<qlonglong>(counts[static_cast<size_t>(r)]));
-       }, {}}};
-  preteachModel->Reset(std::move(columns), static_cast<int>(preteachRows_.size()));
-  const QString name = textsModel->index(at.row(), 0).data().toString();
-  preteachLabel->setText("<b>" + name.toHtmlEscaped() + "</b>: " +
-                         Plural(static_cast<qsizetype>(preteachRows_.size()), "word", "words") +
-                         " in no list (the words to pre-teach), most frequent first." +
-                         (m.run.others ? "" : " The run did not list them (List Others was off)."));
-  FitColumns(preteachTable);
+  preteach->Show(current_, at.isValid() ? textsModel->SourceRow(at.row()) : -1, &source_, fs_);
 }
 
 void ResultsExplorer::FillCharts() {
   const quarn::ResultsModel& m = current_->model;
-  // Coverage: each used list's share of the tokens, and the running total, against 95 and 98 %.
-  auto* chart = new QChart;
-  chart->setTitle("Cumulative token coverage by list");
-  QStringList categories;
-  auto* shares = new QBarSet("Tokens of the list, %");
-  shares->setColor(ListBackground(1));
-  shares->setBorderColor(ListColour(1));
-  auto* cumulative = new QLineSeries;
-  cumulative->setName("Cumulative coverage, %");
-  cumulative->setPen(QPen(ListColour(quarn::kNoListCode), 3));
-  cumulative->setPointsVisible(true);
-  double running = 0;
-  int k = 0;
-  for (const quarn::SummaryRow& s : m.summary) {
-    if (s.list < 1 || s.list > quarn::kMaxLists) continue;
-    const double share = s.tokensWhole > 0 ? 100.0 * static_cast<double>(s.tokens) / static_cast<double>(s.tokensWhole) : 0;
-    running += share;
-    categories << ListName(s.list);
-    *shares << share;
-    cumulative->append(k, running);
-    ++k;
-  }
-  auto* bars = new QBarSeries;
-  bars->append(shares);
-  chart->addSeries(bars);
-  chart->addSeries(cumulative);
-  auto* axisX = new QBarCategoryAxis;
-  axisX->append(categories);
-  auto* axisY = new QValueAxis;
-  axisY->setRange(0, 100);
-  axisY->setTickCount(11);
-  axisY->setLabelFormat("%d %%");
-  chart->addAxis(axisX, Qt::AlignBottom);
-  chart->addAxis(axisY, Qt::AlignLeft);
-  for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{bars, cumulative}) {
-    s->attachAxis(axisX);
-    s->attachAxis(axisY);
-  }
-  for (const int percent : {95, 98}) {
-    auto* line = new QLineSeries;
-    line->setName(QString::number(percent) + " %");
-    QPen pen(percent == 95 ? QColor("#0072B2") : QColor("#CC79A7"), 2, Qt::DashLine);
-    line->setPen(pen);
-    line->append(-0.5, percent);
-    line->append(std::max(k, 1) - 0.5, percent);
-    chart->addSeries(line);
-    line->attachAxis(axisX);
-    line->attachAxis(axisY);
-  }
-  chart->legend()->setAlignment(Qt::AlignBottom);
+  QChart* chart = CoverageChart(m);
   QChart* old = coverageChart->chart();
   coverageChart->setChart(chart);
   delete old;
@@ -693,7 +621,11 @@ void ResultsExplorer::OpenResultsClick() {
 void ShowRunInExplorer(quarn::Engine& e, const quarn::RunOptions& options,
                        std::vector<quarn::ResultsModel> kept, QPointer<ResultsExplorer>& explorer,
                        QWidget* owner) {
-  if (kept.empty()) return;
+  if (kept.empty()) {
+    // An explorer still open shows what an earlier run found, and says so.
+    if (!explorer.isNull()) MarkFromEarlierRun(explorer);
+    return;
+  }
   if (explorer.isNull()) {
     explorer = new ResultsExplorer(owner, &e.fs);
     explorer->setWindowFlag(Qt::Window);
@@ -701,6 +633,7 @@ void ShowRunInExplorer(quarn::Engine& e, const quarn::RunOptions& options,
   }
   ExplorerSource source = SourceOfRun(e, options);
   explorer->SetReports(TakeKeptReports(std::move(kept)), std::move(source));
+  MarkRunShown(explorer);
   explorer->show();
   explorer->raise();
 }

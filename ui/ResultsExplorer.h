@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <atomic>
@@ -23,6 +24,7 @@
 #include "ConcordanceView.h"
 #include "ExplorerModels.h"
 #include "MarkedTextView.h"
+#include "PreteachPanel.h"
 #include "ResultsData.h"
 #include "explore/Concordance.h"
 #include "results/Exports.h"
@@ -70,6 +72,9 @@ class ResultsExplorer : public QMainWindow {
   QPushButton* cancelWork = nullptr;
   QTabWidget* tabs = nullptr;
 
+  QLabel* origin = nullptr;  // which run the results are from, once a later run kept none
+  QSplitter* summarySplit = nullptr;
+  PreteachPanel* preteach = nullptr;
   QTableView* summaryTable = nullptr;
   QChartView* coverageChart = nullptr;
   QTableView* textsTable = nullptr;
@@ -93,6 +98,10 @@ class ResultsExplorer : public QMainWindow {
   RowTableModel* summaryModel = nullptr;
   RowTableModel* textsModel = nullptr;
   RowTableModel* preteachModel = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  public slots:
   void ExportClick();
@@ -123,8 +132,7 @@ class ResultsExplorer : public QMainWindow {
   std::shared_ptr<ExplorerReport> currentOwner_, markedOwner_;
   ExplorerSource source_;
   std::optional<quarn::FamilyIndex> families_;
-  std::vector<int> typeRangeRows_, familyRangeRows_, preteachRows_;
-  std::vector<int64_t> preteachCounts_;
+  std::vector<int> typeRangeRows_, familyRangeRows_;
   RowTableModel* typeRangeModel_ = nullptr;
   RowTableModel* familyRangeModel_ = nullptr;
 };

@@ -307,9 +307,34 @@ void ProduceReport(Engine& e) {
   Status s = e.resultsFile->Close();
   e.resultsFile.reset();
   ReleaseNodeBlocks(e.tree);
-  // The finished file replaces an earlier results file in one rename; a failure removes it.
   const std::string work = ResultsWorkName(e.ResultsFileName);
-  if (s.ok()) s = e.fs.RenameFile(work, e.ResultsFileName);
+  if (!s.ok()) {
+    e.fs.RemoveFile(work);
+    return e.Fail(Status::IOError(e.ResultsFileName, s.reason()));
+  }
+  CommitRunFiles(e);
+}
+
+void CommitRunFiles(Engine& e) {
+  const std::string work = ResultsWorkName(e.ResultsFileName);
+  // The last moment a cancel stops the run: every file is still under its work name.
+  if (!CancelPoint(e)) {
+    e.fs.RemoveFile(work);
+    return;
+  }
+  // From here the run's files are put in place one after another, and a cancel request no
+  // longer stops them: a stop half-way would leave some new and some earlier. The export set
+  // goes first, as one (ExportFiles.h): when it fails, nothing at all is replaced.
+  if (e.pendingExport) {
+    Status s = e.pendingExport->Commit();
+    e.pendingExport.reset();
+    if (!s.ok()) {
+      e.fs.RemoveFile(work);
+      return e.Fail(s);
+    }
+  }
+  // The finished file replaces an earlier results file in one rename; a failure removes it.
+  Status s = e.fs.RenameFile(work, e.ResultsFileName);
   if (!s.ok()) {
     e.fs.RemoveFile(work);
     return e.Fail(Status::IOError(e.ResultsFileName, s.reason()));
@@ -319,6 +344,8 @@ void ProduceReport(Engine& e) {
   // every list as it was, so running the texts again does not count them twice.
   CommitBasewordUpdates(e);
   CommitMarkedTexts(e);
+  if (!e.failed() && e.cancelRequested.load(std::memory_order_relaxed))
+    ProgressMessage(e, Severity::kProgress, kCancelTooLate);
 }
 
 }  // namespace quarn

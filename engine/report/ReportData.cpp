@@ -9,6 +9,7 @@
 #include "report/Sort.h"
 #include "report/TextRanges.h"
 #include "state/Engine.h"
+#include "state/RunProgress.h"
 #include "store/WordTree.h"
 
 namespace quarn {
@@ -291,7 +292,9 @@ void ExportReport(Engine& e) {
     if (e.options.BatchFiles && !e.run.scannedTexts.empty()) {
       folder = BatchExportFolder(folder, e.run.scannedTexts.front().file);
     }
-    Status s = ExportResults(e.fs, e.exports, folder, model, &rows);
+    // Put in place with the results file (CommitRunFiles). A cancel stops the writing.
+    Status s = WriteExports(e.fs, e.exports, folder, model, &rows,
+                            [&e] { return CancelPoint(e); }, &e.pendingExport);
     if (!s.ok()) return e.Fail(s);
   }
   if (!e.keepResults) return;

@@ -40,8 +40,9 @@ class StoreWordRows : public WordRowSource {
 std::string BatchExportFolder(const std::string& folder, const std::string& input);
 
 // After WriteReport, before the store is released: writes the exports of Engine::exports (in
-// batch mode into a folder per input file, named after it without its extension) and keeps
-// the model when Engine::keepResults. An export failure fails the run.
+// batch mode into a folder per input file, named after it without its extension) under their
+// work names into Engine::pendingExport, and keeps the model when Engine::keepResults. An
+// export failure fails the run, and so does a cancel while the exports are written.
 void ExportReport(Engine& e);
 
 }  // namespace quarn

@@ -8,7 +8,11 @@
 namespace quarn {
 
 XlsxSink::XlsxSink(ExportFiles& files, const std::string& path, int64_t sheetRows)
-    : path_(path), work_(files.Add(path)), sheetRows_(sheetRows) {
+    : path_(path), sheetRows_(sheetRows) {
+  // The library opens the work file by its name when the workbook is finished; it is created
+  // here first, new, so that the name holds no link or earlier file by then.
+  status_ = files.Reserve(path, &work_);
+  if (!status_.ok()) return;
   // The library's own temporary files go beside the workbook rather than into /tmp, so that
   // an export needs room on one disk only.
   std::string folder = path.substr(0, path.rfind('/') + 1);
@@ -27,8 +31,9 @@ XlsxSink::XlsxSink(ExportFiles& files, const std::string& path, int64_t sheetRow
 }
 
 XlsxSink::~XlsxSink() {
-  // An unfinished workbook is still written by the library; ExportFiles removes it.
-  if (book_ != nullptr) workbook_close(book_);
+  // An unfinished workbook (a failed or stopped export) is dropped unwritten: writing it out
+  // would compress every sheet, the longest step of an export, for a file that goes anyway.
+  if (book_ != nullptr) lxw_workbook_free(book_);
 }
 
 void XlsxSink::Check(int error) {

@@ -227,6 +227,7 @@ void EndPress(Engine& e, RunOutcome* outcome) {
   DiscardResultsFile(e);  // a check stopped the run with the results file open: no report
   DiscardBasewordUpdates(e);
   DiscardMarkedTexts(e);
+  e.pendingExport.reset();  // and the exports
   CleanUpRun(e);
   e.cancelRequested.store(false);  // a cancel request is for the press it arrives in
 
@@ -245,11 +246,25 @@ void EndPress(Engine& e, RunOutcome* outcome) {
   outcome->keptResults = std::move(run.keptResults);
 }
 
-// Takes the locks of the folders the run writes in: the scratch folder, and the list folder
-// when the counts are written back. Returns false, the run ended, when they cannot be had.
+// The export folder, ending in '/'; "" when the run exports nothing.
+std::string ExportFolder(const Engine& e) {
+  if (!e.exports.any()) return "";
+  const std::string& folder = e.exports.folder;
+  return folder.back() == '/' ? folder : folder + "/";
+}
+
+// Takes the locks of the folders the run writes in: the scratch folder, the list folder when
+// the counts are written back, and the export folder (which is created for it, as a folder
+// that does not exist has no lock to take; a batch run's folder per text lies inside it).
+// Returns false, the run ended, when they cannot be had.
 bool LockRunFolders(Engine& e, FolderLock* lock) {
   std::vector<std::string> folders = {e.ScratchFolder};
   if (e.options.Udate_Basewords) folders.push_back(e.ProgramFolder);
+  if (const std::string exports = ExportFolder(e); !exports.empty()) {
+    // A failure to create it is met again, and reported, when the exports are written.
+    e.fs.CreateDirectories(exports.substr(0, exports.size() - 1));
+    folders.push_back(exports);
+  }
   std::string busy;
   Status s = LockFolders(e, folders, lock, &busy);
   if (!s.ok()) {
@@ -271,12 +286,15 @@ std::string FolderOf(const std::string& path) {
 }
 
 // Removes the work files that a run killed part-way leaves behind, as far as they lie in a
-// folder locked by this run: the updated lists (basewrd<n>.tmp in ProgramFolder), and for this
-// run's own results and input files the results file's and the marked texts' work names. Only
-// these exact names go; a listed input or the results file itself is never one of them.
+// folder locked by this run: the updated lists (basewrd<n>.tmp in ProgramFolder), the text
+// tally (texts.dvp in the scratch folder), and for this run's own results and input files the
+// results file's and the marked texts' work names. Only these exact names go; a listed input or
+// the results file itself is never one of them. An export folder is brought back to a whole
+// set and its work files removed as it is exported into (WriteExports), still under this lock
+// but after the checks, which refuse an input text of such a name.
 void RemoveLeftovers(Engine& e, const FolderLock& lock) {
   const std::vector<std::string>& lines = e.run.inputLines;
-  std::vector<std::string> names;
+  std::vector<std::string> names = {e.TallyFilePath()};
   for (int n = 1; n <= kMaxLists; ++n)
     names.push_back(e.ProgramFolder + "basewrd" + std::to_string(n) + ".tmp");
   const bool batch = e.options.BatchFiles;

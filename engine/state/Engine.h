@@ -76,6 +76,9 @@ struct Engine : Store {
   // then node, so that each list's dump visits its own records only (ListRows). Empty
   // otherwise.
   std::vector<std::pair<int32_t, int32_t>> listRows;
+  // The report's export, written under its work names, waiting for the report to finish;
+  // removed when dropped.
+  std::unique_ptr<ExportFiles> pendingExport;
 
   std::string ScratchFilePath() const { return ScratchFolder + "temp$$$.dvp"; }
 

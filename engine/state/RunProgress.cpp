@@ -7,6 +7,8 @@
 namespace quarn {
 
 const char kRunCancelled[] = "Run cancelled";
+const char kCancelTooLate[] =
+    "cancel came too late: the run's files were already being put in place";
 
 void BeginRunProgress(Engine& e, const std::vector<std::string>& inputLines) {
   e.run.progress = RunProgress{};

@@ -14,6 +14,9 @@ struct Engine;
 
 // The text of the Progress line of a cancelled run.
 extern const char kRunCancelled[];
+// The Progress line of a cancel that came while the run's files were put in place, which is
+// then finished rather than stopped half-way.
+extern const char kCancelTooLate[];
 
 // Starts the progress of a press over the given input lines: their count and sizes.
 void BeginRunProgress(Engine& e, const std::vector<std::string>& inputLines);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "FaultFileSystem.h"
@@ -153,7 +156,7 @@ TEST(ExportsTest, JsonIsOneValidDocumentWithRowsKeyedByColumn) {
 TEST(ExportsTest, WorkbookContinuesALongTableOnFurtherSheets) {
   TempDir dir;
   {
-    ExportFiles files(*FileSystem::Default());
+    ExportFiles files(*FileSystem::Default(), dir.path());
     XlsxSink sink(files, dir.File("book.xlsx"), /*sheetRows=*/3);
     const std::string columns[] = {"word", "freq"};
     sink.BeginTable("types", columns);
@@ -198,8 +201,107 @@ TEST(ExportsTest, AFailureReplacesNoEarlierExportAndLeavesNoWorkFile) {
     EXPECT_FALSE(HasWorkFiles(folder));
     if (std::string(fault) == "write") EXPECT_EQ(ReadFile(folder + "/summary.csv"), "earlier");
   }
-  // The rename failure comes after summary.csv was put in place: it is then the new one.
-  EXPECT_NE(ReadFile(folder + "/summary.csv"), "earlier");
+  // The rename failure comes after summary.csv was put in place: it is put back.
+  EXPECT_EQ(ReadFile(folder + "/summary.csv"), "earlier");
+}
+
+// The set put in place as one, against a failure or a kill at every step: a folder holding an
+// earlier csv export (and a stray file of the user's) receives a csv and json export of another
+// model, and a reader then finds the earlier files or the new ones, never a mix.
+class ExportSetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = dir.File("ex");
+    fs::create_directory(folder);
+    WriteFile(folder + "/types.csv.old", "the user's own");
+    ASSERT_TRUE(ExportResults(*FileSystem::Default(), Formats("csv", folder), folder,
+                              SmallModel(), nullptr)
+                    .ok());
+    earlier = FolderFiles(folder);
+    ResultsModel next = SmallModel();
+    next.types[1].word = "ZEDS";
+    next.texts[0].tokens = 11;
+    model = next;
+    TempDir other;
+    ASSERT_TRUE(ExportResults(*FileSystem::Default(), Formats("csv,json", other.path()),
+                              other.path(), model, nullptr)
+                    .ok());
+    later = FolderFiles(other.path());
+    later.erase(kLockFileName);
+    later["types.csv.old"] = "the user's own";
+    ASSERT_EQ(later.size(), earlier.size() + 1);  // profile.json is new
+  }
+  void Restore() {
+    for (const auto& [name, bytes] : FolderFiles(folder)) fs::remove(folder + "/" + name);
+    for (const auto& [name, bytes] : earlier) WriteFile(folder + "/" + name, bytes);
+  }
+  Status Export(FileSystem& fs) {
+    return ExportResults(fs, Formats("csv,json", folder), folder, model, nullptr);
+  }
+  static constexpr const char* kLockFileName = "quarn.lock";
+
+  TempDir dir;
+  std::string folder;
+  ResultsModel model;
+  std::map<std::string, std::string> earlier, later;
+};
+
+TEST_F(ExportSetTest, ARenameFailingAtAnyStepLeavesTheEarlierSet) {
+  int steps = 0;
+  for (int n = 1;; ++n) {
+    SCOPED_TRACE(n);
+    Restore();
+    FaultFileSystem faults;
+    faults.FailRenameNumber(n);
+    if (Export(faults).ok()) break;
+    ++steps;
+    EXPECT_EQ(FolderFiles(folder), earlier);
+    ASSERT_LT(n, 50);
+  }
+  // The journal, 6 earlier files moved aside, 7 new ones put in place.
+  EXPECT_EQ(steps, 14);
+  EXPECT_EQ(FolderFiles(folder), later);
+}
+
+TEST_F(ExportSetTest, AFailedUndoIsCompletedByTheNextExport) {
+  for (int n = 2; n <= 14; ++n) {
+    SCOPED_TRACE(n);
+    Restore();
+    FaultFileSystem faults;
+    faults.FailRenameNumber(n, /*andLater=*/true);  // the undo's renames back fail as well
+    ASSERT_FALSE(Export(faults).ok());
+    ASSERT_TRUE(RecoverExportFolder(*FileSystem::Default(), folder).ok());
+    EXPECT_EQ(FolderFiles(folder), earlier);
+  }
+}
+
+TEST_F(ExportSetTest, AKillAtAnyStepLeavesOneWholeSetOnceRecovered) {
+  constexpr int kKilled = 9, kFinished = 10;
+  int kills = 0;
+  for (int n = 1;; ++n) {
+    SCOPED_TRACE(n);
+    ASSERT_LT(n, 80);
+    Restore();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      FaultFileSystem faults;
+      faults.ExitAtChange(n, kKilled);
+      ::_exit(Export(faults).ok() ? kFinished : 11);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == kFinished) break;
+    ASSERT_EQ(WEXITSTATUS(status), kKilled);
+    ++kills;
+    // What the next run in the folder does under its lock before it writes.
+    ASSERT_TRUE(RecoverExportFolder(*FileSystem::Default(), folder).ok());
+    const auto files = FolderFiles(folder);
+    EXPECT_TRUE(files == earlier || files == later);
+  }
+  EXPECT_GE(kills, 14);
+  EXPECT_EQ(FolderFiles(folder), later);
 }
 
 TEST(ExportsTest, FormatListsAreCheckedWord) {

@@ -119,7 +119,9 @@ TEST_F(ExportCheckTest, BatchExportsOfTwoTextsNamedAlikeAreRefusedBeforeTheRun) 
       << ::testing::PrintToString(Log());
   EXPECT_EQ(outcome.reportsWritten, 0);
   EXPECT_FALSE(Exists(dir.File("a/notes_quarn.txt")));
-  EXPECT_FALSE(Exists(dir.File("ex")));
+  // The export folder is made to be locked before the check; nothing is written into it.
+  EXPECT_FALSE(Exists(dir.File("ex/notes")));
+  EXPECT_EQ(FolderFiles(dir.File("ex")).size(), FolderFiles(dir.File("ex")).count("quarn.lock"));
   // One text listed twice shares its folder with itself, as it shares its results file.
   Run({"a/notes.txt", "a/../a/notes.txt"});
   EXPECT_EQ(outcome.reportsWritten, 2);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,33 @@ TEST_F(FolderLockTest, RunWaitsForAnotherProcessThenStopsWritingNothing) {
   }
   Run({"a.txt"});  // the other process has gone
   EXPECT_EQ(outcome.reportsWritten, 1);
+}
+
+TEST_F(FolderLockTest, ExportFolderIsLockedSoTwoRunsNeverWriteOneExport) {
+  // Two runs from different folders (each with its scratch folder) export into one folder.
+  TempDir shared;
+  const std::string exports = shared.File("ex");
+  std::filesystem::create_directory(exports);
+  engine.exports.folder = exports;
+  engine.exports.csv = engine.exports.json = true;
+  Put("out_quarn.txt", "earlier results\r\n");
+  {
+    OtherProcess other({exports + "/"});
+    ASSERT_TRUE(other.holding());
+    Run({"a.txt"});
+    const std::string busy = "Another Quarn run is using " + exports + "/";
+    EXPECT_EQ(Log(), std::vector<std::string>{"ERROR " + busy});
+    EXPECT_EQ(outcome.end, RunEnd::kStopped);
+    EXPECT_EQ(outcome.reportsWritten, 0);
+    EXPECT_EQ(ReadFile(dir.File("out_quarn.txt")), "earlier results\r\n");
+    const auto written = FolderFiles(exports);
+    EXPECT_EQ(written.size(), 1u);  // the lock file only
+    EXPECT_EQ(written.count("quarn.lock"), 1u);
+  }
+  Run({"a.txt"});  // the other run has gone
+  EXPECT_EQ(outcome.reportsWritten, 1);
+  EXPECT_TRUE(Exists(exports + "/types.csv"));
+  EXPECT_TRUE(Exists(exports + "/profile.json"));
 }
 
 TEST_F(FolderLockTest, ListFolderIsLockedWhenTheRunUpdatesTheLists) {

@@ -1,5 +1,7 @@
 #include "FaultFileSystem.h"
 
+#include <unistd.h>
+
 #include <utility>
 
 namespace quarn::testing {
@@ -97,7 +99,38 @@ void FaultFileSystem::FailRename(std::string match) { renameMatch_ = std::move(m
 void FaultFileSystem::FailRemove(std::string match) { removeMatch_ = std::move(match); }
 void FaultFileSystem::VanishOnOpen(std::string match) { vanishMatch_ = std::move(match); }
 
+void FaultFileSystem::FailRenameNumber(int n, bool andLater) {
+  renameFailAt_ = n;
+  renameFailLater_ = andLater;
+  renames_ = 0;
+}
+void FaultFileSystem::ExitAtChange(int n, int code) {
+  exitAt_ = n;
+  exitCode_ = code;
+  changes_ = 0;
+}
+void FaultFileSystem::BeforeCreate(std::string match, std::function<void()> action) {
+  createActionMatch_ = std::move(match);
+  createAction_ = std::move(action);
+}
+void FaultFileSystem::BeforeRename(std::string match, std::function<void()> action) {
+  renameActionMatch_ = std::move(match);
+  renameAction_ = std::move(action);
+}
+
+void FaultFileSystem::Change() {
+  if (exitAt_ > 0 && ++changes_ == exitAt_) ::_exit(exitCode_);
+}
+
+void FaultFileSystem::BeforeCreating(const std::string& path) {
+  if (Matches(createActionMatch_, path)) createAction_();
+}
+
 void FaultFileSystem::Clear() {
+  renameFailAt_ = 0;
+  exitAt_ = 0;
+  createActionMatch_.reset();
+  renameActionMatch_.reset();
   writeMatch_.reset();
   createMatch_.reset();
   renameMatch_.reset();
@@ -127,6 +160,7 @@ Status FaultFileSystem::NewSequentialFile(const std::string& path,
 
 Status FaultFileSystem::NewWritableFile(const std::string& path,
                                         std::unique_ptr<WritableFile>* result) {
+  BeforeCreating(path);
   if (Matches(createMatch_, path)) return Refuse("create", path, kDenied);
   std::unique_ptr<WritableFile> file;
   Status s = base_->NewWritableFile(path, &file);
@@ -137,6 +171,7 @@ Status FaultFileSystem::NewWritableFile(const std::string& path,
 
 Status FaultFileSystem::NewAppendableFile(const std::string& path,
                                           std::unique_ptr<WritableFile>* result) {
+  BeforeCreating(path);
   if (Matches(createMatch_, path)) return Refuse("create", path, kDenied);
   std::unique_ptr<WritableFile> file;
   Status s = base_->NewAppendableFile(path, &file);
@@ -147,6 +182,7 @@ Status FaultFileSystem::NewAppendableFile(const std::string& path,
 
 Status FaultFileSystem::NewRecordFile(const std::string& path,
                                       std::unique_ptr<RecordFile>* result) {
+  BeforeCreating(path);
   if (Matches(createMatch_, path)) return Refuse("create", path, kDenied);
   std::unique_ptr<RecordFile> file;
   Status s = base_->NewRecordFile(path, &file);
@@ -156,11 +192,19 @@ Status FaultFileSystem::NewRecordFile(const std::string& path,
 }
 
 Status FaultFileSystem::RemoveFile(const std::string& path) {
+  Change();
   if (Matches(removeMatch_, path)) return Refuse("remove", path, kDenied);
   return base_->RemoveFile(path);
 }
 
 Status FaultFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  Change();
+  if (Matches(renameActionMatch_, from) || Matches(renameActionMatch_, to)) renameAction_();
+  ++renames_;
+  if (renameFailAt_ > 0 &&
+      (renames_ == renameFailAt_ || (renameFailLater_ && renames_ > renameFailAt_))) {
+    return Refuse("rename", from, kDenied);
+  }
   if (Matches(renameMatch_, from) || Matches(renameMatch_, to)) {
     return Refuse("rename", from, kDenied);
   }

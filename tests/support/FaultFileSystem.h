@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,16 @@ class FaultFileSystem : public FileSystem {
   // The next time a path containing match is opened for reading, the file is removed first,
   // as if deleted between a check and the load.
   void VanishOnOpen(std::string match);
+  // Counting renames from now (1 = the next one): the nth fails with IOError(from, "Permission
+  // denied"), and with andLater every one after it as well.
+  void FailRenameNumber(int n, bool andLater = false);
+  // Counting renames and removals from now (1 = the next one): the process ends with
+  // _exit(code) just before the nth, as if killed there. Meant for a forked child.
+  void ExitAtChange(int n, int code);
+  // Runs action just before a path containing match is created for writing, or renamed (as
+  // source or target): the moment another thread would act at, such as a cancel request.
+  void BeforeCreate(std::string match, std::function<void()> action);
+  void BeforeRename(std::string match, std::function<void()> action);
   void Clear();
 
   // Operations that a fault refused, as "<operation> <path>", in order.
@@ -82,6 +93,18 @@ class FaultFileSystem : public FileSystem {
   std::optional<std::string> removeMatch_;
   std::optional<std::string> vanishMatch_;
   std::vector<std::string> refused_;
+  int renameFailAt_ = 0;  // 0: none
+  bool renameFailLater_ = false;
+  int renames_ = 0;
+  int exitAt_ = 0;  // 0: none
+  int exitCode_ = 0;
+  int changes_ = 0;
+  std::optional<std::string> createActionMatch_;
+  std::function<void()> createAction_;
+  std::optional<std::string> renameActionMatch_;
+  std::function<void()> renameAction_;
+  void Change();
+  void BeforeCreating(const std::string& path);
 
  public:
   // Taking the lock of a path containing match fails with IOError(path, "Input/output error").

@@ -796,6 +796,7 @@ void MainScreenTest::cancelLeavesTheFolderAsItWas() {
   uitest::WaitForRun(finished);
   QCOMPARE(boxes, 1);  // the question only: no error box
   QVERIFY(w.Progress->toPlainText().endsWith("\n Run cancelled"));
+  QCOMPARE(w.statusText->text(), QString("Run cancelled"));  // not back to the version
   std::map<std::string, std::string> after = quarn::testing::FolderFiles(f.dir.path());
   after.erase("quarn.lock");
   std::map<std::string, std::string> expected = before;
@@ -811,6 +812,9 @@ void MainScreenTest::cancelLeavesTheFolderAsItWas() {
   uitest::WaitForRun(again);
   QVERIFY(w.Progress->toPlainText().endsWith("...Finished"));
   QVERIFY(ReadFile(f.dir.File("story.mrk")) != "an earlier marked copy\r\n");
+  QVERIFY2(QRegularExpression("^Finished: 1 text, [0-9,]+ tokens in [0-9]+\\.[0-9] s$")
+               .match(w.statusText->text()).hasMatch(),
+           qPrintable(w.statusText->text()));
 }
 
 // Files dropped on "Files to process" are added as Open adds them; a folder adds its .txt files

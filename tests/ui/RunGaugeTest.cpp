@@ -49,14 +49,28 @@ class RunGaugeTest : public QObject {
              RunGauge::Share(At(Phase::kScanning, 1, 4, 2, 4), false));
   }
 
+  // While scanning, the bar follows the bytes read that the text beside it gives: at 444.8 of
+  // 454.7 MB it is near the end, not two thirds of the way.
+  void scanFollowsTheBytesRead() {
+    RunGauge gauge;
+    gauge.Start(false);
+    const quint64 total = 476788736;  // 454.7 MB
+    const quint64 read = 466409062;   // 444.8 MB
+    const double done = gauge.Update(At(Phase::kScanning, 50, 50, read, total));
+    QVERIFY2(done >= 0.94 && done <= static_cast<double>(read) / total, qPrintable(QString::number(done)));
+    QVERIFY(gauge.Text(1000).contains("444.8 of 454.7 MB"));
+    QCOMPARE(RunGauge::Share(At(Phase::kScanning, 1, 2, 1000, 4000), false), 0.25 * 0.97);
+  }
+
   void textNamesThePhaseFiguresAndTime() {
     RunGauge gauge;
     gauge.Start(false);
     gauge.Update(At(Phase::kScanning, 2, 5, 3 * 1048576 / 2, 7 * 1048576 / 2));
     QCOMPARE(gauge.Text(500), QString("Scanning file 2 of 5, 1.5 of 3.5 MB, 0:00 so far"));
-    // 30% done after 30 s: 70 s to go.
+    // While scanning the share is about that of the bytes read: 3/7 of 0.97 after 30 s, 42 s
+    // to go.
     QCOMPARE(gauge.Text(30000), QString("Scanning file 2 of 5, 1.5 of 3.5 MB, 0:30 so far, "
-                                        "about 1:10 left"));
+                                        "about 0:42 left"));
     gauge.Update(At(Phase::kWritingReport, 0, 0, 2048, 4096));
     QVERIFY(gauge.Text(1000).startsWith("Writing the report, 2 of 4 KB"));
   }
