@@ -17,24 +17,6 @@ void PrintLine(const std::string& line) {
 
 }  // namespace
 
-void CliHost::RemoveInputLine(size_t index) {
-  if (index < inputLines.size())
-    inputLines.erase(inputLines.begin() + static_cast<std::ptrdiff_t>(index));
-}
-
-void CliHost::RemoveInputLines(const std::vector<size_t>& indexes) {
-  std::vector<std::string> kept;
-  size_t next = 0;
-  for (size_t i = 0; i < inputLines.size(); ++i) {
-    if (next < indexes.size() && indexes[next] == i) {
-      ++next;
-      continue;
-    }
-    kept.push_back(std::move(inputLines[i]));
-  }
-  inputLines.swap(kept);
-}
-
 // Every line but the last is final (only the last line is ever extended), so those are printed
 // as soon as a newer line exists.
 void CliHost::ProgressChanged(const ProgressLog& log, size_t first) {

@@ -1,5 +1,5 @@
-// The Host of the command-line driver: options from the command line, the progress log echoed
-// to standard output, message boxes asked on the terminal or answered by --answer.
+// The Host of the command-line driver: the progress log echoed to standard output, message boxes
+// asked on the terminal or answered by --answer.
 #pragma once
 
 #include <cstdio>
@@ -13,14 +13,8 @@ namespace quarn {
 
 class CliHost : public Host {
  public:
-  RunOptions options;
-  std::vector<std::string> inputLines;
   bool answerOk = false;  // how boxes are answered when standard input is not a terminal
 
-  RunOptions Options() override { return options; }
-  std::vector<std::string> InputLines() override { return inputLines; }
-  void RemoveInputLine(size_t index) override;
-  void RemoveInputLines(const std::vector<size_t>& indexes) override;
   void ResultsFileNameChanged(const std::string&) override {}
   void ProgressChanged(const ProgressLog& log, size_t first) override;
   bool MessageBox(const std::string& text, bool withCancel) override;

@@ -93,6 +93,23 @@ struct CancelOnSignals {
   struct sigaction oldTerm {};
 };
 
+// The exit status of `profile` for how its run ended. A run that wrote no report was stopped
+// (or refused) at a check; stopListStatus is the least status a stop list asked for and not
+// read leaves.
+int ProfileExitStatus(const quarn::RunOutcome& outcome, int stopListStatus) {
+  switch (outcome.end) {
+    case quarn::RunEnd::kCancelled:
+      return kStoppedAtCheck;
+    case quarn::RunEnd::kFailed:
+      return kIoFailure;
+    case quarn::RunEnd::kStopped:
+    case quarn::RunEnd::kFinished:
+      break;
+  }
+  if (outcome.reportsWritten == 0) return std::max(kStoppedAtCheck, stopListStatus);
+  return stopListStatus;
+}
+
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << "quarn-cli: " << problem << "\n";
   std::cerr << kUsage;
@@ -118,6 +135,7 @@ bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string* val
 int Profile(const std::vector<std::string>& args) {
   CliHost host;
   Engine engine(host);
+  quarn::RunRequest request;
   std::string folder, results, stopFile;
   std::vector<std::string> files;
   bool zero = false;
@@ -126,7 +144,7 @@ int Profile(const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string v;
-    quarn::RunOptions& o = host.options;
+    quarn::RunOptions& o = request.options;
     if (a == "--folder") {
       if (!TakeValue(args, i, &folder)) return Usage("--folder needs a folder");
     } else if (a == "--encoding") {
@@ -199,17 +217,17 @@ int Profile(const std::vector<std::string>& args) {
     return Usage("--export-format takes csv, tsv, json and xlsx, not \"" + badFormat + "\"");
   if (formatsGiven && engine.exports.folder.empty())
     return Usage("--export-format needs --export DIR");
-  if (zero && !host.options.Udate_Basewords)
+  if (zero && !request.options.Udate_Basewords)
     return Usage("--zero needs --update (Zero BaseWords is only available with Update BaseWords)");
-  host.options.Zero_base = zero;
+  request.options.Zero_base = zero;
   quarn::SetProgramFolder(engine, folder);
-  host.inputLines = files;
+  request.inputLines = files;
 
   if (!results.empty()) quarn::ChooseResultsFile(engine, results);  // as File > Save does
   // A stop list asked for and not read makes the exit status at least this; the run goes on.
   int stopListStatus = kReportWritten;
   if (!stopFile.empty()) {  // as ticking Use Stop List and choosing the file
-    host.options.UseStopList = true;
+    request.options.UseStopList = true;
     switch (quarn::ChooseStopList(engine, stopFile)) {
       case quarn::StopListChoice::kLoaded:
         break;
@@ -224,17 +242,19 @@ int Profile(const std::vector<std::string>& args) {
     }
   }
 
+  quarn::RunOutcome outcome;
   {
     CancelOnSignals cancelOnSignals(engine);
-    quarn::ProcessFiles(engine);
+    request.resultsFileName = engine.ResultsFileName;
+    request.listCount = engine.ListCount;
+    outcome = quarn::ProcessFiles(engine, request);
   }
   host.FlushProgress(engine.progress);
-  if (engine.runCancelled) return kStoppedAtCheck;
-  if (engine.failed()) return kIoFailure;
-  if (engine.reportsWritten == 0) return std::max(kStoppedAtCheck, stopListStatus);
-  if (!engine.ResultsFileName.empty())
+  const int status = ProfileExitStatus(outcome, stopListStatus);
+  if (outcome.end != quarn::RunEnd::kCancelled && outcome.end != quarn::RunEnd::kFailed &&
+      outcome.reportsWritten != 0 && !engine.ResultsFileName.empty())
     std::cout << "Results file: " << engine.ResultsFileName << "\n";
-  return stopListStatus;
+  return status;
 }
 
 int MoveCopy(const std::vector<std::string>& args, bool headwordsDialog) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "QuarnHeader.h"
@@ -29,18 +30,10 @@ class Host {
  public:
   virtual ~Host() = default;
 
-  // The check boxes of the main window at this moment.
-  virtual RunOptions Options() = 0;
-
-  // The input list (ListFiles), one line per entry, top first.
-  virtual std::vector<std::string> InputLines() = 0;
-  // Removes line `index` (0-based) from the input list.
-  virtual void RemoveInputLine(size_t index) = 0;
-  // Removes the lines at these indexes (0-based, ascending, as the list stands before the
-  // call). A host with a long list does it in one pass; this default removes them one by one.
-  virtual void RemoveInputLines(const std::vector<size_t>& indexes) {
-    for (auto i = indexes.rbegin(); i != indexes.rend(); ++i) RemoveInputLine(*i);
-  }
+  // The run removed these lines (0-based, ascending, as the list stood when the run began) from
+  // its input list: missing files, the results file. A host that shows the list removes them
+  // too (RemoveLinesAt). Told once per run at most.
+  virtual void InputLinesRemoved(const std::vector<size_t>& indexes) { (void)indexes; }
 
   // ResultsFileName changed; the window shows it in Label4.
   virtual void ResultsFileNameChanged(const std::string& name) = 0;
@@ -56,5 +49,24 @@ class Host {
   // shows no progress need not override it.
   virtual void RunProgressChanged(const RunProgress& progress) { (void)progress; }
 };
+
+// Removes the entries at indexes (0-based, ascending) from lines in one pass: the one way the
+// input list loses lines, whoever holds it (the run, the window, a test's host). Indexes past
+// the end are ignored. Lines is a vector of strings or any list with size, [], begin and erase.
+template <typename Lines>
+void RemoveLinesAt(Lines& lines, const std::vector<size_t>& indexes) {
+  size_t kept = 0;
+  size_t next = 0;
+  const auto size = static_cast<size_t>(lines.size());
+  for (size_t i = 0; i < size; ++i) {
+    if (next < indexes.size() && indexes[next] == i) {
+      ++next;
+      continue;
+    }
+    if (kept != i) lines[kept] = std::move(lines[i]);
+    ++kept;
+  }
+  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(kept), lines.end());
+}
 
 }  // namespace quarn

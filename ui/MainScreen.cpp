@@ -363,25 +363,10 @@ std::vector<std::string> MainScreen::InputLines() {
   return out;
 }
 
-void MainScreen::RemoveInputLine(size_t index) {
+void MainScreen::InputLinesRemoved(const std::vector<size_t>& indexes) {
   QStringList lines = InputQLines();
-  if (index >= static_cast<size_t>(lines.size())) return;
-  lines.removeAt(static_cast<qsizetype>(index));
+  quarn::RemoveLinesAt(lines, indexes);
   SetInputLines(lines);
-}
-
-void MainScreen::RemoveInputLines(const std::vector<size_t>& indexes) {
-  const QStringList lines = InputQLines();
-  QStringList kept;
-  size_t next = 0;
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    if (next < indexes.size() && indexes[next] == static_cast<size_t>(i)) {
-      ++next;
-      continue;
-    }
-    kept << lines[i];
-  }
-  SetInputLines(kept);
 }
 
 void MainScreen::ResultsFileNameChanged(const std::string& name) {
@@ -430,8 +415,10 @@ void MainScreen::ShowRunProgress() {
 void MainScreen::Process_filesClick() {
   if (running_) return;
   running_ = true;
-  const quarn::RunOptions options = ChosenOptions();
-  queuedHost_->BeginRun(options, InputLines(), engine_->progress);
+  runRequest_ = quarn::RunRequest{ChosenOptions(), InputLines(), engine_->ResultsFileName,
+                                  engine_->ListCount};
+  const quarn::RunOptions& options = runRequest_.options;
+  queuedHost_->BeginRun(engine_->progress);
   engine_->cancelRequested.store(false);
   gauge_.Start(options.BatchFiles);
   runClock_.start();
@@ -440,7 +427,8 @@ void MainScreen::Process_filesClick() {
   runTick_->start();
   QApplication::setOverrideCursor(Qt::BusyCursor);
 
-  runThread_ = QThread::create([this] { quarn::ProcessFiles(*engine_); });
+  runThread_ =
+      QThread::create([this] { runOutcome_ = quarn::ProcessFiles(*engine_, runRequest_); });
   connect(runThread_, &QThread::finished, this, &MainScreen::RunEnded);
   runThread_->start();
 }
@@ -455,8 +443,11 @@ void MainScreen::RunEnded() {
   QApplication::restoreOverrideCursor();
   LockForRun(false);
   running_ = false;
-  statusText->setText(RunEndText(*engine_, runClock_.elapsed()));
-  ShowRunInExplorer(*engine_, explorer_, this);
+  const auto textsRun =
+      static_cast<int>(runRequest_.inputLines.size() - runOutcome_.removedLines.size());
+  statusText->setText(RunEndText(runOutcome_, textsRun, runClock_.elapsed()));
+  ShowRunInExplorer(*engine_, runRequest_.options, std::move(runOutcome_.keptResults), explorer_,
+                    this);
   emit runFinished();
 }
 

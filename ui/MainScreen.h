@@ -25,6 +25,7 @@
 #include "Host.h"
 #include "QueuedHost.h"
 #include "RunGauge.h"
+#include "run/ProcessRun.h"
 #include "state/Engine.h"
 
 class QAction;
@@ -108,12 +109,11 @@ class MainScreen : public QMainWindow, public quarn::Host {
 
   // The options the boxes give now: what a run started now takes.
   quarn::RunOptions ChosenOptions() const;
+  // The input list (ListFiles), one line per entry, top first: what a run started now reads.
+  std::vector<std::string> InputLines();
 
   // --- quarn::Host ---
-  quarn::RunOptions Options() override { return ChosenOptions(); }
-  std::vector<std::string> InputLines() override;
-  void RemoveInputLine(size_t index) override;
-  void RemoveInputLines(const std::vector<size_t>& indexes) override;
+  void InputLinesRemoved(const std::vector<size_t>& indexes) override;
   void ResultsFileNameChanged(const std::string& name) override;
   void ProgressChanged(const quarn::ProgressLog& log, size_t first) override;
   bool MessageBox(const std::string& text, bool withCancel) override;
@@ -222,6 +222,8 @@ class MainScreen : public QMainWindow, public quarn::Host {
   bool running_ = false;
   QueuedHost* queuedHost_ = nullptr;  // the engine's Host: this window, across threads
   QThread* runThread_ = nullptr;
+  quarn::RunRequest runRequest_;  // of the run in progress or last run
+  quarn::RunOutcome runOutcome_;  // written by the run's thread, read once it has ended
   RunGauge gauge_;
   QElapsedTimer runClock_;
   QTimer* runTick_ = nullptr;  // refreshes the time shown while a run lasts

@@ -14,10 +14,7 @@ void QueuedHost::Post(Work work) {
   QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
 }
 
-void QueuedHost::BeginRun(const quarn::RunOptions& options, std::vector<std::string> inputLines,
-                          const quarn::ProgressLog& shownLog) {
-  options_ = options;
-  inputLines_ = std::move(inputLines);
+void QueuedHost::BeginRun(const quarn::ProgressLog& shownLog) {
   shown_ = shownLog;
   std::lock_guard<std::mutex> lock(mu_);
   abandoned_ = false;
@@ -35,41 +32,12 @@ void QueuedHost::Abandon() {
   answered_.notify_all();
 }
 
-quarn::RunOptions QueuedHost::Options() {
-  return OnOwnThread() ? target_.Options() : options_;
-}
-
-std::vector<std::string> QueuedHost::InputLines() {
-  return OnOwnThread() ? target_.InputLines() : inputLines_;
-}
-
-void QueuedHost::RemoveInputLine(size_t index) {
-  if (OnOwnThread()) return target_.RemoveInputLine(index);
-  if (index < inputLines_.size())
-    inputLines_.erase(inputLines_.begin() + static_cast<std::ptrdiff_t>(index));
+void QueuedHost::InputLinesRemoved(const std::vector<size_t>& indexes) {
+  if (OnOwnThread()) return target_.InputLinesRemoved(indexes);
   // The lines shown before the removal come first.
-  Post([this, index] {
-    FlushProgress();
-    target_.RemoveInputLine(index);
-  });
-}
-
-void QueuedHost::RemoveInputLines(const std::vector<size_t>& indexes) {
-  if (OnOwnThread()) return target_.RemoveInputLines(indexes);
-  // The snapshot loses the lines in one pass, and the window in one queued call.
-  std::vector<std::string> kept;
-  kept.reserve(inputLines_.size());
-  for (size_t i = 0, next = 0; i < inputLines_.size(); ++i) {
-    if (next < indexes.size() && indexes[next] == i) {
-      ++next;
-      continue;
-    }
-    kept.push_back(std::move(inputLines_[i]));
-  }
-  inputLines_.swap(kept);
   Post([this, indexes] {
     FlushProgress();
-    target_.RemoveInputLines(indexes);
+    target_.InputLinesRemoved(indexes);
   });
 }
 

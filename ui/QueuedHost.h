@@ -1,9 +1,7 @@
 // The Host the engine sees when it may run on a thread other than the window's. Calls made on
 // the window's thread go straight to the window; calls from a run on another thread reach the
 // window as queued calls, in order, on the window's thread:
-// - the options and the input list are answered from a snapshot taken as the run starts (the
-//   window's controls cannot change while it lasts), and each removal from the list is applied
-//   to the snapshot at once and to the window's list by a queued call, so both stay the same;
+// - the input lines the run removes reach the window by a queued call;
 // - progress lines and progress figures are coalesced: however fast the run reports, the window
 //   takes the latest state once per turn of its event loop;
 // - a message box blocks the run's thread, and only it, until the window has an answer.
@@ -25,10 +23,9 @@ class QueuedHost : public QObject, public quarn::Host {
   // target lives on this object's thread and outlives it.
   explicit QueuedHost(quarn::Host& target, QObject* parent = nullptr);
 
-  // Called on this object's thread before a run starts elsewhere: what that run will be told,
-  // and the progress log as the window shows it now.
-  void BeginRun(const quarn::RunOptions& options, std::vector<std::string> inputLines,
-                const quarn::ProgressLog& shownLog);
+  // Called on this object's thread before a run starts elsewhere: the progress log as the window
+  // shows it now.
+  void BeginRun(const quarn::ProgressLog& shownLog);
   // Called on this object's thread once the run's thread has ended: passes on what is still
   // waiting. Calls from then on go straight to the target.
   void EndRun();
@@ -37,10 +34,7 @@ class QueuedHost : public QObject, public quarn::Host {
   void Abandon();
 
   // --- quarn::Host ---
-  quarn::RunOptions Options() override;
-  std::vector<std::string> InputLines() override;
-  void RemoveInputLine(size_t index) override;
-  void RemoveInputLines(const std::vector<size_t>& indexes) override;
+  void InputLinesRemoved(const std::vector<size_t>& indexes) override;
   void ResultsFileNameChanged(const std::string& name) override;
   void ProgressChanged(const quarn::ProgressLog& log, size_t first) override;
   bool MessageBox(const std::string& text, bool withCancel) override;
@@ -55,10 +49,6 @@ class QueuedHost : public QObject, public quarn::Host {
   void FlushProgress();
 
   quarn::Host& target_;
-
-  // Worker side; set before the run's thread starts, read only by it while the run lasts.
-  quarn::RunOptions options_;
-  std::vector<std::string> inputLines_;
 
   std::mutex mu_;
   std::condition_variable answered_;

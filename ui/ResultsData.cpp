@@ -520,9 +520,9 @@ std::string WordBytes(const QString& text) {
   return out;
 }
 
-std::vector<ExplorerReport> TakeKeptReports(quarn::Engine& e) {
+std::vector<ExplorerReport> TakeKeptReports(std::vector<quarn::ResultsModel> kept) {
   std::vector<ExplorerReport> reports;
-  for (quarn::ResultsModel& m : e.keptResults) {
+  for (quarn::ResultsModel& m : kept) {
     ExplorerReport r;
     QString name;
     if (m.run.batch && !m.run.texts.empty()) {
@@ -536,15 +536,14 @@ std::vector<ExplorerReport> TakeKeptReports(quarn::Engine& e) {
     r.model.typeCounts = !r.model.textCounts.empty();
     reports.push_back(std::move(r));
   }
-  e.keptResults.clear();
   return reports;
 }
 
-ExplorerSource SourceOfRun(quarn::Engine& e) {
+ExplorerSource SourceOfRun(quarn::Engine& e, const quarn::RunOptions& options) {
   ExplorerSource s;
   s.listFolder = e.ProgramFolder;
   s.listCount = e.ListCount;
-  s.cutting.ignoreAngle = e.options.Ignore_Angle;
+  s.cutting.ignoreAngle = options.Ignore_Angle;
   s.cutting.encoding = e.encoding;
   // The table the run built from quarn.txt; the default one when the file cannot be read now.
   if (!quarn::BuildCharClassTable(e.fs, e.ProgramFolder, &s.cutting.classes, e.encoding).ok()) {

@@ -13,6 +13,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "QuarnHeader.h"
 #include "explore/Concordance.h"
 #include "ListPalette.h"
 #include "FileSystem.h"
@@ -39,9 +40,10 @@ struct ExplorerSource {
   std::unordered_set<std::string> stopWords;  // upper case, Windows-1252
 };
 
-// The reports a run kept (Engine::keptResults, which it empties) and where its files are.
-std::vector<ExplorerReport> TakeKeptReports(quarn::Engine& e);
-ExplorerSource SourceOfRun(quarn::Engine& e);
+// The reports a run kept (RunOutcome::keptResults), and where the files of a run with these
+// options are.
+std::vector<ExplorerReport> TakeKeptReports(std::vector<quarn::ResultsModel> kept);
+ExplorerSource SourceOfRun(quarn::Engine& e, const quarn::RunOptions& options);
 
 // What a worker reading a profile is told and tells: cancel is looked at between blocks of the
 // file; progress gets the bytes read so far.

@@ -618,8 +618,10 @@ void ResultsExplorer::OpenResultsClick() {
   statusBar()->showMessage("Opened " + path);
 }
 
-void ShowRunInExplorer(quarn::Engine& e, QPointer<ResultsExplorer>& explorer, QWidget* owner) {
-  if (e.keptResults.empty()) {
+void ShowRunInExplorer(quarn::Engine& e, const quarn::RunOptions& options,
+                       std::vector<quarn::ResultsModel> kept, QPointer<ResultsExplorer>& explorer,
+                       QWidget* owner) {
+  if (kept.empty()) {
     // An explorer still open shows what an earlier run found, and says so.
     if (!explorer.isNull()) MarkFromEarlierRun(explorer);
     return;
@@ -629,8 +631,8 @@ void ShowRunInExplorer(quarn::Engine& e, QPointer<ResultsExplorer>& explorer, QW
     explorer->setWindowFlag(Qt::Window);
     explorer->setAttribute(Qt::WA_DeleteOnClose);
   }
-  ExplorerSource source = SourceOfRun(e);
-  explorer->SetReports(TakeKeptReports(e), std::move(source));
+  ExplorerSource source = SourceOfRun(e, options);
+  explorer->SetReports(TakeKeptReports(std::move(kept)), std::move(source));
   MarkRunShown(explorer);
   explorer->show();
   explorer->raise();

@@ -139,4 +139,6 @@ class ResultsExplorer : public QMainWindow {
 
 // Opens (or brings back, in place of what it showed) the explorer over the reports the run
 // just kept; does nothing when it kept none.
-void ShowRunInExplorer(quarn::Engine& e, QPointer<ResultsExplorer>& explorer, QWidget* owner);
+void ShowRunInExplorer(quarn::Engine& e, const quarn::RunOptions& options,
+                       std::vector<quarn::ResultsModel> kept, QPointer<ResultsExplorer>& explorer,
+                       QWidget* owner);

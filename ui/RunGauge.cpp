@@ -3,7 +3,6 @@
 #include <QLocale>
 #include <algorithm>
 
-#include "state/Engine.h"
 
 namespace {
 
@@ -109,21 +108,28 @@ QString RunGauge::Text(qint64 elapsedMs) const {
   return text;
 }
 
-QString RunEndText(const quarn::Engine& e, qint64 elapsedMs) {
-  if (e.runCancelled) return "Run cancelled";
-  if (e.failed()) return "Run ended with an error";
-  if (e.RunStopped) return "Run stopped";
+QString RunEndText(const quarn::RunOutcome& outcome, int textsRun, qint64 elapsedMs) {
+  switch (outcome.end) {
+    case quarn::RunEnd::kCancelled:
+      return "Run cancelled";
+    case quarn::RunEnd::kFailed:
+      return "Run ended with an error";
+    case quarn::RunEnd::kStopped:
+      return "Run stopped";
+    case quarn::RunEnd::kFinished:
+      break;
+  }
   const QLocale english(QLocale::English);
   int64_t texts = 0;
   int64_t tokens = 0;
-  for (const quarn::ResultsModel& m : e.keptResults) {
+  for (const quarn::ResultsModel& m : outcome.keptResults) {
     texts += static_cast<int64_t>(m.run.texts.size());
     for (const quarn::TextRow& t : m.texts) tokens += t.tokens;
   }
-  if (e.keptResults.empty()) texts = e.runProgress.files;
+  if (outcome.keptResults.empty()) texts = textsRun;
   QString text = "Finished: " + english.toString(static_cast<qlonglong>(texts)) +
                  (texts == 1 ? " text" : " texts");
-  if (!e.keptResults.empty())
+  if (!outcome.keptResults.empty())
     text += ", " + english.toString(static_cast<qlonglong>(tokens)) +
             (tokens == 1 ? " token" : " tokens");
   return text + " in " + QString::number(static_cast<double>(elapsedMs) / 1000.0, 'f', 1) + " s";

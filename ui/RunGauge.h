@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "Host.h"
+#include "run/ProcessRun.h"
 
 class RunGauge {
  public:
@@ -28,11 +29,7 @@ class RunGauge {
   quarn::RunProgress last_;
 };
 
-namespace quarn {
-struct Engine;
-}
-
 // What the status bar says once a run has ended: "Finished: 50 texts, 103,240 tokens in 1.8 s",
-// "Run cancelled" or "Run ended with an error". Read from e before the explorer takes its
-// results.
-QString RunEndText(const quarn::Engine& e, qint64 elapsedMs);
+// "Run cancelled" or "Run ended with an error". Read from the run's outcome before the explorer
+// takes its results; textsRun is the number of input lines the run went through.
+QString RunEndText(const quarn::RunOutcome& outcome, int textsRun, qint64 elapsedMs);

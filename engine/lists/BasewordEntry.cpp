@@ -49,8 +49,8 @@ std::string LeadingDigits(std::string_view text) {
 }
 
 void SkipMessages(Engine& e, std::string_view shown, const std::string& error) {
-  ProgressMessage(e, shown, "SKIPPING ", 1);
-  ProgressMessage(e, error, "ERROR ", 0);
+  ProgressMessageThenBlanks(e, Severity::kSkipping, shown, 1);
+  ProgressMessage(e, Severity::kLineError, error);
 }
 
 }  // namespace
@@ -97,10 +97,10 @@ bool ParseEntry(Engine& e, std::string_view upperLine, BasewordEntry* entry) {
   if (ConvertCount(countText, &value)) {
     entry->count = value;
   } else {
-    ProgressMessage(e,
-                    "Entry: " + entry->word + "has bad count value: " + LeadingDigits(countText) +
-                        " resetting to zero",
-                    "ERROR ", 1);
+    ProgressMessageThenBlanks(e, Severity::kLineError,
+                              "Entry: " + entry->word + "has bad count value: " +
+                                  LeadingDigits(countText) + " resetting to zero",
+                              1);
   }
   return true;
 }

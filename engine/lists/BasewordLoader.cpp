@@ -42,10 +42,11 @@ void LoadFamily(Engine& e, const std::vector<std::string>& lines, size_t& index,
 
   TreeNode found{};
   if (checklist(e, WordRoot(e, H), H, &found)) {
-    ProgressMessage(e,
-                    "The headword " + H + " at " + std::to_string(headLine) +
-                        " has already been used in basewrd" + std::to_string(found.ListCode),
-                    "ERROR", 1);
+    ProgressMessageThenBlanks(e, Severity::kError,
+                              "The headword " + H + " at " + std::to_string(headLine) +
+                                  " has already been used in basewrd" +
+                                  std::to_string(found.ListCode),
+                              1);
     SkipFamily(lines, index);
     return;
   }
@@ -78,10 +79,11 @@ void LoadFamily(Engine& e, const std::vector<std::string>& lines, size_t& index,
     c.ListFileMembers[L] += 1;
     TreeNode word{};
     if (checklist(e, WordRoot(e, M), M, &word)) {
-      ProgressMessage(e,
-                      "The word " + M + " at " + std::to_string(index) +
-                          " has already been used in basewrd" + std::to_string(word.ListCode),
-                      "ERROR", 1);
+      ProgressMessageThenBlanks(e, Severity::kError,
+                                "The word " + M + " at " + std::to_string(index) +
+                                    " has already been used in basewrd" +
+                                    std::to_string(word.ListCode),
+                                1);
       c.ListFileMembers[L] -= 1;
       continue;
     }
@@ -124,7 +126,7 @@ void LoadBasewordFiles(Engine& e) {
     if (!e.options.ListBoxOn(n)) continue;
     const std::string name = BasewordFileName(n);
     const std::string path = e.ProgramFolder + name;
-    ProgressMessage(e, " Reading: " + path, "", 0);
+    ProgressMessage(e, Severity::kProgress, " Reading: " + path);
     std::optional<std::string> actual = FindFileNoCase(e.fs, e.ProgramFolder, name);
     if (!actual) {
       e.Fail(Status::IOError(path, "No such file or directory"));

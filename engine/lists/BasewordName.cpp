@@ -64,7 +64,7 @@ bool LockDialogFolders(Engine& e, const std::vector<std::string>& names, FolderL
   Status s = LockFolders(e, folders, lock, &busy);
   std::string text = !s.ok() ? s.ToString() : busy.empty() ? "" : FolderBusyMessage(busy);
   if (text.empty()) return true;
-  ProgressMessage(e, text, "ERROR", 1);
+  ProgressMessageThenBlanks(e, Severity::kError, text, 1);
   e.host.MessageBox(text, false);
   return false;
 }
@@ -87,7 +87,7 @@ bool RepairBasewordName(Engine& e, const std::string& folder, const std::string&
   if (!e.host.MessageBox(question, true)) return true;
 
   if (!e.fs.RenameFile(folder + candidate, folder + target).ok()) {
-    ProgressMessage(e, "Couldn't Rename " + candidate + "cannot run", "ERROR", 0);
+    ProgressMessage(e, Severity::kError, "Couldn't Rename " + candidate + "cannot run");
     return true;
   }
   return false;

@@ -65,7 +65,7 @@ const std::string& ShownName(const PendingListUpdate& p) {
 // Reports a failure of the update of the list file at path and stops the run; s keeps the
 // file on which the operation failed (it may be the temporary file).
 void UpdateFailed(Engine& e, const std::string& path, const Status& s) {
-  ProgressMessage(e, path + ": " + s.reason(), "ERROR", 0);
+  ProgressMessage(e, Severity::kError, path + ": " + s.reason());
   e.Fail(Status::IOError(path, s.reason()));
   e.runErrorReported = true;  // the line above is the run's error line
 }
@@ -116,7 +116,7 @@ bool UpdateOneFile(Engine& e, int n) {
   const std::string folder = e.ProgramFolder;
   const std::string base = folder + "basewrd" + std::to_string(n);
   const std::string lowerName = base + ".txt";
-  ProgressMessage(e, " Updating: " + lowerName, "", 0);
+  ProgressMessage(e, Severity::kProgress, " Updating: " + lowerName);
 
   // The list the loader read, in whatever letter case it is named.
   std::optional<std::string> source = FindFileNoCase(e.fs, folder, BasewordFileName(n));
@@ -127,10 +127,9 @@ bool UpdateOneFile(Engine& e, int n) {
   // The run's set-up refuses such a list; this one has changed since.
   WideText wide = WideText::kNone;
   if (DetectWideText(e.fs, *source, &wide).ok() && wide != WideText::kNone) {
-    ProgressMessage(e,
+    ProgressMessage(e, Severity::kError,
                     *source + " is " + WideTextName(wide) +
-                        " text, which Quarn cannot read: not updated, left as it was",
-                    "ERROR", 0);
+                        " text, which Quarn cannot read: not updated, left as it was");
     return true;
   }
   std::vector<std::string> lines;
@@ -142,10 +141,9 @@ bool UpdateOneFile(Engine& e, int n) {
     return false;
   }
   if (size_t line = FirstLineNotUtf8(raw, encoding.utf8() && encoding.byteOrderMark)) {
-    ProgressMessage(e,
+    ProgressMessage(e, Severity::kError,
                     *source + ": line " + std::to_string(line) +
-                        " is not UTF-8 while the list holds UTF-8: not updated, left as it was",
-                    "ERROR", 0);
+                        " is not UTF-8 while the list holds UTF-8: not updated, left as it was");
     return true;
   }
   // The list keeps its encoding; lines that pass through keep their very bytes, and so do
@@ -177,11 +175,10 @@ bool UpdateOneFile(Engine& e, int n) {
   raw.clear();
   if (e.failed()) return false;
   if (kept > 0) {
-    ProgressMessage(e,
+    ProgressMessage(e, Severity::kProgress,
                     " Kept as they were: " + std::to_string(kept) +
                         (kept == 1 ? " line" : " lines") + " of " + *source +
-                        " with characters outside Windows-1252",
-                    "", 0);
+                        " with characters outside Windows-1252");
   }
 
   // The update goes into the file that was read, through its links (a list shared from
@@ -215,7 +212,7 @@ bool UpdateOneFile(Engine& e, int n) {
     UpdateFailed(e, ShownName(pending), s);
     return false;
   }
-  e.pendingListUpdates.push_back(std::move(pending));
+  e.run.pendingListUpdates.push_back(std::move(pending));
   return true;
 }
 
@@ -236,7 +233,7 @@ std::vector<std::string> UpdateBasewordLines(Engine& e, const std::vector<std::s
 
 void CommitBasewordUpdates(Engine& e) {
   std::vector<PendingListUpdate> pending;
-  pending.swap(e.pendingListUpdates);
+  pending.swap(e.run.pendingListUpdates);
   // The new lists go in one after another, with nothing in between: a stop between two of
   // these renames is the one moment at which some lists are updated and others not.
   for (size_t i = 0; i < pending.size(); ++i) {
@@ -252,13 +249,13 @@ void CommitBasewordUpdates(Engine& e) {
   for (const PendingListUpdate& p : pending) {
     if (p.caseFrom.empty()) continue;
     Status s = e.fs.RenameFile(p.caseFrom, p.caseTo);
-    if (!s.ok()) ProgressMessage(e, p.caseFrom + ": " + s.reason(), "ERROR", 0);
+    if (!s.ok()) ProgressMessage(e, Severity::kError, p.caseFrom + ": " + s.reason());
   }
 }
 
 void DiscardBasewordUpdates(Engine& e) {
-  for (const PendingListUpdate& p : e.pendingListUpdates) e.fs.RemoveFile(p.temp);
-  e.pendingListUpdates.clear();
+  for (const PendingListUpdate& p : e.run.pendingListUpdates) e.fs.RemoveFile(p.temp);
+  e.run.pendingListUpdates.clear();
 }
 
 void UpdateBasewordFiles(Engine& e) {

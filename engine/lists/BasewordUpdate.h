@@ -11,7 +11,7 @@ namespace quarn {
 struct Engine;
 
 // Writes every list file due in this run, in normalised form with the new counts, to its
-// temporary file; they are pending in e.pendingListUpdates.
+// temporary file; they are pending in e.run.pendingListUpdates.
 void UpdateBasewordFiles(Engine& e);
 // Puts the pending lists in place once the report is complete: first every new list over the
 // file it replaces, each by one rename, then the lists found in another letter case are renamed

@@ -10,6 +10,7 @@
 #include "state/Engine.h"
 #include "state/FolderLock.h"
 #include "state/Messages.h"
+#include "state/Operation.h"
 #include "text/CharCase.h"
 #include "text/LineReader.h"
 #include "text/TextEncoding.h"
@@ -49,9 +50,7 @@ HeadwordLine ParseHeadwordLine(std::string_view line) {
 }
 
 bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
-  e.runFailed = false;  // a failure of an earlier operation is not this one's
-  e.runErrorReported = false;
-  e.runError = Status::OK();
+  OperationScope operation(e, ReportActionFailure);
   if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
   FolderLock listLock;  // no other run writes the lists meanwhile
   if (!LockDialogFolders(e, {settings.FileCopyFrom, settings.FileCopyTo}, &listLock)) return false;
@@ -64,7 +63,7 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
   std::optional<std::string> source =
       FindFileNoCase(e.fs, fromFolder, settings.FileCopyFrom + ".txt");
   if (!source) {
-    ProgressMessage(e, sourceName + "doesn't exist!", "ERROR", 1);
+    ProgressMessageThenBlanks(e, Severity::kError, sourceName + "doesn't exist!", 1);
     return false;
   }
   std::optional<std::string> existing =
@@ -72,14 +71,13 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
   const std::string dest = existing ? *existing : destName;
   // Appending to the file being read would add its headwords to the baseword list itself.
   if (e.fs.SameFile(*source, dest)) {
-    ProgressMessage(e, sourceName + " is both source and destination, nothing done", "ERROR", 1);
+    ProgressMessageThenBlanks(e, Severity::kError,
+                              sourceName + " is both source and destination, nothing done", 1);
     return false;
   }
 
   auto failed = [&e](const Status& s) {
-    e.Fail(s);
-    ProgressMessage(e, s.ToString(), "ERROR", 1);
-    e.host.MessageBox(s.ToString(), false);
+    e.Fail(s);  // reported as the action ends (ReportActionFailure)
     return false;
   };
   std::vector<std::string> lines;
@@ -114,7 +112,9 @@ bool MakeHeadwordList(Engine& e, const HeadwordListSettings& settings) {
   }
   s = ReplaceFile(e.fs, dest, text);
   if (!s.ok()) return failed(s);
-  ProgressMessage(e, "Wrote " + std::to_string(written) + " Headwords to file " + destName, "", 1);
+  ProgressMessageThenBlanks(e, Severity::kProgress,
+                            "Wrote " + std::to_string(written) + " Headwords to file " + destName,
+                            1);
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include "state/Engine.h"
 #include "state/FolderLock.h"
 #include "state/Messages.h"
+#include "state/Operation.h"
 #include "text/CharClassTable.h"
 #include "text/LineReader.h"
 #include "text/TextEncoding.h"
@@ -45,12 +46,9 @@ std::string ResolveListFile(FileSystem& fs, const std::string& folder, const std
   return found ? *found : folder + name;
 }
 
-// Reports an input/output failure of the action: an "ERROR" line and an error box; the engine
-// keeps it as the operation's failure.
-bool ReportFailure(Engine& e, const Status& s) {
+// Ends the action on an input/output failure, which its end reports (ReportActionFailure).
+bool Failed(Engine& e, const Status& s) {
   e.Fail(s);
-  ProgressMessage(e, s.ToString(), "ERROR", 1);
-  e.host.MessageBox(s.ToString(), false);
   return false;
 }
 
@@ -66,9 +64,7 @@ void AppendLine(std::string* text, const std::string& line, const FileEncoding& 
 }  // namespace
 
 bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
-  e.runFailed = false;  // a failure of an earlier operation is not this one's
-  e.runErrorReported = false;
-  e.runError = Status::OK();
+  OperationScope operation(e, ReportActionFailure);
   if (e.ProgramFolder.empty()) SetProgramFolder(e, e.fs.CurrentDirectory());
   FolderLock listLock;  // no other run writes the lists meanwhile
   if (!LockDialogFolders(e, {settings.FileCopyFrom, settings.FileCopyTo}, &listLock)) return false;
@@ -76,7 +72,7 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
   const std::string fromFolder = DialogFolder(e.ProgramFolder, settings.FileCopyFrom);
   const std::string toFolder = DialogFolder(e.ProgramFolder, settings.FileCopyTo);
   Status s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
-  if (!s.ok()) return ReportFailure(e, s);
+  if (!s.ok()) return Failed(e, s);
 
   const int64_t value = FilterValue(settings.FilterNum);
   const std::string sourceName = fromFolder + settings.FileCopyFrom + ".txt";
@@ -85,14 +81,15 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
   std::optional<std::string> source =
       FindFileNoCase(e.fs, fromFolder, settings.FileCopyFrom + ".txt");
   if (!source) {
-    ProgressMessage(e, sourceName + "doesn't exist!", "ERROR", 1);
+    ProgressMessageThenBlanks(e, Severity::kError, sourceName + "doesn't exist!", 1);
     return false;
   }
   const std::string dest = ResolveListFile(e.fs, toFolder, settings.FileCopyTo + ".txt");
   // Writing into the file being read would lose families in a move and double them in a copy,
   // however the two names are spelled.
   if (e.fs.SameFile(*source, dest)) {
-    ProgressMessage(e, sourceName + " is both source and destination, nothing done", "ERROR", 1);
+    ProgressMessageThenBlanks(e, Severity::kError,
+                              sourceName + " is both source and destination, nothing done", 1);
     return false;
   }
   const bool moving = !settings.Copy_Words && !settings.headwrds_only;
@@ -101,7 +98,7 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
   std::vector<std::string> raw;  // the source's lines as they stand in the file
   FileEncoding sourceEncoding;
   s = ReadAllLines(e.fs, *source, e.encoding, &lines, &sourceEncoding, &raw);
-  if (!s.ok()) return ReportFailure(e, s);
+  if (!s.ok()) return Failed(e, s);
 
   // The destination is built whole beside its file: its old text when appending (it keeps its
   // own encoding), then the families, written in the source's encoding into a new file.
@@ -111,7 +108,7 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
   if (append) {
     s = DetectFileEncoding(e.fs, dest, e.encoding, &destEncoding);
     if (s.ok()) s = ReadFileToString(e.fs, dest, &destText);
-    if (!s.ok()) return ReportFailure(e, s);
+    if (!s.ok()) return Failed(e, s);
   } else if (destEncoding.utf8() && destEncoding.byteOrderMark) {
     destText = kUtf8ByteOrderMark;
   }
@@ -176,12 +173,12 @@ bool MoveCopyBasewords(Engine& e, const MoveCopySettings& settings) {
     s = replacement.Stage(*source, sourceText);
   }
   if (s.ok()) s = replacement.Commit();
-  if (!s.ok()) return ReportFailure(e, s);
+  if (!s.ok()) return Failed(e, s);
 
-  ProgressMessage(e,
-                  "Wrote " + std::to_string(written) + " families out of " + std::to_string(found) +
-                      " to file " + destName,
-                  "", 1);
+  ProgressMessageThenBlanks(e, Severity::kProgress,
+                            "Wrote " + std::to_string(written) + " families out of " +
+                                std::to_string(found) + " to file " + destName,
+                            1);
   return true;
 }
 

@@ -164,15 +164,15 @@ bool MarkOneFile(Engine& e, LineReader& in, const std::string& marked) {
   // cancelled later leaves every earlier marked copy as it was. A text listed twice is marked
   // twice into the same work file, which is pending once.
   const std::pair<std::string, std::string> pending(work, marked);
-  if (std::find(e.pendingMarkedTexts.begin(), e.pendingMarkedTexts.end(), pending) ==
-      e.pendingMarkedTexts.end())
-    e.pendingMarkedTexts.push_back(pending);
+  if (std::find(e.run.pendingMarkedTexts.begin(), e.run.pendingMarkedTexts.end(), pending) ==
+      e.run.pendingMarkedTexts.end())
+    e.run.pendingMarkedTexts.push_back(pending);
   return true;
 }
 
 // True iff marked is waiting to be put in place: for the overwrite question it exists already.
 bool MarkedTextPending(const Engine& e, const std::string& marked) {
-  return std::any_of(e.pendingMarkedTexts.begin(), e.pendingMarkedTexts.end(),
+  return std::any_of(e.run.pendingMarkedTexts.begin(), e.run.pendingMarkedTexts.end(),
                      [&](const auto& p) { return p.second == marked; });
 }
 
@@ -184,13 +184,14 @@ std::string MarkedFileName(const std::string& path) {
 }
 
 void MarkTexts(Engine& e, const std::vector<std::string>& files) {
-  ProgressMessage(e, "", "", 0);
+  ProgressMessage(e, Severity::kProgress, "");
   const int count = static_cast<int>(files.size());
   for (int k = 1; k <= count; ++k) {
     const std::string& name = files[static_cast<size_t>(k - 1)];
     if (!EnterPhase(e, RunProgress::Phase::kMarking, k, count)) return;
     if (IsMarkedText(name)) {
-      ProgressMessage(e, "File " + name + " is a marked text, not marked over itself", "ERROR", 0);
+      ProgressMessage(e, Severity::kError,
+                      "File " + name + " is a marked text, not marked over itself");
       continue;
     }
     std::unique_ptr<LineReader> in;
@@ -204,15 +205,15 @@ void MarkTexts(Engine& e, const std::vector<std::string>& files) {
         !e.host.MessageBox("File " + marked + " exists. Overwrite?", true)) {
       continue;
     }
-    ProgressMessage(e, "Marking file: " + name, "", 0);
-    ProgressMessage(e, "    as " + marked, "", 0);
+    ProgressMessage(e, Severity::kProgress, "Marking file: " + name);
+    ProgressMessage(e, Severity::kProgress, "    as " + marked);
     if (!MarkOneFile(e, *in, marked)) return;
   }
 }
 
 void CommitMarkedTexts(Engine& e) {
   std::vector<std::pair<std::string, std::string>> pending;
-  pending.swap(e.pendingMarkedTexts);
+  pending.swap(e.run.pendingMarkedTexts);
   for (const auto& [work, marked] : pending) {
     if (e.failed()) {
       e.fs.RemoveFile(work);
@@ -227,8 +228,8 @@ void CommitMarkedTexts(Engine& e) {
 }
 
 void DiscardMarkedTexts(Engine& e) {
-  for (const auto& p : e.pendingMarkedTexts) e.fs.RemoveFile(p.first);
-  e.pendingMarkedTexts.clear();
+  for (const auto& p : e.run.pendingMarkedTexts) e.fs.RemoveFile(p.first);
+  e.run.pendingMarkedTexts.clear();
 }
 
 }  // namespace quarn

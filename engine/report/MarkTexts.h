@@ -12,7 +12,7 @@ struct Engine;
 std::string MarkedFileName(const std::string& path);
 
 // Writes a marked copy of every file of `files`, in order, under its work name; they are
-// pending in e.pendingMarkedTexts.
+// pending in e.run.pendingMarkedTexts.
 void MarkTexts(Engine& e, const std::vector<std::string>& files);
 // Puts the pending marked copies in place once the report is complete, each by one rename.
 void CommitMarkedTexts(Engine& e);

@@ -110,15 +110,14 @@ void WriteSummary(Engine& e) {
 }
 
 void WriteListSizes(Engine& e) {
-  ProgressMessage(e, "", "", 0);
+  ProgressMessage(e, Severity::kProgress, "");
   for (int n = 1; n <= e.ListCount; ++n) {
     const std::string name = "Number of BASEWRD" + std::to_string(n) + ".txt";
     const int64_t types =
         int64_t{e.counters.ListFileMembers[n]} + e.counters.ListFileHeadwords[n];
-    ProgressMessage(e,
+    ProgressMessage(e, Severity::kProgress,
                     name + " types: " + std::to_string(types) + "  " + name +
-                        " families: " + std::to_string(e.counters.ListFileHeadwords[n]),
-                    "", 0);
+                        " families: " + std::to_string(e.counters.ListFileHeadwords[n]));
   }
   e.resultsFile->EndLine();
 }
@@ -214,12 +213,12 @@ void CopySections(Engine& e) {
 void WriteStatistics(Engine& e) {
   TextWriter& out = *e.resultsFile;
   const RunCounters& c = e.counters;
-  int elapsed = e.clockSeconds() - e.StartSeconds;
+  int elapsed = e.clockSeconds() - e.run.StartSeconds;
   if (elapsed < 1) elapsed = 1;
   out.EndLine();
   std::string time = "time taken was : ";
   elapsedtext(elapsed, time);
-  ProgressMessage(e, time, "", 0);
+  ProgressMessage(e, Severity::kProgress, time);
   out.EndLine();
 
   auto row = [&out](const char* label, const std::string& value) {
@@ -263,15 +262,15 @@ void WriteReport(Engine& e) {
   }
   if (e.failed()) return;
   WriteStatistics(e);
-  ProgressMessage(e, "", "", 1);
-  ProgressMessage(e, "...Finished", "", 0);
+  ProgressMessageThenBlanks(e, Severity::kProgress, "", 1);
+  ProgressMessage(e, Severity::kProgress, "...Finished");
 }
 
 void ProduceReport(Engine& e) {
   if (e.resultsFile && e.resultsFile->choosingLater()) {
     // As ResultsEncoding gives it: UTF-8 when a file reported on was read as UTF-8.
     FileEncoding encoding;
-    if (e.inputsUtf8) encoding.encoding = TextEncoding::kUtf8;
+    if (e.run.inputsUtf8) encoding.encoding = TextEncoding::kUtf8;
     e.resultsFile->SetEncoding(encoding);
   }
   using Phase = RunProgress::Phase;
@@ -281,7 +280,7 @@ void ProduceReport(Engine& e) {
   if (!e.failed() && e.options.Mark_Texts) {
     // A batch report's store holds only the file just scanned, so only that text can be marked
     // from it: any other text would get marks from a store that never saw it.
-    std::vector<std::string> texts = e.host.InputLines();
+    std::vector<std::string> texts = e.run.inputLines;
     if (e.options.BatchFiles) {
       const auto current = static_cast<size_t>(e.FileNumber - 1);
       texts = current < texts.size() ? std::vector<std::string>{texts[current]}
@@ -340,13 +339,13 @@ void CommitRunFiles(Engine& e) {
     e.fs.RemoveFile(work);
     return e.Fail(Status::IOError(e.ResultsFileName, s.reason()));
   }
-  ++e.reportsWritten;
+  ++e.run.reportsWritten;
   // Only a finished report puts the updated lists in place: a run that fails before leaves
   // every list as it was, so running the texts again does not count them twice.
   CommitBasewordUpdates(e);
   CommitMarkedTexts(e);
   if (!e.failed() && e.cancelRequested.load(std::memory_order_relaxed))
-    ProgressMessage(e, kCancelTooLate, "", 0);
+    ProgressMessage(e, Severity::kProgress, kCancelTooLate);
 }
 
 }  // namespace quarn

@@ -70,9 +70,9 @@ void CollectTallyTexts(Engine& e, ResultsModel& m) {
   Status s = ForEachTallyBlock(e, [&](const TallyBlock& b) {
     TextRow row;
     const size_t k = static_cast<size_t>(b.text - 1);
-    if (k < e.scannedTexts.size()) {
-      row.file = e.scannedTexts[k].file;
-      row.tokens = e.scannedTexts[k].words;
+    if (k < e.run.scannedTexts.size()) {
+      row.file = e.run.scannedTexts[k].file;
+      row.tokens = e.run.scannedTexts[k].words;
     }
     row.listTokens.assign(static_cast<size_t>(lists), 0);
     for (const auto& [key, count] : b.counts) {
@@ -101,9 +101,9 @@ void CollectTexts(Engine& e, ResultsModel& m) {
   std::vector<TextRow> rows(static_cast<size_t>(files));
   for (int k = 0; k < files; ++k) {
     TextRow& row = rows[static_cast<size_t>(k)];
-    if (static_cast<size_t>(k) < e.scannedTexts.size()) {
-      row.file = e.scannedTexts[static_cast<size_t>(k)].file;
-      row.tokens = e.scannedTexts[static_cast<size_t>(k)].words;
+    if (static_cast<size_t>(k) < e.run.scannedTexts.size()) {
+      row.file = e.run.scannedTexts[static_cast<size_t>(k)].file;
+      row.tokens = e.run.scannedTexts[static_cast<size_t>(k)].words;
     }
     row.listTokens.assign(static_cast<size_t>(lists), 0);
   }
@@ -135,7 +135,7 @@ ResultsModel CollectResults(Engine& e) {
   const RunOptions& o = e.options;
   const RunCounters& c = e.counters;
   ResultsModel m;
-  m.run.texts = e.scannedTexts;
+  m.run.texts = e.run.scannedTexts;
   m.run.resultsFile = e.ResultsFileName;
   m.run.sortOrder = o.sortbyfreq ? "freq" : o.sortbyrange ? "range" : "alpha";
   m.run.batch = o.BatchFiles;
@@ -215,8 +215,9 @@ Status StoreWordRows::ForEach(bool families,
   int64_t total = 0;
   int64_t smallest = 0;
   for (int k = 0; k < files; ++k) {
-    const int64_t tokens =
-        static_cast<size_t>(k) < e.scannedTexts.size() ? e.scannedTexts[static_cast<size_t>(k)].words : 0;
+    const int64_t tokens = static_cast<size_t>(k) < e.run.scannedTexts.size()
+                               ? e.run.scannedTexts[static_cast<size_t>(k)].words
+                               : 0;
     total += tokens;
     if (k == 0 || tokens < smallest) smallest = tokens;
   }
@@ -238,7 +239,7 @@ Status StoreWordRows::ForEach(bool families,
         DispersionSums sums(families ? r.FamilyFrequency : r.Frequency, total);
         for (int k = 0; k < files; ++k) {
           if (r.FileCountSlots[k] > 0)
-            sums.Add(r.FileCountSlots[k], e.scannedTexts[static_cast<size_t>(k)].words);
+            sums.Add(r.FileCountSlots[k], e.run.scannedTexts[static_cast<size_t>(k)].words);
         }
         dp = sums.Finish(smallest);
       }
@@ -288,8 +289,8 @@ void ExportReport(Engine& e) {
   StoreWordRows rows(e);
   if (e.exports.any()) {
     std::string folder = e.exports.folder;
-    if (e.options.BatchFiles && !e.scannedTexts.empty()) {
-      folder = BatchExportFolder(folder, e.scannedTexts.front().file);
+    if (e.options.BatchFiles && !e.run.scannedTexts.empty()) {
+      folder = BatchExportFolder(folder, e.run.scannedTexts.front().file);
     }
     // Put in place with the results file (CommitRunFiles). A cancel stops the writing.
     Status s = WriteExports(e.fs, e.exports, folder, model, &rows,
@@ -318,7 +319,7 @@ void ExportReport(Engine& e) {
     });
     if (!s.ok()) return e.Fail(s);
   }
-  e.keptResults.push_back(std::move(model));
+  e.run.keptResults.push_back(std::move(model));
 }
 
 }  // namespace quarn

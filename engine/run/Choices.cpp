@@ -28,7 +28,7 @@ StopListChoice ChooseStopList(Engine& e, const std::string& path) {
   e.StopFileName = path;
   const Status s = LoadStopList(e, path);
   if (s.ok()) return StopListChoice::kLoaded;
-  ProgressMessage(e, s.ToString(), "ERROR", 0);
+  ProgressMessage(e, Severity::kError, s.ToString());
   switch (kind) {
     case StopFileKind::kMissing:
       return StopListChoice::kMissing;

@@ -72,7 +72,7 @@ class RunFiles {
 };
 
 std::string Refusal(Engine& e, const std::vector<std::string>& lines) {
-  const RunOptions& o = e.host.Options();
+  const RunOptions& o = e.options;
   RunFiles files(e);
   for (const std::string& line : lines) {
     if (line.empty()) continue;
@@ -132,11 +132,11 @@ std::string Refusal(Engine& e, const std::vector<std::string>& lines) {
 }  // namespace
 
 void CheckExportNames(Engine& e) {
-  const std::string reason = Refusal(e, e.host.InputLines());
+  const std::string reason = Refusal(e, e.run.inputLines);
   if (reason.empty()) return;
   e.host.MessageBox(reason, false);
-  ProgressMessage(e, reason, "ERROR", 0);
-  e.RunStopped = true;
+  ProgressMessage(e, Severity::kError, reason);
+  e.run.RunStopped = true;
 }
 
 }  // namespace quarn

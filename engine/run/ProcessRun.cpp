@@ -21,6 +21,7 @@
 #include "state/Engine.h"
 #include "state/FolderLock.h"
 #include "state/Messages.h"
+#include "state/Operation.h"
 #include "state/RunProgress.h"
 
 namespace quarn {
@@ -34,19 +35,20 @@ bool RefuseBeyondLimits(Engine& e) {
   if (e.ListCount <= kMaxLists) return false;
   const char* reason = "Too many baseword files, cannot run";
   e.host.MessageBox(reason, false);
-  ProgressMessage(e, reason, "ERROR", 0);
+  ProgressMessage(e, Severity::kError, reason);
+  e.run.RunStopped = true;
   return true;
 }
 
 // Removes missing files and folders, anything else but a regular file (a pipe, which would wait
-// for a writer, a device, which may never end) and the results file from the input list; stops the
-// run when none remain.
+// for a writer, a device, which may never end) and the results file from the run's input list,
+// and tells the host; stops the run when none remain.
 void CheckInputList(Engine& e) {
-  std::vector<std::string> lines = e.host.InputLines();
+  std::vector<std::string>& lines = e.run.inputLines;
   if (lines.empty()) {
     e.host.MessageBox(kNoFiles, false);
-    ProgressMessage(e, "No Files selected for processing cannot run", "ERROR", 0);
-    e.RunStopped = true;
+    ProgressMessage(e, Severity::kError, "No Files selected for processing cannot run");
+    e.run.RunStopped = true;
     return;
   }
   // The lines are looked at once each and removed together, so that a long list with many
@@ -65,15 +67,20 @@ void CheckInputList(Engine& e) {
       fault = " same as results file";
     }
     if (fault == nullptr) continue;
-    ProgressMessage(e, line + fault, "ERROR", 0);
+    ProgressMessage(e, Severity::kError, line + fault);
     faulty.push_back(i);
   }
-  if (!faulty.empty()) e.host.RemoveInputLines(faulty);
-  if (faulty.size() == lines.size()) {
+  const bool noneLeft = faulty.size() == lines.size();
+  if (!faulty.empty()) {
+    RemoveLinesAt(lines, faulty);
+    e.host.InputLinesRemoved(faulty);
+    e.run.removedLines = std::move(faulty);
+  }
+  if (noneLeft) {
     e.host.MessageBox(kNoFiles, false);
     // As described: this message has a TAB inside "Files", unlike the one above.
-    ProgressMessage(e, "No File\ts selected for processing cannot run", "ERROR", 0);
-    e.RunStopped = true;
+    ProgressMessage(e, Severity::kError, "No File\ts selected for processing cannot run");
+    e.run.RunStopped = true;
   }
 }
 
@@ -92,7 +99,7 @@ std::string NormalName(Engine& e, const std::string& path) {
 void CheckBatchResultsNames(Engine& e) {
   std::map<std::string, std::string> inputs;   // normal name -> input line
   std::map<std::string, std::string> results;  // normal results name -> input line
-  const std::vector<std::string> lines = e.host.InputLines();
+  const std::vector<std::string>& lines = e.run.inputLines;
   for (const std::string& line : lines)
     if (!line.empty()) inputs.emplace(NormalName(e, line), line);
   std::string reason;
@@ -114,8 +121,8 @@ void CheckBatchResultsNames(Engine& e) {
   }
   if (reason.empty()) return;
   e.host.MessageBox(reason, false);
-  ProgressMessage(e, reason, "ERROR", 0);
-  e.RunStopped = true;
+  ProgressMessage(e, Severity::kError, reason);
+  e.run.RunStopped = true;
 }
 
 // The results file is UTF-8 when any file it reports on is read as UTF-8: the whole input list,
@@ -126,7 +133,7 @@ FileEncoding ResultsEncoding(Engine& e, const std::string& inputPath) {
   if (e.options.BatchFiles)
     files.push_back(inputPath);
   else
-    files = e.host.InputLines();
+    files = e.run.inputLines;
   FileEncoding result;
   for (const std::string& file : files) {
     FileEncoding one;
@@ -148,8 +155,8 @@ bool CheckResultsFile(Engine& e, const std::string& inputPath) {
   }
   if (e.ResultsFileName.empty()) {
     e.host.MessageBox("No save file selected, cannot run", false);
-    ProgressMessage(e, "Save File not set, cannot run", "ERROR", 0);
-    e.RunStopped = true;
+    ProgressMessage(e, Severity::kError, "Save File not set, cannot run");
+    e.run.RunStopped = true;
     return false;
   }
   if (!e.ResultsFileOpen()) {
@@ -163,7 +170,7 @@ bool CheckResultsFile(Engine& e, const std::string& inputPath) {
     // The scans read every file it reports on, and tell how they read it: the encoding is
     // chosen after them rather than by reading every file once more first. The straightforward
     // way reads them first.
-    e.inputsUtf8 = false;
+    e.run.inputsUtf8 = false;
     if (e.fastPaths) {
       file->ChooseEncodingLater();
     } else {
@@ -201,20 +208,42 @@ void DiscardResultsFile(Engine& e) {
   }
 }
 
-// Ends a failed run: the "ERROR" line (unless already given), the error box, the results file
-// closed so the next press starts cleanly. A cancelled run ends the same way, with its own line
-// and no box: the user asked for it.
+// Tells of a failed run: the "ERROR" line (unless already given) and the error box. A cancelled
+// run has its own line and no box: the user asked for it.
 void ReportFailure(Engine& e) {
   const std::string text = e.runError.ToString();
-  if (e.runCancelled)
-    ProgressMessage(e, kRunCancelled, "", 0);
+  if (e.run.cancelled)
+    ProgressMessage(e, Severity::kProgress, kRunCancelled);
   else if (!e.runErrorReported)
-    ProgressMessage(e, text, "ERROR", 0);
-  DiscardResultsFile(e);
-  DiscardBasewordUpdates(e);  // the lists stay as they were
-  DiscardMarkedTexts(e);      // and so do the marked copies
-  e.pendingExport.reset();    // and the exports
-  if (!e.runCancelled) e.host.MessageBox(text, false);
+    ProgressMessage(e, Severity::kError, text);
+  if (!e.run.cancelled) e.host.MessageBox(text, false);
+}
+
+// The end of every press, whichever way it went: the failure told, the unfinished results file,
+// list updates and marked copies dropped (an earlier file of each name stays as it was), the
+// scratch files removed; then how it went, for the caller.
+void EndPress(Engine& e, RunOutcome* outcome) {
+  if (e.failed()) ReportFailure(e);
+  DiscardResultsFile(e);  // a check stopped the run with the results file open: no report
+  DiscardBasewordUpdates(e);
+  DiscardMarkedTexts(e);
+  e.pendingExport.reset();  // and the exports
+  CleanUpRun(e);
+  e.cancelRequested.store(false);  // a cancel request is for the press it arrives in
+
+  RunState& run = e.run;
+  if (run.cancelled)
+    outcome->end = RunEnd::kCancelled;
+  else if (e.failed())
+    outcome->end = RunEnd::kFailed;
+  else if (run.RunStopped)
+    outcome->end = RunEnd::kStopped;
+  else
+    outcome->end = RunEnd::kFinished;
+  outcome->failure = e.runError;
+  outcome->reportsWritten = run.reportsWritten;
+  outcome->removedLines = std::move(run.removedLines);
+  outcome->keptResults = std::move(run.keptResults);
 }
 
 // The export folder, ending in '/'; "" when the run exports nothing.
@@ -230,7 +259,7 @@ std::string ExportFolder(const Engine& e) {
 // Returns false, the run ended, when they cannot be had.
 bool LockRunFolders(Engine& e, FolderLock* lock) {
   std::vector<std::string> folders = {e.ScratchFolder};
-  if (e.host.Options().Udate_Basewords) folders.push_back(e.ProgramFolder);
+  if (e.options.Udate_Basewords) folders.push_back(e.ProgramFolder);
   if (const std::string exports = ExportFolder(e); !exports.empty()) {
     // A failure to create it is met again, and reported, when the exports are written.
     e.fs.CreateDirectories(exports.substr(0, exports.size() - 1));
@@ -240,14 +269,13 @@ bool LockRunFolders(Engine& e, FolderLock* lock) {
   Status s = LockFolders(e, folders, lock, &busy);
   if (!s.ok()) {
     e.Fail(s);
-    ReportFailure(e);
     return false;
   }
   if (busy.empty()) return true;
   const std::string text = FolderBusyMessage(busy);
   e.host.MessageBox(text, false);
-  ProgressMessage(e, text, "ERROR", 0);
-  e.RunStopped = true;
+  ProgressMessage(e, Severity::kError, text);
+  e.run.RunStopped = true;
   return false;
 }
 
@@ -265,11 +293,11 @@ std::string FolderOf(const std::string& path) {
 // set and its work files removed as it is exported into (WriteExports), still under this lock
 // but after the checks, which refuse an input text of such a name.
 void RemoveLeftovers(Engine& e, const FolderLock& lock) {
-  const std::vector<std::string> lines = e.host.InputLines();
+  const std::vector<std::string>& lines = e.run.inputLines;
   std::vector<std::string> names = {e.TallyFilePath()};
   for (int n = 1; n <= kMaxLists; ++n)
     names.push_back(e.ProgramFolder + "basewrd" + std::to_string(n) + ".tmp");
-  const bool batch = e.host.Options().BatchFiles;
+  const bool batch = e.options.BatchFiles;
   if (!batch && !e.ResultsFileName.empty()) names.push_back(ResultsWorkName(e.ResultsFileName));
   for (const std::string& line : lines) {
     if (line.empty()) continue;
@@ -284,47 +312,29 @@ void RemoveLeftovers(Engine& e, const FolderLock& lock) {
   }
 }
 
-}  // namespace
-
-void ProcessFiles(Engine& e) {
-  // A cancel request is for the press it arrives in.
-  struct DropCancelRequest {
-    Engine& e;
-    ~DropCancelRequest() { e.cancelRequested.store(false); }
-  } dropCancelRequest{e};
-  e.runCancelled = false;
-  e.runFailed = false;
-  e.runErrorReported = false;
-  e.runError = Status::OK();
-  e.reportsWritten = 0;
-  e.keptResults.clear();
-  e.StartSeconds = e.clockSeconds();
+// The press itself; it may return anywhere, ProcessFiles's scope ends it. lock is held until
+// after the clean-up.
+void Press(Engine& e, const RunRequest& request, FolderLock* lock) {
+  e.options = request.options;
+  e.ListCount = request.listCount;
+  e.ResultsFileName = request.resultsFileName;
+  e.run.inputLines = request.inputLines;
+  e.run.StartSeconds = e.clockSeconds();
   e.FileNumber = 0;
-  e.RunStopped = false;
   if (RefuseBeyondLimits(e)) return;
-  FolderLock lock;
-  if (!LockRunFolders(e, &lock)) return;
-  RemoveLeftovers(e, lock);
+  if (!LockRunFolders(e, lock)) return;
+  RemoveLeftovers(e, *lock);
 
   SetUpRun(e);
   if (!e.failed()) CheckInputList(e);
-  if (!e.failed() && !e.RunStopped && e.host.Options().BatchFiles) CheckBatchResultsNames(e);
-  if (!e.failed() && !e.RunStopped && e.exports.any()) CheckExportNames(e);
-  if (e.RunStopped || e.failed()) {
-    if (e.failed()) ReportFailure(e);
-    CleanUpRun(e);
-    return;
-  }
+  if (!e.failed() && !e.run.RunStopped && e.options.BatchFiles) CheckBatchResultsNames(e);
+  if (!e.failed() && !e.run.RunStopped && e.exports.any()) CheckExportNames(e);
+  if (e.run.RunStopped || e.failed()) return;
 
-  const std::vector<std::string> inputs = e.host.InputLines();
+  const std::vector<std::string>& inputs = e.run.inputLines;
   if (!e.options.BatchFiles && TextsOf(inputs) > kMaxInputFiles) {
     Status s = StartTally(e.fs, e.TallyFilePath(), e.tally);
-    if (!s.ok()) {
-      e.Fail(s);
-      ReportFailure(e);
-      CleanUpRun(e);
-      return;
-    }
+    if (!s.ok()) return e.Fail(s);
   }
   BeginRunProgress(e, inputs);
   std::string path;
@@ -341,15 +351,21 @@ void ProcessFiles(Engine& e) {
     CleanUpRun(e);
     if (e.failed()) break;
     SetUpRun(e);
-    if (e.RunStopped) break;  // a baseword file went missing between two files
+    if (e.run.RunStopped) break;  // a baseword file went missing between two files
   }
-  if (!e.failed() && !e.RunStopped && !e.options.BatchFiles) ProduceReport(e);
-  if (e.failed()) ReportFailure(e);
-  DiscardResultsFile(e);  // a check stopped the run with the results file open: no report
-  DiscardBasewordUpdates(e);
-  DiscardMarkedTexts(e);
-  e.pendingExport.reset();
-  CleanUpRun(e);
+  if (!e.failed() && !e.run.RunStopped && !e.options.BatchFiles) ProduceReport(e);
+}
+
+}  // namespace
+
+RunOutcome ProcessFiles(Engine& e, const RunRequest& request) {
+  RunOutcome outcome;
+  FolderLock lock;  // outlives the press's end, which removes files in the locked folders
+  {
+    OperationScope press(e, [&outcome](Engine& e) { EndPress(e, &outcome); });
+    Press(e, request, &lock);
+  }
+  return outcome;
 }
 
 }  // namespace quarn

@@ -20,7 +20,8 @@ bool CheckBasewordFiles(Engine& e) {
     if (FindFileNoCase(e.fs, e.ProgramFolder, BasewordFileName(n))) continue;
     std::string base = "BASEWRD" + std::to_string(n);
     if (RepairBasewordName(e, e.ProgramFolder, base)) {
-      ProgressMessage(e, e.ProgramFolder + base + ".txt" + " not found, cannot run", "ERROR", 0);
+      ProgressMessage(e, Severity::kError,
+                      e.ProgramFolder + base + ".txt" + " not found, cannot run");
       allThere = false;
     }
   }
@@ -38,10 +39,10 @@ bool CheckListEncodings(Engine& e) {
     std::optional<std::string> path = FindFileNoCase(e.fs, e.ProgramFolder, BasewordFileName(n));
     WideText wide = WideText::kNone;
     if (!path || !DetectWideText(e.fs, *path, &wide).ok() || wide == WideText::kNone) continue;
-    ProgressMessage(e,
-                    *path + " is " + WideTextName(wide) +
-                        " text, which Quarn cannot read: save it as UTF-8 or 8-bit text, cannot run",
-                    "ERROR", 0);
+    ProgressMessage(
+        e, Severity::kError,
+        *path + " is " + WideTextName(wide) +
+            " text, which Quarn cannot read: save it as UTF-8 or 8-bit text, cannot run");
     allReadable = false;
   }
   return allReadable;
@@ -58,14 +59,12 @@ void CloseScratchFiles(Engine& e) {
 }  // namespace
 
 void SetUpRun(Engine& e) {
-  e.RunStopped = false;
-  e.options = e.host.Options();
   if (e.options.ListsOn() && !CheckBasewordFiles(e)) {
-    e.RunStopped = true;
+    e.run.RunStopped = true;
     return;
   }
   if (!CheckListEncodings(e)) {
-    e.RunStopped = true;
+    e.run.RunStopped = true;
     return;
   }
 
@@ -77,7 +76,7 @@ void SetUpRun(Engine& e) {
 
   e.counters = RunCounters{};
   ResetTally(e.fs, e.tally);
-  e.scannedTexts.clear();
+  e.run.scannedTexts.clear();
   ResetStore(e.tree);
   s = BuildCharClassTable(e.fs, e.ProgramFolder, &e.classes, e.encoding);
   if (!s.ok()) e.Fail(s);

@@ -205,8 +205,8 @@ bool CutAndEnter(Engine& e, LineReader& reader, std::string& firstLine, int64_t*
     // A failure ends the scan at the end of its line, before any progress.
     if (e.failed() && (chunk->progressLines != 0 || chunk->last)) stop = true;
     if (!stop && chunk->progressLines != 0) {
-      ProgressMessage(e, PadZeros(std::to_string(chunk->progressLines), 7) + ", ", "", -1);
-      if (chunk->progressLines % 5000 == 0) ProgressMessage(e, "", "", 0);
+      ExtendProgressLine(e, PadZeros(std::to_string(chunk->progressLines), 7) + ", ");
+      if (chunk->progressLines % 5000 == 0) ProgressMessage(e, Severity::kProgress, "");
       ScanProgress(e, reader.bytesRead());
     }
     const bool last = chunk->last;
@@ -238,16 +238,15 @@ void ScanInputFile(Engine& e, const std::string& path) {
     }
   } settle{e};
   // Every input file has its entry, a skipped one too, so that entry k - 1 is file k.
-  e.scannedTexts.push_back(ResultsText{path, 0, 0});
+  e.run.scannedTexts.push_back(ResultsText{path, 0, 0});
   // Text in 16- or 32-bit units would count as single letters: it is refused, as unreadable.
   // A file that cannot be read here fails below, where it is opened for the scan.
   WideText wide = WideText::kNone;
   if (DetectWideText(e.fs, path, &wide).ok() && wide != WideText::kNone) {
-    ProgressMessage(e,
-                    "File " + path + " is " + WideTextName(wide) +
-                        " text, which Quarn cannot read, skipping!",
-                    "ERROR ", 0);
-    ProgressMessage(e, " ", " ", 0);
+    ProgressMessage(
+        e, Severity::kLineError,
+        "File " + path + " is " + WideTextName(wide) + " text, which Quarn cannot read, skipping!");
+    ProgressMessage(e, Severity::kSpacer, " ");
     return;
   }
   std::unique_ptr<LineReader> reader;
@@ -275,16 +274,16 @@ void ScanInputFile(Engine& e, const std::string& path) {
     Engine& e;
     const LineReader& reader;
     ~NoteEncoding() {
-      if (reader.encoding().utf8()) e.inputsUtf8 = true;
+      if (reader.encoding().utf8()) e.run.inputsUtf8 = true;
     }
   } noteEncoding{e, *reader};
   if (haveLine && IsWordPerfectLine(raw)) {
-    ProgressMessage(e, "File " + path + " is a Word Perfect File, skipping!", "ERROR ", 0);
-    ProgressMessage(e, " ", " ", 0);
+    ProgressMessage(e, Severity::kLineError, "File " + path + " is a Word Perfect File, skipping!");
+    ProgressMessage(e, Severity::kSpacer, " ");
     return;
   }
 
-  ProgressMessage(e, "Processing file: " + path, "", 1);
+  ProgressMessageThenBlanks(e, Severity::kProgress, "Processing file: " + path, 1);
   int64_t lineCount = 0;
   int64_t wordCount = 0;
   const CharClassTable& classes = e.classes;
@@ -301,10 +300,10 @@ void ScanInputFile(Engine& e, const std::string& path) {
     UpperCaseInPlace(line);
     ++lineCount;
     if (lineCount % 1000 == 0) {
-      ProgressMessage(e, PadZeros(std::to_string(lineCount), 7) + ", ", "", -1);
+      ExtendProgressLine(e, PadZeros(std::to_string(lineCount), 7) + ", ");
       ScanProgress(e, reader->bytesRead());
     }
-    if (lineCount % 5000 == 0) ProgressMessage(e, "", "", 0);
+    if (lineCount % 5000 == 0) ProgressMessage(e, Severity::kProgress, "");
     if (!line.empty() && line[0] != '#') {
       size_t pos = 0;
       std::string_view word;
@@ -323,11 +322,12 @@ void ScanInputFile(Engine& e, const std::string& path) {
     return;
   }
 
-  e.scannedTexts.back().lines = lineCount;
-  e.scannedTexts.back().words = wordCount;
+  e.run.scannedTexts.back().lines = lineCount;
+  e.run.scannedTexts.back().words = wordCount;
   if (e.ResultsFileOpen()) e.resultsFile->EndLine();
-  ProgressMessage(e, " Number of lines: " + std::to_string(lineCount), "", 0);
-  ProgressMessage(e, " Number of words: " + std::to_string(wordCount), "", 1);
+  ProgressMessage(e, Severity::kProgress, " Number of lines: " + std::to_string(lineCount));
+  ProgressMessageThenBlanks(e, Severity::kProgress,
+                            " Number of words: " + std::to_string(wordCount), 1);
 }
 
 }  // namespace quarn

@@ -24,8 +24,8 @@ size_t AllocatedBytes() {
 Engine::Engine(Host& h, FileSystem& f)
     : host(h), fs(f), clockSeconds(TimeOfDaySeconds), memoryInUse(AllocatedBytes) {}
 
-void Engine::StoreMessage(std::string_view text, std::string_view label, int count) {
-  ProgressMessage(*this, text, label, count);
+void Engine::StoreMessage(Severity severity, std::string_view text, int blankLines) {
+  ProgressMessageThenBlanks(*this, severity, text, blankLines);
 }
 
 void SetProgramFolder(Engine& e, const std::string& folder) {

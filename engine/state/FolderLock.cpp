@@ -67,7 +67,7 @@ bool LockListFolder(Engine& e, FolderLock* lock) {
   Status s = LockFolders(e, {folder}, lock, &busy);
   std::string text = !s.ok() ? s.ToString() : busy.empty() ? "" : FolderBusyMessage(busy);
   if (text.empty()) return true;
-  ProgressMessage(e, text, "ERROR", 1);
+  ProgressMessageThenBlanks(e, Severity::kError, text, 1);
   e.host.MessageBox(text, false);
   return false;
 }

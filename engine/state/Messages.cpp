@@ -4,11 +4,10 @@
 
 namespace quarn {
 namespace {
-constexpr size_t kMaxLabel = 30;
-}
 
-void ProgressMessage(Engine& e, std::string_view text, std::string_view label, int count) {
-  if (label.size() > kMaxLabel) label = label.substr(0, kMaxLabel);
+// The one writer of the log: count -1 extends the last line, otherwise a line and count blank
+// lines are added.
+void AddProgress(Engine& e, std::string_view label, std::string_view text, int count) {
   std::string line;
   line.reserve(label.size() + 1 + text.size());
   line.append(label).append(" ").append(text);
@@ -38,6 +37,21 @@ void ProgressMessage(Engine& e, std::string_view text, std::string_view label, i
     }
   }
   e.host.ProgressChanged(log, firstChanged);
+}
+
+}  // namespace
+
+void ProgressMessage(Engine& e, Severity severity, std::string_view text) {
+  AddProgress(e, SeverityLabel(severity), text, 0);
+}
+
+void ProgressMessageThenBlanks(Engine& e, Severity severity, std::string_view text,
+                               int blankLines) {
+  AddProgress(e, SeverityLabel(severity), text, blankLines < 0 ? 0 : blankLines);
+}
+
+void ExtendProgressLine(Engine& e, std::string_view text) {
+  AddProgress(e, SeverityLabel(Severity::kProgress), text, -1);
 }
 
 std::string PadRight(std::string_view text, size_t width) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Severity.h"
+
 namespace quarn {
 
 struct Engine;
@@ -17,11 +19,18 @@ struct ProgressLog {
   size_t lastIndex = 0;  // the line most recently added by ProgressMessage
 };
 
-// Appends a message to the progress log and, while the results file is open, to that file.
-// count -1 extends the last line (no line end in the results file); 0 adds a line; n > 0 adds a
-// line and n lines holding one blank (n empty lines in the results file). Below -1 acts as 0.
-// The label is cut to 30 characters. The host is told which lines changed.
-void ProgressMessage(Engine& e, std::string_view text, std::string_view label, int count);
+// Every message is the severity's label (SeverityLabel), one blank and the text. It goes to the
+// progress log and, while the results file is open, to that file too; the host is told which
+// lines of the log changed.
+
+// Adds the message as a new line, which becomes the last line.
+void ProgressMessage(Engine& e, Severity severity, std::string_view text);
+// Adds the message as a new line followed by `blankLines` lines holding one blank (empty lines
+// in the results file); the last of them becomes the last line. 0 is ProgressMessage.
+void ProgressMessageThenBlanks(Engine& e, Severity severity, std::string_view text, int blankLines);
+// Appends a blank and text to the last line added, of whatever run (no line end in the results
+// file); the scanner's line counts. Before any line exists it starts the first.
+void ExtendProgressLine(Engine& e, std::string_view text);
 
 // text followed by blanks up to width characters; longer text unchanged.
 std::string PadRight(std::string_view text, size_t width);

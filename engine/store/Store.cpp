@@ -2,6 +2,12 @@
 
 namespace quarn {
 
+void Store::StartOperation() {
+  runFailed = false;
+  runErrorReported = false;
+  runError = Status::OK();
+}
+
 void Store::Fail(const Status& s) {
   if (runFailed) return;
   runFailed = true;

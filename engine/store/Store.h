@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "QuarnHeader.h"
+#include "Severity.h"
 #include "Status.h"
 #include "store/TextTally.h"
 #include "store/WordTree.h"
@@ -44,16 +45,20 @@ struct Store {
   std::string TreeFilePath() const { return ScratchFolder + "tree.dvp"; }
   std::string TallyFilePath() const { return ScratchFolder + "texts.dvp"; }
 
+  // Starts an operation with no failure. Called by the operations' scopes
+  // (state/Operation.h), and by tests that drive the store alone.
+  void StartOperation();
   // Records the first failure of the current operation; later ones are dropped.
   void Fail(const Status& s);
   bool failed() const { return runFailed; }
 
   // Tells the user of a store error (the fatal node error, a second family record), as the
   // engine's progress messages do (ProgressMessage, state/Messages.h). A bare Store says nothing.
-  virtual void StoreMessage(std::string_view text, std::string_view label, int count) {
+  // The message is followed by blankLines blank lines (ProgressMessageThenBlanks).
+  virtual void StoreMessage(Severity severity, std::string_view text, int blankLines) {
+    (void)severity;
     (void)text;
-    (void)label;
-    (void)count;
+    (void)blankLines;
   }
 };
 

@@ -68,7 +68,7 @@ struct FamilyInsertion {
 
   template <typename Node>
   void Equal(Store& e, Node&, bool& g) const {
-    e.StoreMessage("Serious Error in Add to Fam List!", "ERROR", 1);
+    e.StoreMessage(Severity::kError, "Serious Error in Add to Fam List!", 1);
     g = false;
   }
 };

@@ -30,7 +30,7 @@ void FatalNodeError(Store& e, int32_t n, const char* label, TreeNode* out) {
   text += std::to_string(n);
   text += "depth: ";
   text += std::to_string(e.tree.InsertDepth);
-  e.StoreMessage(text, "ERROR", 0);
+  e.StoreMessage(Severity::kError, text, 0);
   e.Fail(Status::IOError("", text));
   e.runErrorReported = true;
   if (out != nullptr) *out = MakeBlankNode();

@@ -49,10 +49,10 @@ TEST_F(ConcordanceTest, OccurrencesOfEveryWordEqualItsCountsInEachText) {
   for (const bool ignoreAngle : {false, true}) {
     host.options.Ignore_Angle = ignoreAngle;
     cutting.ignoreAngle = ignoreAngle;
-    engine.keptResults.clear();
+    outcome.keptResults.clear();
     Run({"a.txt", "b.txt"});
-    ASSERT_EQ(engine.keptResults.size(), 1u);
-    const ResultsModel& m = engine.keptResults[0];
+    ASSERT_EQ(outcome.keptResults.size(), 1u);
+    const ResultsModel& m = outcome.keptResults[0];
     ASSERT_GT(m.types.size(), 10u);
     for (const WordRow& row : m.types) {
       const std::vector<ConcordanceLine> lines = Find({"a.txt", "b.txt"}, {row.word});

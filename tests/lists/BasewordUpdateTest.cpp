@@ -305,7 +305,7 @@ TEST_F(BasewordUpdateTest, StoppedCommitLeavesOneCopyOfEachList) {
     for (const std::string& name : ListFiles()) std::filesystem::remove(dir.File(name));
     WriteFile(dir.File("BASEWRD1.txt"), one);
     WriteFile(dir.File("Basewrd2.TXT"), two);
-    e.runFailed = false;
+    e.StartOperation();
     fs.StopAfter(changes);
     UpdateBasewordFiles(e);
     CommitBasewordUpdates(e);

@@ -124,7 +124,7 @@ class TextRangesTest : public RunFixture {
     host.options.BatchFiles = true;
     Run(names, "");
     host.options.BatchFiles = false;
-    EXPECT_EQ(engine.reportsWritten, static_cast<int>(names.size()));
+    EXPECT_EQ(outcome.reportsWritten, static_cast<int>(names.size()));
     std::map<std::string, Row> sums;
     perText.clear();
     tokens.clear();
@@ -183,7 +183,7 @@ class TextRangesTest : public RunFixture {
     engine.exports.counts = true;
     Run(names);
     ASSERT_FALSE(engine.failed());
-    ASSERT_EQ(engine.reportsWritten, 1);
+    ASSERT_EQ(outcome.reportsWritten, 1);
     const Results got = Parse(ResultLines());
     EXPECT_EQ(got.ByKey(), expected.ByKey());
     EXPECT_EQ(got.typeRanges, expected.typeRanges);

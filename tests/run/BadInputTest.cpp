@@ -98,7 +98,8 @@ class BadInputTest : public ::testing::Test {
     host.boxes.clear();
     for (const std::string& n : names) host.inputLines.push_back(dir.File(n));
     engine.ResultsFileName = results.empty() ? results : dir.File(results);
-    ProcessFiles(engine);
+    outcome = ProcessFiles(engine, RunRequest{host.options, host.inputLines, engine.ResultsFileName,
+                                              engine.ListCount});
   }
   std::vector<std::string> ResultLines(const std::string& results = "out_quarn.txt") {
     return SplitCrLf(ReadFile(dir.File(results)));
@@ -133,7 +134,7 @@ class BadInputTest : public ::testing::Test {
     fs.ClearReads();
     Run({"a.txt"});
     EXPECT_FALSE(engine.failed());
-    EXPECT_EQ(engine.reportsWritten, 1);
+    EXPECT_EQ(outcome.reportsWritten, 1);
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(ResultLines().back(), " ...Finished");
   }
@@ -142,6 +143,7 @@ class BadInputTest : public ::testing::Test {
   TestHost host;
   ReadFaultFileSystem fs;
   Engine engine;
+  RunOutcome outcome;  // of the last Run
 };
 
 TEST_F(BadInputTest, UnreadableInputEndsTheRunNamingFileAndReason) {
@@ -178,7 +180,7 @@ TEST_F(BadInputTest, InputVanishingInABatchRunKeepsTheEarlierFilesReport) {
   fs.VanishOnOpen("b.txt");
   Run({"a.txt", "b.txt"}, "");
   EXPECT_TRUE(engine.failed());
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_EQ(ResultLines("a_quarn.txt").back(), " ...Finished");
   EXPECT_FALSE(Exists(dir.File("b_quarn.txt")));
   EXPECT_FALSE(Exists(dir.File("b_quarn.txt.tmp")));
@@ -193,7 +195,7 @@ TEST_F(BadInputTest, NulAndEightBitBytesSeparateWords) {
   // a letter. The second line is all NULs: trimmed to nothing.
   Put("bin.txt", "dog\0cat\xff\x80\xe9t\xe9\r\n\0\0\0\n"s);
   Run({"bin.txt"});
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_TRUE(LogHas("  Number of lines: 2"));
   EXPECT_TRUE(LogHas("  Number of words: 3"));
   std::vector<std::string> lines = ResultLines();
@@ -211,7 +213,7 @@ TEST_F(BadInputTest, MegabyteOfNoiseIsScanned) {
   }
   Put("noise.bin", noise);
   Run({"noise.bin"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   EXPECT_GT(engine.counters.TotalTokens, 0);
   std::vector<std::string> lines = ResultLines();
   EXPECT_EQ(lines.back(), " ...Finished");
@@ -233,7 +235,7 @@ TEST_F(BadInputTest, MegabyteOfNoiseIsScanned) {
 TEST_F(BadInputTest, EmptyInputGivesAReportOfZeros) {
   Put("empty.txt", "");
   Run({"empty.txt"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   EXPECT_TRUE(LogHas("  Number of lines: 0"));
   EXPECT_TRUE(LogHas("  Number of words: 0"));
   std::vector<std::string> lines = ResultLines();
@@ -249,7 +251,7 @@ TEST_F(BadInputTest, LastLineWithoutLineEndAndLoneCarriageReturns) {
   Put("noend.txt", "the cat\nsat");
   Put("cr.txt", "the\rcat\r\rsat\r");
   Run({"noend.txt", "cr.txt"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   const std::vector<std::string>& log = engine.progress.lines;
   auto cr = std::find(log.begin(), log.end(), " Processing file: " + dir.File("cr.txt"));
   ASSERT_NE(cr, log.end());
@@ -292,7 +294,7 @@ TEST_F(BadInputTest, FiftyMegabyteLine) {
   const long before = PeakMemoryKb();
   Run({"long.txt"});
   const long peak = PeakMemoryKb();
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   EXPECT_EQ(engine.counters.TotalTokens, 100000);
   EXPECT_EQ(engine.counters.OtherTypes, 2);
   EXPECT_TRUE(LogHas("  Number of lines: 1"));
@@ -313,7 +315,7 @@ TEST_F(BadInputTest, NamesWithBlanksDollarsAndEightBitBytes) {
   host.options.BatchFiles = true;
   host.options.Mark_Texts = true;
   Run({name}, "");
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   const std::string results = folder + "/my text $1 \xe9t\xe9_quarn.txt";
   EXPECT_EQ(host.label4, dir.File(results));
   EXPECT_EQ(ResultLines(results).front(), " Processing file: " + dir.File(name));
@@ -322,7 +324,7 @@ TEST_F(BadInputTest, NamesWithBlanksDollarsAndEightBitBytes) {
   // Without BatchFiles, a results name of the same kind.
   host.options = RunOptions{};
   Run({name}, folder + "/res $ults \xe9.txt");
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_EQ(ResultLines(folder + "/res $ults \xe9.txt").back(), " ...Finished");
 }
 
@@ -344,7 +346,7 @@ TEST_F(BadInputTest, FaultyBasewordLines) {
       "SAT 2147483647\nMAT 2147483648\nRAT 0X80000001\nBAT 0X7FFFFFFF\nHAT 12abc34\n");
   Put("text.txt", "The them cat dog \xe9t\xe9 " + std::string(10000, 'a') + " orphan sat\n");
   Run({"text.txt"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   const RunCounters& c = engine.counters;
   // 10,000 a's scan as 333 words of 30 and one of 10; the list's long word keeps 30.
   EXPECT_EQ(c.TotalTokens, 341);
@@ -370,10 +372,10 @@ TEST_F(BadInputTest, FaultyBasewordLines) {
   // Writing the counts back keeps every entry: a second run reads the same lists.
   host.options.Udate_Basewords = true;
   Run({"text.txt"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   host.options.Udate_Basewords = false;
   Run({"text.txt"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   EXPECT_EQ(engine.counters.ListTokens[1], 337);
   EXPECT_EQ(engine.counters.ListFileHeadwords[1], 4);
   EXPECT_EQ(engine.counters.ListFileHeadwords[3], 5);
@@ -389,7 +391,7 @@ TEST_F(BadInputTest, FaultyStopFileLines) {
   engine.stopList.emplace();
   ASSERT_TRUE(LoadStopList(engine, stop).ok());
   Run({"text.txt"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   // THE, ÉTÉ and the first 30 x's are stop words; "  CAT" is kept with its blanks and matches
   // nothing.
   EXPECT_EQ(engine.counters.TotalTokens, 2);
@@ -417,7 +419,7 @@ TEST_F(BadInputTest, FaultyCharacterClassLines) {
       "ABCDE cab ea \xe9"
       "a gig hhh j\n");
   Run({"text.txt"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   // Letters: A B E É I. C, G, H and J are separators; D (255) continues a word but starts none.
   // ABCDE -> AB, E; CAB -> AB; EA; ÉA; GIG -> I.
   EXPECT_EQ(engine.counters.TotalTokens, 6);
@@ -437,7 +439,7 @@ TEST_F(BadInputTest, ListCountZeroNeedsNoListFiles) {
   std::remove(dir.File("BASEWRD3.txt").c_str());
   engine.ListCount = 0;
   Run({"a.txt"});
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(engine.counters.OtherTypes, 3);
 }
@@ -454,7 +456,7 @@ TEST_F(BadInputTest, SixtyFourListsAreTheMost) {
   Put("text.txt", ListWord(1) + " " + ListWord(33) + " " + ListWord(64) + "\n");
   engine.ListCount = 64;
   Run({"text.txt"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   std::vector<std::string> lines = ResultLines();
   EXPECT_TRUE(HasLine(
       lines, "64" + Sp(18) + "       1/33.33" + Sp(8) + "       1/33.33" + Sp(8) + "       1"));
@@ -468,7 +470,7 @@ TEST_F(BadInputTest, SixtyFourListsAreTheMost) {
 TEST_F(BadInputTest, NinetyNineListsAreRefused) {
   engine.ListCount = 99;
   Run({"a.txt"});
-  EXPECT_EQ(engine.reportsWritten, 0);
+  EXPECT_EQ(outcome.reportsWritten, 0);
   ASSERT_EQ(host.boxes.size(), 1u);
   EXPECT_EQ(host.boxes[0].text, "Too many baseword files, cannot run");
   EXPECT_EQ(ReadFile(dir.File("out_quarn.txt")), "earlier results\r\n");
@@ -477,7 +479,7 @@ TEST_F(BadInputTest, NinetyNineListsAreRefused) {
 
 TEST_F(BadInputTest, SixtyFourInputFilesWithoutBatch) {
   Run(std::vector<std::string>(64, "a.txt"));
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   // THE, CAT and SAT are each in all 64 files.
   EXPECT_TRUE(HasLine(ResultLines(), "     3\tWords appear in 64 input files"));
   EXPECT_TRUE(HasPrefix(ResultLines(), "THE" + Sp(27) + "\t    64\t    64\t     1\t     1"));
@@ -504,7 +506,7 @@ TEST_F(BadInputTest, HundredThousandNamesMostlyMissingOrFolders) {
   EXPECT_EQ(engine.progress.lines[0], "ERROR " + dir.File("sub") + " not found");
   EXPECT_EQ(engine.progress.lines[1], "ERROR " + dir.File("gone1.txt") + " not found");
   EXPECT_EQ(engine.progress.lines[99899], "ERROR " + dir.File("gone99998.txt") + " not found");
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_TRUE(HasLine(ResultLines(), "     3\tWords appear in 100 input files"));
 }
 
@@ -517,7 +519,7 @@ TEST_F(BadInputTest, ThousandInputFilesWithBatch) {
   host.options.BatchFiles = true;
   Run(names, "");
   EXPECT_FALSE(engine.failed());
-  EXPECT_EQ(engine.reportsWritten, 1000);
+  EXPECT_EQ(outcome.reportsWritten, 1000);
   EXPECT_EQ(engine.FileNumber, 1000);
   EXPECT_EQ(host.label4, dir.File("t1000_quarn.txt"));
   // Each report covers its own file alone, counted in the first slot.

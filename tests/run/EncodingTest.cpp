@@ -165,8 +165,8 @@ TEST_F(EncodingTest, WideTextsAndListsAreRefused) {
   Put("t.txt", "caf\xE9 it\n");
   host.options.Udate_Basewords = true;
   Run({"t.txt"});
-  EXPECT_TRUE(engine.RunStopped);
-  EXPECT_EQ(engine.reportsWritten, 0);
+  EXPECT_EQ(outcome.end, RunEnd::kStopped);
+  EXPECT_EQ(outcome.reportsWritten, 0);
   EXPECT_NE(std::find(Log().begin(), Log().end(),
                       "ERROR " + dir.File("BASEWRD1.txt") +
                           " is UTF-16 text, which Quarn cannot read: save it as UTF-8 or 8-bit "
@@ -181,7 +181,7 @@ TEST_F(EncodingTest, WideTextsAndListsAreRefused) {
   host.options.Udate_Basewords = false;
   Put("wide.txt", "\0\0\0I\0\0\0T\0\0\0 \0\0\0I\0\0\0T\0\0\0\n"s);  // UTF-32, no mark
   Run({"wide.txt", "t.txt"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   EXPECT_EQ(engine.counters.TotalTokens, 2);  // CAFÉ and IT of t.txt
   EXPECT_EQ(engine.counters.ListTokens[1], 1);
   EXPECT_NE(std::find(Log().begin(), Log().end(),

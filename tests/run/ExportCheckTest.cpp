@@ -89,7 +89,7 @@ TEST_F(ExportCheckTest, AnExportNeverReplacesAFileTheRunUses) {
     engine.progress.lines.clear();
     Run(c.inputs, c.results);
     EXPECT_TRUE(Logged(c.line)) << ::testing::PrintToString(Log());
-    EXPECT_EQ(engine.reportsWritten, 0);
+    EXPECT_EQ(outcome.reportsWritten, 0);
     EXPECT_EQ(ReadFile(text), "one two three\r\n");
     EXPECT_EQ(ReadFile(stop), "TWO\r\n");
     EXPECT_EQ(ReadFile(other), "four\r\n");
@@ -101,7 +101,7 @@ TEST_F(ExportCheckTest, AnExportNeverReplacesAFileTheRunUses) {
   host.options.UseStopList = false;
   ExportInto("ex");
   Run({"data/a.txt", "data/texts.csv"});
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_TRUE(Exists(dir.File("ex/texts.csv")));
 }
 
@@ -117,14 +117,14 @@ TEST_F(ExportCheckTest, BatchExportsOfTwoTextsNamedAlikeAreRefusedBeforeTheRun) 
                      "/notes would hold the exports of both " + dir.File("a/notes.txt") + " and " +
                      dir.File("b/notes.md") + ", cannot run"))
       << ::testing::PrintToString(Log());
-  EXPECT_EQ(engine.reportsWritten, 0);
+  EXPECT_EQ(outcome.reportsWritten, 0);
   EXPECT_FALSE(Exists(dir.File("a/notes_quarn.txt")));
   // The export folder is made to be locked before the check; nothing is written into it.
   EXPECT_FALSE(Exists(dir.File("ex/notes")));
   EXPECT_EQ(FolderFiles(dir.File("ex")).size(), FolderFiles(dir.File("ex")).count("quarn.lock"));
   // One text listed twice shares its folder with itself, as it shares its results file.
   Run({"a/notes.txt", "a/../a/notes.txt"});
-  EXPECT_EQ(engine.reportsWritten, 2);
+  EXPECT_EQ(outcome.reportsWritten, 2);
   EXPECT_TRUE(Exists(dir.File("ex/notes/texts.csv")));
 }
 
@@ -151,7 +151,7 @@ TEST_F(ExportCheckTest, TypeCountsTellATextListedTwiceApartByItsNumber) {
   names.push_back("t1.txt");
   ExportInto("ex", /*counts=*/true);
   Run(names);
-  ASSERT_EQ(engine.reportsWritten, 1) << ::testing::PrintToString(Log());
+  ASSERT_EQ(outcome.reportsWritten, 1) << ::testing::PrintToString(Log());
   const auto texts = CsvRows(dir.File("ex/texts.csv"));
   ASSERT_EQ(texts.size(), 66u);
   EXPECT_EQ(texts[0].back(), "text");
@@ -175,13 +175,13 @@ TEST_F(ExportCheckTest, AnInputThatIsNoRegularFileIsSaidToBeOne) {
   Put("ok.txt", "fine\r\n");
   host.inputLines = {fifo, "/dev/null", dir.File("data"), dir.File("gone.txt"), dir.File("ok.txt")};
   engine.ResultsFileName = dir.File("out_quarn.txt");
-  ProcessFiles(engine);
+  outcome = ProcessFiles(engine, Request());
   EXPECT_TRUE(Logged("ERROR " + fifo + " not a regular file"));
   EXPECT_TRUE(Logged("ERROR /dev/null not a regular file"));
   EXPECT_TRUE(Logged("ERROR " + dir.File("data") + " not found"));  // no file, as described
   EXPECT_TRUE(Logged("ERROR " + dir.File("gone.txt") + " not found"));
   EXPECT_EQ(host.inputLines, std::vector<std::string>{dir.File("ok.txt")});
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
 }
 
 }  // namespace

@@ -65,15 +65,15 @@ TEST_F(ExportRunTest, CancelWhileTheExportsAreWrittenReplacesNothing) {
     fs.BeforeCreate(at, [this] { engine.cancelRequested.store(true); });
     Run({"a.txt"});
     fs.Clear();
-    EXPECT_TRUE(engine.runCancelled);
+    EXPECT_EQ(outcome.end, RunEnd::kCancelled);
     EXPECT_EQ(Log().back(), std::string(" ") + kRunCancelled);
     EXPECT_TRUE(host.boxes.empty());
-    EXPECT_EQ(engine.reportsWritten, 0);
+    EXPECT_EQ(outcome.reportsWritten, 0);
     EXPECT_EQ(Files(), before);  // results file, lists, no marked copy, exports: as they were
     EXPECT_FALSE(engine.cancelRequested.load());
   }
   Run({"a.txt"});  // the next press is whole
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_EQ(ReadFile(dir.File("basewrd1.txt")), "THE 2\r\n");
 }
 
@@ -81,9 +81,9 @@ TEST_F(ExportRunTest, CancelOnceTheFilesArePutInPlaceFinishesTheCommitAndSaysSo)
   // The first rename of the commit is the export journal's.
   fs.BeforeRename("quarn-export.journal", [this] { engine.cancelRequested.store(true); });
   Run({"a.txt"});
-  EXPECT_FALSE(engine.runCancelled);
+  EXPECT_NE(outcome.end, RunEnd::kCancelled);
   EXPECT_FALSE(engine.failed());
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_TRUE(Logged(std::string(" ") + kCancelTooLate));
   EXPECT_NE(ReadFile(dir.File("out_quarn.txt")), "earlier results\r\n");
   EXPECT_EQ(ReadFile(dir.File("basewrd1.txt")), "THE 2\r\n");
@@ -100,7 +100,7 @@ TEST_F(ExportRunTest, WorkFilesOfAKilledRunAreRemovedByTheNextRun) {
   WriteFile(exports + "/notes.tmp", "the user's own");
   engine.exports.json = false;  // csv only: the json, tsv and xlsx names are not written over
   Run({"a.txt"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   EXPECT_FALSE(Exists(dir.File("texts.dvp")));
   EXPECT_EQ(FolderFiles(exports), (Snapshot{{"families.csv", ReadFile(exports + "/families.csv")},
                                             {"lists.csv", ReadFile(exports + "/lists.csv")},
@@ -126,7 +126,7 @@ TEST_F(ExportRunTest, NoWorkFileIsWrittenThroughAPlantedLink) {
       dir.File("temp$$$.dvp")};
   for (const std::string& link : planted) ASSERT_EQ(::symlink(victim.c_str(), link.c_str()), 0);
   Run({"a.txt"});
-  ASSERT_EQ(engine.reportsWritten, 1);
+  ASSERT_EQ(outcome.reportsWritten, 1);
   EXPECT_EQ(ReadFile(victim), "precious");
   EXPECT_EQ(ReadFile(dir.File("basewrd1.txt")), "THE 2\r\n");
   EXPECT_TRUE(std::filesystem::is_regular_file(exports + "/profile.xlsx"));

@@ -70,7 +70,7 @@ class FaultTest : protected FileSystemHolder<CountingFaultFileSystem>, public Ru
   // The results of a clean run of a.txt, written under another name for comparison.
   std::string Reference(const std::vector<std::string>& names = {"a.txt"}) {
     Run(names, "ref_quarn.txt");
-    EXPECT_EQ(engine.reportsWritten, 1);
+    EXPECT_EQ(outcome.reportsWritten, 1);
     return ReadFile(dir.File("ref_quarn.txt"));
   }
   bool LogHas(const std::string& line) {
@@ -80,7 +80,7 @@ class FaultTest : protected FileSystemHolder<CountingFaultFileSystem>, public Ru
   // The run failed on file for reason, as the user sees it.
   void ExpectRunFailed(const std::string& file, const std::string& reason) {
     EXPECT_TRUE(engine.failed());
-    EXPECT_EQ(engine.reportsWritten, 0);
+    EXPECT_EQ(outcome.reportsWritten, 0);
     EXPECT_EQ(engine.progress.lines.back(), "ERROR " + file + ": " + reason);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, file + ": " + reason);
@@ -92,7 +92,7 @@ class FaultTest : protected FileSystemHolder<CountingFaultFileSystem>, public Ru
     fs.ClearAll();
     Run(names);
     EXPECT_FALSE(engine.failed());
-    EXPECT_EQ(engine.reportsWritten, 1);
+    EXPECT_EQ(outcome.reportsWritten, 1);
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(ReadFile(dir.File("out_quarn.txt")), reference);
   }
@@ -136,7 +136,7 @@ TEST_F(FaultTest, ScratchFolderFailsBetweenTwoBatchFiles) {
   fs.FailRecordFileFrom(2);  // the set-up after the first file's report
   Run({"a.txt", "b.txt"}, "");
   EXPECT_TRUE(engine.failed());
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_EQ(engine.progress.lines.back(), "ERROR " + dir.File("tree.dvp") + ": Permission denied");
   ASSERT_EQ(host.boxes.size(), 1u);
   // The first file's report is whole; nothing else was added.
@@ -147,7 +147,7 @@ TEST_F(FaultTest, ScratchFolderFailsBetweenTwoBatchFiles) {
 
   fs.ClearAll();
   Run({"a.txt", "b.txt"}, "");
-  EXPECT_EQ(engine.reportsWritten, 2);
+  EXPECT_EQ(outcome.reportsWritten, 2);
   EXPECT_EQ(ReadFile(dir.File("a_quarn.txt")), first);
 }
 
@@ -266,7 +266,7 @@ TEST_F(FaultTest, FirstListUpdateFull) {
   fs.FailWritesAfter("basewrd1", 10);
   Run({"a.txt"});
   EXPECT_TRUE(engine.failed());
-  EXPECT_EQ(engine.reportsWritten, 0);
+  EXPECT_EQ(outcome.reportsWritten, 0);
   ASSERT_EQ(host.boxes.size(), 1u);
   EXPECT_NE(host.boxes[0].text.find("No space left on device"), std::string::npos);
   EXPECT_TRUE(LogHas("ERROR " + dir.File("basewrd1.txt") + ": No space left on device"));
@@ -274,7 +274,7 @@ TEST_F(FaultTest, FirstListUpdateFull) {
 
   fs.ClearAll();
   Run({"a.txt"});
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_TRUE(host.boxes.empty());
 }
 

@@ -37,7 +37,7 @@ TEST_F(LoadTest, MemoryIsFlatAcrossTheFilesOfABatchRun) {
   host.options.BatchFiles = true;
   Run(names, "");
   ASSERT_FALSE(engine.failed());
-  ASSERT_EQ(engine.reportsWritten, 30);
+  ASSERT_EQ(outcome.reportsWritten, 30);
 
   std::vector<double> used;
   for (const std::string& name : names) {

@@ -40,9 +40,9 @@ TEST_F(ProcessRunTest, KeptResultsHoldTheLastPressOnly) {
   engine.keepResults = true;
   Run({"a.txt"});
   Run({"a.txt"});
-  ASSERT_EQ(engine.keptResults.size(), 1u);
+  ASSERT_EQ(outcome.keptResults.size(), 1u);
   Run({});
-  EXPECT_TRUE(engine.keptResults.empty());
+  EXPECT_TRUE(outcome.keptResults.empty());
 }
 
 TEST_F(ProcessRunTest, MissingFilesAreReportedAndRemovedWithoutSkipping) {
@@ -53,6 +53,64 @@ TEST_F(ProcessRunTest, MissingFilesAreReportedAndRemovedWithoutSkipping) {
   EXPECT_EQ(host.inputLines, std::vector<std::string>{dir.File("a.txt")});
   EXPECT_TRUE(Exists(dir.File("out_quarn.txt")));
   EXPECT_TRUE(ScratchFilesGone());
+}
+
+// Each way a press ends is its outcome, with the reports it finished.
+TEST_F(ProcessRunTest, EachWayARunEndsIsItsOutcome) {
+  Run({"a.txt"});
+  EXPECT_EQ(outcome.end, RunEnd::kFinished);
+  EXPECT_EQ(outcome.reportsWritten, 1);
+  EXPECT_TRUE(outcome.failure.ok());
+
+  Run({});
+  EXPECT_EQ(outcome.end, RunEnd::kStopped);
+  EXPECT_EQ(outcome.reportsWritten, 0);
+
+  engine.ListCount = kMaxLists + 1;  // refused before anything is made
+  Run({"a.txt"});
+  EXPECT_EQ(outcome.end, RunEnd::kStopped);
+  engine.ListCount = 3;
+
+  Run({"a.txt"}, "no-such-folder/out_quarn.txt");
+  EXPECT_EQ(outcome.end, RunEnd::kFailed);
+  EXPECT_FALSE(outcome.failure.ok());
+  EXPECT_EQ(outcome.reportsWritten, 0);
+
+  host.onRunProgress = [this](const RunProgress&) { engine.cancelRequested.store(true); };
+  Run({"a.txt"});
+  EXPECT_EQ(outcome.end, RunEnd::kCancelled);
+  EXPECT_EQ(outcome.reportsWritten, 0);
+  host.onRunProgress = nullptr;
+
+  // The next press starts afresh: no failure, no stop and no cancel of the last one is kept.
+  Run({"a.txt"});
+  EXPECT_EQ(outcome.end, RunEnd::kFinished);
+  EXPECT_EQ(outcome.reportsWritten, 1);
+}
+
+// The lines the checks remove reach the host in one notification and the outcome, counted as
+// the request listed them; the run reads the request, never the host's list.
+TEST_F(ProcessRunTest, RemovedLinesReachTheHostOnce) {
+  Run({"gone1.txt", "a.txt", "out_quarn.txt", "gone2.txt"});
+  EXPECT_EQ(host.bulkRemovals, 1);
+  EXPECT_EQ(outcome.removedLines, (std::vector<size_t>{0, 2, 3}));
+  EXPECT_EQ(host.inputLines, std::vector<std::string>{dir.File("a.txt")});
+  EXPECT_EQ(outcome.end, RunEnd::kFinished);
+
+  host.bulkRemovals = 0;
+  Run({"a.txt"});
+  EXPECT_EQ(host.bulkRemovals, 0);
+  EXPECT_TRUE(outcome.removedLines.empty());
+}
+
+TEST(RemoveLinesAtTest, RemovesTheGivenIndexesInOnePass) {
+  std::vector<std::string> lines = {"a", "b", "c", "d", "e"};
+  RemoveLinesAt(lines, {0, 2, 4, 9});
+  EXPECT_EQ(lines, (std::vector<std::string>{"b", "d"}));
+  RemoveLinesAt(lines, {});
+  EXPECT_EQ(lines, (std::vector<std::string>{"b", "d"}));
+  RemoveLinesAt(lines, {0, 1});
+  EXPECT_TRUE(lines.empty());
 }
 
 TEST_F(ProcessRunTest, FolderCountsAsNotFound) {
@@ -101,7 +159,7 @@ TEST_F(ProcessRunTest, MissingBasewordFileRepairedWithOk) {
   Run({"a.txt"});
   EXPECT_TRUE(Exists(dir.File("BASEWRD3.txt")));
   EXPECT_TRUE(Exists(dir.File("out_quarn.txt")));
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
 }
 
 TEST_F(ProcessRunTest, BasewordNamesFoundInAnyCase) {
@@ -127,7 +185,7 @@ TEST_F(ProcessRunTest, MoreThan64FilesRunWithOrWithoutBatch) {
   std::vector<std::string> names(65, "a.txt");
   Run(names);
   EXPECT_TRUE(host.boxes.empty());
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   const std::vector<std::string> lines = ResultLines();
   auto has = [&](const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -143,7 +201,7 @@ TEST_F(ProcessRunTest, MoreThan64FilesRunWithOrWithoutBatch) {
   host.options.BatchFiles = true;
   Run(names, "");
   EXPECT_TRUE(host.boxes.empty());
-  EXPECT_EQ(engine.reportsWritten, 65);
+  EXPECT_EQ(outcome.reportsWritten, 65);
   EXPECT_TRUE(ScratchFilesGone());
 }
 
@@ -177,7 +235,7 @@ TEST_F(ProcessRunTest, ResultsFolderMissingEndsRunCleanlyAndNextRunWorks) {
 
   Run({"a.txt"});
   EXPECT_FALSE(engine.failed());
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
 }
 
 TEST_F(ProcessRunTest, InputVanishingAfterTheCheckEndsTheRun) {
@@ -212,7 +270,7 @@ TEST_F(ProcessRunTest, BatchRunStopsWhenAListVanishesBetweenFiles) {
     if (++calls == 2) std::remove(dir.File("BASEWRD3.txt").c_str());
     return 1000;
   };
-  ProcessFiles(engine);
+  outcome = ProcessFiles(engine, Request());
   EXPECT_TRUE(Exists(dir.File("a_quarn.txt")));
   EXPECT_FALSE(Exists(dir.File("b_quarn.txt")));
   EXPECT_EQ(Log().back(), "ERROR " + dir.path() + "BASEWRD3.txt not found, cannot run");
@@ -227,8 +285,8 @@ TEST_F(ProcessRunTest, BatchResultsNameThatIsAnInputStopsTheRunBeforeAnythingIsW
   // The second input spelled with a "." step still names the first one's results file.
   host.inputLines = {dir.File("notes.txt"), dir.path() + "./notes_quarn.txt"};
   engine.ResultsFileName.clear();
-  ProcessFiles(engine);
-  EXPECT_EQ(engine.reportsWritten, 0);
+  outcome = ProcessFiles(engine, Request());
+  EXPECT_EQ(outcome.reportsWritten, 0);
   ASSERT_EQ(host.boxes.size(), 1u);
   const std::string reason = "Results file " + dir.File("notes_quarn.txt") + " of " +
                              dir.File("notes.txt") + " is the input file " + dir.path() +
@@ -245,7 +303,7 @@ TEST_F(ProcessRunTest, BatchInputsSharingAResultsNameStopTheRun) {
   Put("notes.txt", "The cat.\n");
   Put("notes.text", "The sat.\n");
   Run({"notes.txt", "notes.text", "notes.txt"}, "");
-  EXPECT_EQ(engine.reportsWritten, 0);
+  EXPECT_EQ(outcome.reportsWritten, 0);
   EXPECT_EQ(Log().back(), "ERROR Results file " + dir.File("notes_quarn.txt") +
                               " would hold the reports of both " + dir.File("notes.txt") +
                               " and " + dir.File("notes.text") + ", cannot run");
@@ -253,7 +311,7 @@ TEST_F(ProcessRunTest, BatchInputsSharingAResultsNameStopTheRun) {
 
   // The same text listed twice is no conflict: its report is simply made twice.
   Run({"notes.txt", "notes.txt"}, "");
-  EXPECT_EQ(engine.reportsWritten, 2);
+  EXPECT_EQ(outcome.reportsWritten, 2);
 }
 
 // Each batch report's store holds only its own text, so each step marks that text alone: the
@@ -275,7 +333,7 @@ TEST_F(ProcessRunTest, BatchRunMarksEachTextFromItsOwnReport) {
   const auto before = markings();
   host.options.BatchFiles = true;
   Run({"a.txt", "b.txt", "c.txt"}, "");
-  ASSERT_EQ(engine.reportsWritten, 3);
+  ASSERT_EQ(outcome.reportsWritten, 3);
   EXPECT_EQ(ReadFile(dir.File("a.mrk")), alone[0]);
   EXPECT_EQ(ReadFile(dir.File("b.mrk")), alone[1]);
   EXPECT_EQ(ReadFile(dir.File("c.mrk")), alone[2]);
@@ -295,7 +353,7 @@ TEST_F(ProcessRunTest, WorkFilesOfAKilledRunAreRemovedByTheNext) {
   for (const std::string& name : kept) Put(name, "mine");
   engine.ListCount = 4;  // BASEWRD4.txt is missing: the run stops at its first check
   Run({"a.txt"});
-  EXPECT_TRUE(engine.RunStopped);
+  EXPECT_EQ(outcome.end, RunEnd::kStopped);
   for (const std::string& name : leftovers) EXPECT_FALSE(Exists(dir.File(name))) << name;
   for (const std::string& name : kept) EXPECT_EQ(ReadFile(dir.File(name)), "mine") << name;
 }

@@ -116,15 +116,15 @@ TEST_F(FolderLockTest, RunWaitsForAnotherProcessThenStopsWritingNothing) {
     EXPECT_EQ(Log(), std::vector<std::string>{"ERROR " + Busy()});
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, Busy());
-    EXPECT_TRUE(engine.RunStopped);
+    EXPECT_EQ(outcome.end, RunEnd::kStopped);
     EXPECT_FALSE(engine.failed());
-    EXPECT_EQ(engine.reportsWritten, 0);
+    EXPECT_EQ(outcome.reportsWritten, 0);
     EXPECT_EQ(ReadFile(dir.File("out_quarn.txt")), "earlier results\r\n");
     EXPECT_FALSE(Exists(dir.File("out_quarn.txt.tmp")));
     EXPECT_TRUE(ScratchFilesGone());
   }
   Run({"a.txt"});  // the other process has gone
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
 }
 
 TEST_F(FolderLockTest, ExportFolderIsLockedSoTwoRunsNeverWriteOneExport) {
@@ -141,15 +141,15 @@ TEST_F(FolderLockTest, ExportFolderIsLockedSoTwoRunsNeverWriteOneExport) {
     Run({"a.txt"});
     const std::string busy = "Another Quarn run is using " + exports + "/";
     EXPECT_EQ(Log(), std::vector<std::string>{"ERROR " + busy});
-    EXPECT_TRUE(engine.RunStopped);
-    EXPECT_EQ(engine.reportsWritten, 0);
+    EXPECT_EQ(outcome.end, RunEnd::kStopped);
+    EXPECT_EQ(outcome.reportsWritten, 0);
     EXPECT_EQ(ReadFile(dir.File("out_quarn.txt")), "earlier results\r\n");
     const auto written = FolderFiles(exports);
     EXPECT_EQ(written.size(), 1u);  // the lock file only
     EXPECT_EQ(written.count("quarn.lock"), 1u);
   }
   Run({"a.txt"});  // the other run has gone
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_TRUE(Exists(exports + "/types.csv"));
   EXPECT_TRUE(Exists(exports + "/profile.json"));
 }
@@ -164,11 +164,11 @@ TEST_F(FolderLockTest, ListFolderIsLockedWhenTheRunUpdatesTheLists) {
   ASSERT_TRUE(other.holding());
 
   Run({"a.txt"});  // reads the lists only
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.reportsWritten, 1);
 
   host.options.Udate_Basewords = true;
   Run({"a.txt"});
-  EXPECT_EQ(engine.reportsWritten, 0);
+  EXPECT_EQ(outcome.reportsWritten, 0);
   EXPECT_EQ(Log().back(), "ERROR Another Quarn run is using " + lists.path());
   EXPECT_EQ(ReadFile(lists.File("BASEWRD1.txt")), "THE 0\n");
 

@@ -26,36 +26,45 @@ class MessagesTest : public ::testing::Test {
 };
 
 TEST_F(MessagesTest, LabelsBlanksAndExtensions) {
-  ProgressMessage(e, "Processing file: a.txt", "", 1);
-  ProgressMessage(e, "0001000, ", "", -1);
-  ProgressMessage(e, "broken", "ERROR", 0);
-  ProgressMessage(e, "", "", 0);
+  ProgressMessageThenBlanks(e, Severity::kProgress, "Processing file: a.txt", 1);
+  ExtendProgressLine(e, "0001000, ");
+  ProgressMessage(e, Severity::kError, "broken");
+  ProgressMessage(e, Severity::kProgress, "");
   EXPECT_EQ(e.progress.lines,
             (std::vector<std::string>{" Processing file: a.txt", "  0001000, ", "ERROR broken", " "}));
   EXPECT_EQ(e.progress.lastIndex, 3u);
   EXPECT_EQ(host.progressNotifications, 4);
 }
 
-TEST_F(MessagesTest, LongLabelCutTo30AndCountBelowMinusOneActsAsZero) {
-  ProgressMessage(e, "x", std::string(31, 'L'), -5);
-  EXPECT_EQ(e.progress.lines, std::vector<std::string>{std::string(30, 'L') + " x"});
+// The labels are part of the results file: each kind keeps its own, byte for byte, and a
+// negative number of blank lines adds none.
+TEST_F(MessagesTest, EachSeverityWritesItsLabel) {
+  OpenResults();
+  ProgressMessage(e, Severity::kProgress, "p");
+  ProgressMessage(e, Severity::kError, "e");
+  ProgressMessage(e, Severity::kLineError, "l");
+  ProgressMessage(e, Severity::kSpacer, " ");
+  ProgressMessageThenBlanks(e, Severity::kSkipping, "s", -5);
+  EXPECT_EQ(CloseResults(), " p\r\nERROR e\r\nERROR  l\r\n   \r\nSKIPPING  s\r\n");
+  EXPECT_EQ(e.progress.lines,
+            (std::vector<std::string>{" p", "ERROR e", "ERROR  l", "   ", "SKIPPING  s"}));
 }
 
 TEST_F(MessagesTest, ResultsFileGetsTheSameTextWhileOpen) {
-  ProgressMessage(e, "before", "", 0);
+  ProgressMessage(e, Severity::kProgress, "before");
   OpenResults();
-  ProgressMessage(e, "two blanks", "", 2);
-  ProgressMessage(e, "0001000, ", "", -1);
-  ProgressMessage(e, "next", "", 0);
+  ProgressMessageThenBlanks(e, Severity::kProgress, "two blanks", 2);
+  ExtendProgressLine(e, "0001000, ");
+  ProgressMessage(e, Severity::kProgress, "next");
   std::string written = CloseResults();
-  ProgressMessage(e, "after", "", 0);
+  ProgressMessage(e, Severity::kProgress, "after");
   EXPECT_EQ(written, " two blanks\r\n\r\n\r\n 0001000,  next\r\n");
   EXPECT_EQ(e.progress.lines.size(), 6u);
   EXPECT_EQ(e.progress.lines[3], "  0001000, ");
 }
 
 TEST_F(MessagesTest, ExtendingAnEmptyLogStartsALine) {
-  ProgressMessage(e, "x", "", -1);
+  ExtendProgressLine(e, "x");
   EXPECT_EQ(e.progress.lines, std::vector<std::string>{" x"});
 }
 

@@ -102,10 +102,10 @@ TEST_F(RunProgressTest, CancelAtAnyPointLeavesTheFolderAsItWasAndTheNextRunClean
     Run({"a.txt", "b.txt"});
     host.onRunProgress = nullptr;
     EXPECT_TRUE(engine.failed());
-    EXPECT_TRUE(engine.runCancelled);
+    EXPECT_EQ(outcome.end, RunEnd::kCancelled);
     EXPECT_EQ(Log().back(), std::string(" ") + kRunCancelled);
     EXPECT_TRUE(host.boxes.empty());  // no error box for a cancel
-    EXPECT_EQ(engine.reportsWritten, 0);
+    EXPECT_EQ(outcome.reportsWritten, 0);
     EXPECT_FALSE(engine.ResultsFileOpen());
     EXPECT_FALSE(engine.cancelRequested.load());
     EXPECT_EQ(Files(), before);
@@ -122,8 +122,8 @@ TEST_F(RunProgressTest, CancelledBatchRunKeepsTheReportsFinishedBeforeIt) {
     if (p.phase == Phase::kScanning && p.file == 2) engine.cancelRequested.store(true);
   };
   Run({"a.txt", "b.txt"});
-  EXPECT_TRUE(engine.runCancelled);
-  EXPECT_EQ(engine.reportsWritten, 1);
+  EXPECT_EQ(outcome.end, RunEnd::kCancelled);
+  EXPECT_EQ(outcome.reportsWritten, 1);
   EXPECT_TRUE(testing::Exists(dir.File("a_quarn.txt")));
   EXPECT_FALSE(testing::Exists(dir.File("b_quarn.txt")));
   EXPECT_FALSE(testing::Exists(dir.File("b.mrk")));

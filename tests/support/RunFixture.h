@@ -36,7 +36,12 @@ class RunFixture : public ::testing::Test {
     host.boxes.clear();
     for (const std::string& n : names) host.inputLines.push_back(n.empty() ? n : dir.File(n));
     engine.ResultsFileName = results.empty() ? results : dir.File(results);
-    ProcessFiles(engine);
+    outcome = ProcessFiles(engine, Request());
+  }
+  // A press as the window makes it: the host's options and input list, the engine's results
+  // name and list count.
+  RunRequest Request() {
+    return RunRequest{host.options, host.inputLines, engine.ResultsFileName, engine.ListCount};
   }
   std::vector<std::string> ResultLines(const std::string& results = "out_quarn.txt") {
     return SplitCrLf(ReadFile(dir.File(results)));
@@ -49,6 +54,7 @@ class RunFixture : public ::testing::Test {
   TempDir dir;
   TestHost host;
   Engine engine;
+  RunOutcome outcome;  // of the last Run
 };
 
 // Holds a file system of type FS for a fixture derived from it and from RunFixture, so that the

@@ -13,6 +13,8 @@ namespace quarn::testing {
 
 class TestHost : public Host {
  public:
+  // What the tests' runs are asked to do (RunFixture::Request); the input list loses the lines
+  // the run removes, as the window's does.
   RunOptions options;
   std::vector<std::string> inputLines;
   std::string label4;
@@ -30,25 +32,11 @@ class TestHost : public Host {
   bool keepRunProgress = false;
   std::vector<RunProgress> runProgress;
   std::function<void(const RunProgress&)> onRunProgress;
-  int bulkRemovals = 0;  // calls of RemoveInputLines
+  int bulkRemovals = 0;  // calls of InputLinesRemoved
 
-  RunOptions Options() override { return options; }
-  std::vector<std::string> InputLines() override { return inputLines; }
-  void RemoveInputLine(size_t index) override {
-    if (index < inputLines.size()) inputLines.erase(inputLines.begin() + index);
-  }
-  void RemoveInputLines(const std::vector<size_t>& indexes) override {
+  void InputLinesRemoved(const std::vector<size_t>& indexes) override {
     ++bulkRemovals;
-    std::vector<std::string> kept;
-    size_t next = 0;
-    for (size_t i = 0; i < inputLines.size(); ++i) {
-      if (next < indexes.size() && indexes[next] == i) {
-        ++next;
-        continue;
-      }
-      kept.push_back(std::move(inputLines[i]));
-    }
-    inputLines.swap(kept);
+    RemoveLinesAt(inputLines, indexes);
   }
   void ResultsFileNameChanged(const std::string& name) override { label4 = name; }
   void ProgressChanged(const ProgressLog&, size_t) override { ++progressNotifications; }

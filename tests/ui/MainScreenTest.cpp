@@ -381,12 +381,12 @@ class MainScreenTest : public QObject {
     w.ListFiles->setPlainText("a\n\nb");
     QVERIFY(w.InputLines() == std::vector<std::string>({"a", "", "b"}));
     w.ListFiles->setPlainText("a\nb\nc\n");
-    w.RemoveInputLine(1);
+    w.InputLinesRemoved({1});
     QVERIFY(w.InputLines() == std::vector<std::string>({"a", "c"}));
-    w.RemoveInputLine(1);
-    w.RemoveInputLine(0);
+    w.InputLinesRemoved({1});
+    w.InputLinesRemoved({0});
     QVERIFY(w.InputLines().empty());
-    w.RemoveInputLine(5);  // past the end: nothing
+    w.InputLinesRemoved({5});  // past the end: nothing
     QVERIFY(w.InputLines().empty());
   }
 
@@ -491,17 +491,17 @@ class MainScreenTest : public QObject {
   void progressMemoFollowsTheLog() {
     Fixture f;
     quarn::Engine& e = f.window.engine();
-    quarn::ProgressMessage(e, "Processing file: a", "", 1);
-    quarn::ProgressMessage(e, "0001000, ", "", -1);
-    quarn::ProgressMessage(e, "0002000, ", "", -1);
-    quarn::ProgressMessage(e, "bad", "ERROR", 0);
+    quarn::ProgressMessageThenBlanks(e, quarn::Severity::kProgress, "Processing file: a", 1);
+    quarn::ExtendProgressLine(e, "0001000, ");
+    quarn::ExtendProgressLine(e, "0002000, ");
+    quarn::ProgressMessage(e, quarn::Severity::kError, "bad");
     QCOMPARE(f.window.Progress->toPlainText(),
              QString(" Processing file: a\n  0001000,  0002000, \nERROR bad"));
     QCOMPARE(f.window.Progress->document()->blockCount(), 3);
 
     // Words are Windows-1252; paths are the system's UTF-8.
-    quarn::ProgressMessage(e, "\xC9T\xC9 \x80", "", 0);
-    quarn::ProgressMessage(e, "/t/caf\xC3\xA9.txt", "", 0);
+    quarn::ProgressMessage(e, quarn::Severity::kProgress, "\xC9T\xC9 \x80");
+    quarn::ProgressMessage(e, quarn::Severity::kProgress, "/t/caf\xC3\xA9.txt");
     const QStringList lines = f.window.Progress->toPlainText().split('\n');
     QCOMPARE(lines[3], QString::fromUtf8(" \xC3\x89T\xC3\x89 \xE2\x82\xAC"));
     QCOMPARE(lines[4], QString::fromUtf8(" /t/caf\xC3\xA9.txt"));
@@ -851,8 +851,9 @@ void MainScreenTest::screenshot() {
   Fixture f;
   MainScreen& w = f.window;
   w.ListFiles->setPlainText("/home/teacher/texts/story1.txt\n/home/teacher/texts/story2.txt\n");
-  quarn::ProgressMessage(w.engine(), "Processing file: /home/teacher/texts/story1.txt", "", 1);
-  quarn::ProgressMessage(w.engine(), "Number of lines: 42", "", 0);
+  quarn::ProgressMessageThenBlanks(w.engine(), quarn::Severity::kProgress,
+                                   "Processing file: /home/teacher/texts/story1.txt", 1);
+  quarn::ProgressMessage(w.engine(), quarn::Severity::kProgress, "Number of lines: 42");
   w.ResultsFileNameChanged("/home/teacher/results_quarn.txt");
   Show(w);
   uitest::SaveShot(w, "main_window.png");

@@ -106,7 +106,7 @@ void ResultsExplorerTest::runOpensTheExplorerOverItsModel() {
   ResultsExplorer* x = f.Run();
   QVERIFY(x != nullptr);
   QVERIFY(x->isVisible());
-  QVERIFY(f.window.engine().keptResults.empty());  // taken by the explorer
+  QVERIFY(f.window.engine().run.keptResults.empty());  // taken by the explorer
   QCOMPARE(x->reportCount(), 1);
   QVERIFY(!x->reportChooser->isVisible());
   const quarn::ResultsModel& m = x->report()->model;
