@@ -22,11 +22,7 @@ namespace {
 
 class QuietHost : public quarn::Host {
  public:
-  quarn::RunOptions options;
   std::vector<std::string> inputs;
-  quarn::RunOptions Options() override { return options; }
-  std::vector<std::string> InputLines() override { return inputs; }
-  void RemoveInputLine(size_t index) override { inputs.erase(inputs.begin() + static_cast<long>(index)); }
   void ResultsFileNameChanged(const std::string&) override {}
   void ProgressChanged(const quarn::ProgressLog&, size_t) override {}
   bool MessageBox(const std::string& text, bool) override {
@@ -62,23 +58,27 @@ int main(int argc, char** argv) {
   engine.keepResults = true;
   QElapsedTimer timer;
   timer.start();
-  quarn::ProcessFiles(engine);
-  if (engine.keptResults.empty()) {
+  quarn::RunRequest request;
+  request.inputLines = host.inputs;
+  request.resultsFileName = engine.ResultsFileName;
+  request.listCount = engine.ListCount;
+  quarn::RunOutcome outcome = quarn::ProcessFiles(engine, request);
+  if (outcome.keptResults.empty()) {
     std::fprintf(stderr, "the run kept no results\n");
     return 1;
   }
   std::printf("texts %zu, types %zu, families %zu\n", host.inputs.size(),
-              engine.keptResults[0].types.size(), engine.keptResults[0].families.size());
+              outcome.keptResults[0].types.size(), outcome.keptResults[0].families.size());
   Report("run (not the explorer)", timer);
 
   quarn::ExportOptions json;
   json.json = true;
   json.folder = scratch.filePath("export").toStdString();
-  quarn::ExportResults(engine.fs, json, json.folder, engine.keptResults[0], nullptr);
+  quarn::ExportResults(engine.fs, json, json.folder, outcome.keptResults[0], nullptr);
   timer.restart();
 
   QPointer<ResultsExplorer> explorer;
-  ShowRunInExplorer(engine, explorer, nullptr);
+  ShowRunInExplorer(engine, request.options, std::move(outcome.keptResults), explorer, nullptr);
   app.processEvents();
   Report("open (all tabs filled, shown)", timer);
   ResultsExplorer& x = *explorer;

@@ -33,10 +33,6 @@ namespace quarn::fuzz {
 // Boxes are refused (Cancel), the input list is empty, progress goes nowhere.
 class FuzzHost : public Host {
  public:
-  RunOptions options{};
-  RunOptions Options() override { return options; }
-  std::vector<std::string> InputLines() override { return {}; }
-  void RemoveInputLine(size_t) override {}
   void ResultsFileNameChanged(const std::string&) override {}
   void ProgressChanged(const ProgressLog&, size_t) override {}
   bool MessageBox(const std::string&, bool) override { return false; }

@@ -16,6 +16,10 @@ namespace {
 char32_t CharBefore(const std::string& utf8, size_t at, size_t* start) {
   if (at == 0) return 0;
   size_t i = at - 1;
+  if (static_cast<unsigned char>(utf8[i]) < 0x80) {  // most texts are mostly ASCII
+    *start = i;
+    return static_cast<unsigned char>(utf8[i]);
+  }
   while (i > 0 && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) --i;
   *start = i;
   const QString c = QString::fromUtf8(utf8.data() + i, static_cast<qsizetype>(at - i));
@@ -26,6 +30,27 @@ bool IsApostrophe(char32_t c) { return c == '\'' || c == 0x2019; }
 // Marks that may stand between a sentence's end and its first word.
 bool IsOpening(char32_t c) {
   return c == '"' || c == '\'' || c == '(' || c == '[' || c == 0x201C || c == 0x2018 || c == '-';
+}
+
+// Calls f with each character of utf8[from, to): ASCII bytes as they are, other sequences
+// decoded (an invalid byte as U+FFFD). Reading the text's words runs this between every two
+// words, so it avoids building a string for each gap.
+template <typename F>
+void ForEachChar(const std::string& utf8, size_t from, size_t to, F f) {
+  size_t i = from;
+  while (i < to) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x80) {
+      f(static_cast<char32_t>(b));
+      ++i;
+      continue;
+    }
+    size_t j = i + 1;
+    while (j < to && (static_cast<unsigned char>(utf8[j]) & 0xC0) == 0x80) ++j;
+    const QString c = QString::fromUtf8(utf8.data() + i, static_cast<qsizetype>(j - i));
+    for (const char32_t u : c.toUcs4()) f(u);
+    i = j;
+  }
 }
 
 QString CsvField(const QString& s) {
@@ -55,22 +80,27 @@ quarn::Status ReadWrittenWords(quarn::FileSystem& fs, const std::string& path,
         for (const quarn::LineWord& w : cut) {
           // What stands between the previous word and this one decides whether a sentence
           // starts here: an end mark, with only blanks and opening marks after it.
-          const QString between =
-              QString::fromUtf8(line.data() + after, static_cast<qsizetype>(w.start - after));
-          for (const char32_t c : between.toUcs4()) {
+          ForEachChar(line, after, w.start, [&](char32_t c) {
             if (c == '.' || c == '!' || c == '?') {
               sentenceStart = true;
             } else if (c != ' ' && c != '\t' && !IsOpening(c) && !IsApostrophe(c)) {
               sentenceStart = false;
             }
-          }
+          });
           const std::string written = line.substr(w.start, w.length);
           WrittenWord& word = (*words)[w.upper];
           ++word.occurrences;
-          const QString first = QString::fromUtf8(
-              written.data(), static_cast<qsizetype>(std::min<size_t>(written.size(), 4)));
-          const bool capital = !first.isEmpty() && first[0].isUpper();
-          if (!first.isEmpty() && first[0].isLower()) word.lowerStart = true;
+          bool capital = false, lower = false;
+          if (!written.empty() && static_cast<unsigned char>(written[0]) < 0x80) {
+            capital = written[0] >= 'A' && written[0] <= 'Z';
+            lower = written[0] >= 'a' && written[0] <= 'z';
+          } else {
+            const QString first = QString::fromUtf8(
+                written.data(), static_cast<qsizetype>(std::min<size_t>(written.size(), 4)));
+            capital = !first.isEmpty() && first[0].isUpper();
+            lower = !first.isEmpty() && first[0].isLower();
+          }
+          if (lower) word.lowerStart = true;
           if (capital && !sentenceStart) word.capitalInside = true;
           size_t apostrophe = 0;
           if (IsApostrophe(CharBefore(line, w.start, &apostrophe))) {
@@ -90,15 +120,13 @@ quarn::Status ReadWrittenWords(quarn::FileSystem& fs, const std::string& path,
           after = w.start + w.length;
         }
         // The rest of the line may end a sentence.
-        const QString rest =
-            QString::fromUtf8(line.data() + after, static_cast<qsizetype>(line.size() - after));
-        for (const char32_t c : rest.toUcs4()) {
+        ForEachChar(line, after, line.size(), [&](char32_t c) {
           if (c == '.' || c == '!' || c == '?')
             sentenceStart = true;
           else if (c != ' ' && c != '\t' && !IsOpening(c) && !IsApostrophe(c) && c != '"' &&
                    c != 0x201D && c != ')')
             sentenceStart = false;
-        }
+        });
         return true;
       });
   for (auto& [upper, seen] : forms) {
@@ -167,7 +195,13 @@ PreteachPanel::PreteachPanel(QWidget* parent) : QWidget(parent) {
 
 void PreteachPanel::Show(const ExplorerReport* report, int k, const ExplorerSource* source,
                          quarn::FileSystem& fs) {
+  // Selecting a text and showing its report both ask for it: read the file once.
+  if (report != nullptr && report == report_ && k == text_ && source == source_) {
+    Fill();
+    return;
+  }
   report_ = report;
+  source_ = source;
   text_ = k;
   all_.clear();
   written_.clear();

@@ -65,6 +65,7 @@ class PreteachPanel : public QWidget {
   void Fill();
   const ExplorerReport* report_ = nullptr;
   int text_ = -1;
+  const ExplorerSource* source_ = nullptr;  // the source the written forms were read with
   QString name_;
   std::vector<TextWord> all_;               // the text's words in no list, most frequent first
   std::vector<int> rows_;                   // those shown (type rows)
