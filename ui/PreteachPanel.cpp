@@ -193,13 +193,14 @@ PreteachPanel::PreteachPanel(QWidget* parent) : QWidget(parent) {
   });
 }
 
+// How much of a text is read for the written forms of its words: all of a text a teacher
+// reads, the first megabytes of a corpus file (words met only later are shown in capitals).
+constexpr size_t kWrittenFormBytes = size_t{2} << 20;
+
 void PreteachPanel::Show(const ExplorerReport* report, int k, const ExplorerSource* source,
                          quarn::FileSystem& fs) {
   // Selecting a text and showing its report both ask for it: read the file once.
-  if (report != nullptr && report == report_ && k == text_ && source == source_) {
-    Fill();
-    return;
-  }
+  if (report != nullptr && report == report_ && k == text_ && source == source_) return;
   report_ = report;
   source_ = source;
   text_ = k;
@@ -217,7 +218,7 @@ void PreteachPanel::Show(const ExplorerReport* report, int k, const ExplorerSour
       path = report->model.run.texts[static_cast<size_t>(k)].file;
     if (!all_.empty()) {
       ReadWrittenWords(fs, path, source != nullptr ? source->cutting : quarn::TextCutting{},
-                       size_t{64} << 20, &written_);
+                       kWrittenFormBytes, &written_);
     }
   }
   Fill();
@@ -226,7 +227,6 @@ void PreteachPanel::Show(const ExplorerReport* report, int k, const ExplorerSour
 void PreteachPanel::Fill() {
   rows_.clear();
   counts_.clear();
-  shown_.clear();
   if (report_ == nullptr || text_ < 0) {
     model->Reset({}, 0);
     label->setText("Select a text to see its words in no list.");
@@ -249,17 +249,19 @@ void PreteachPanel::Fill() {
     }
     rows_.push_back(row);
     counts_.push_back(t.count);
-    shown_[row] =
-        w != nullptr && !w->written.empty() ? QString::fromStdString(w->written) : WordText(upper);
   }
-  const auto& rows = rows_;
-  const auto& shown = shown_;
   const auto& counts = counts_;
+  // The written form is looked up as a row is shown: a long text has too many words in no
+  // list to make every form up front.
+  auto shown = [this](int r) {
+    const std::string& upper = report_->model.types[static_cast<size_t>(rows_[static_cast<size_t>(r)])].word;
+    const auto it = written_.find(upper);
+    return it != written_.end() && !it->second.written.empty()
+               ? QString::fromStdString(it->second.written)
+               : WordText(upper);
+  };
   std::vector<RowTableModel::Column> columns = {
-      {"word",
-       {},
-       [&rows, &shown](int r) { return QVariant(shown.at(rows[static_cast<size_t>(r)])); },
-       {}},
+      {"word", {}, [shown](int r) { return QVariant(shown(r)); }, {}},
       {"freq in text",
        {},
        [&counts](int r) {

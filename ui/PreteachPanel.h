@@ -70,6 +70,5 @@ class PreteachPanel : public QWidget {
   std::vector<TextWord> all_;               // the text's words in no list, most frequent first
   std::vector<int> rows_;                   // those shown (type rows)
   std::vector<int64_t> counts_;             // and their counts in the text
-  std::unordered_map<int, QString> shown_;  // type row -> the form shown
   std::unordered_map<std::string, WrittenWord> written_;
 };
