@@ -94,7 +94,7 @@ void ConcordanceView::Show(const QString& title, const std::unordered_set<std::s
     const QString name = QString::fromStdString(quarn::MessageToUtf8(p));
     fileNames_ << name.mid(name.lastIndexOf('/') + 1);
   }
-  const quarn::Status s = quarn::FindContexts(*quarn::FileSystem::Default(), paths, cutting,
+  const quarn::Status s = quarn::FindContexts(*fs_, paths, cutting,
                                               words, kContextWidth, &lines_);
   QString text = "<b>" + title.toHtmlEscaped() + "</b>: " + QString::number(lines_.size()) +
                  (lines_.size() == 1 ? " occurrence" : " occurrences");

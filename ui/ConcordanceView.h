@@ -4,6 +4,8 @@
 // second or third word to the left or right.
 #pragma once
 
+#include "FileSystem.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +24,8 @@ class ConcordanceView : public QWidget {
   Q_OBJECT
  public:
   explicit ConcordanceView(QWidget* parent = nullptr);
+  // The file system the texts are read through; it must outlive the view.
+  void SetFileSystem(quarn::FileSystem& fs) { fs_ = &fs; }
 
   // Finds the occurrences of words (upper case, Windows-1252) in the texts at paths; title
   // names what is shown and note says anything missing (such as unknown family members).
@@ -46,4 +50,5 @@ class ConcordanceView : public QWidget {
   std::vector<quarn::ContextLine> lines_;
   QStringList fileNames_;
   RowTableModel* model_ = nullptr;
+  quarn::FileSystem* fs_ = quarn::FileSystem::Default();
 };

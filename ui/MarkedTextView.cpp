@@ -281,7 +281,7 @@ void MarkedTextView::ShowText(int k) {
   lines->clear();
   linesTitle->setText("Click a word to see its lines here.");
   const quarn::Status s = quarn::ForEachShownLine(
-      *quarn::FileSystem::Default(), path, cutting,
+      *fs_, path, cutting,
       [this, bytes = size_t{0}](int64_t number, const std::string& line,
                                 const std::vector<quarn::LineWord>& words) mutable {
         bytes += line.size() + 1;

@@ -5,6 +5,8 @@
 // lines beside the text; "Export as HTML" writes the coloured text as a printable page.
 #pragma once
 
+#include "FileSystem.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -26,6 +28,8 @@ class MarkedTextView : public QWidget {
   Q_OBJECT
  public:
   explicit MarkedTextView(QWidget* parent = nullptr);
+  // The file system the texts are read through; it must outlive the view.
+  void SetFileSystem(quarn::FileSystem& fs) { fs_ = &fs; }
 
   // The report and where its texts are; families gives the family index (may be null or
   // empty). The report's first text is shown at once when the view is visible, else when it
@@ -101,4 +105,5 @@ class MarkedTextView : public QWidget {
   int ShownList(const std::string& upper) const;
   QString PlainTip(const std::string& upper) const;
   QString CoverageHtml() const;
+  quarn::FileSystem* fs_ = quarn::FileSystem::Default();
 };

@@ -129,8 +129,10 @@ ResultsExplorer::ResultsExplorer(QWidget* parent, quarn::FileSystem* fs)
   tabs->addTab(BuildWordTab(familyTab, true), "Families");
   tabs->addTab(BuildRangesTab(), "Ranges");
   marked = new MarkedTextView;
+  marked->SetFileSystem(fs_);
   tabs->addTab(marked, "Marked text");
   context = new ConcordanceView;
+  context->SetFileSystem(fs_);
   tabs->addTab(context, "Words in context");
 
   auto* layout = new QVBoxLayout(central);

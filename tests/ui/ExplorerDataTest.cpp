@@ -188,6 +188,14 @@ void ExplorerDataTest::filesGoThroughTheWindowsFileSystemAndModelsKeepTheirRows(
   QVERIFY(!QFile::exists(f.Path("blocked/types.csv")));
   QVERIFY(!y.statusBar()->currentMessage().startsWith("Exported"));
 
+  // The marked text reads its text through the window's file system too: a text that vanishes
+  // there is reported, not read from the disk behind it.
+  const std::string text0 = y.report()->model.run.texts[0].file;
+  fault.VanishOnOpen(text0);
+  y.marked->ShowText(0);
+  QVERIFY2(y.marked->status->text().contains("No such file"), qPrintable(y.marked->status->text()));
+  QVERIFY(y.marked->text->toPlainText().isEmpty());
+
   // The tables keep the report they show until they are given another.
   const QString first = y.words.model->index(0, 0).data().toString();
   QVERIFY(!first.isEmpty());
