@@ -357,20 +357,34 @@ int RangeBars::TextsOf(const quarn::ResultsModel& model) {
   return static_cast<int>(std::clamp<int64_t>(texts, 1, INT32_MAX));
 }
 
-RangeBars::RangeBars(const quarn::ResultsModel& model) : texts(TextsOf(model)) {
-  constexpr int kMostBars = 64;
-  span = (texts + kMostBars - 1) / kMostBars;
-  const size_t bars = static_cast<size_t>((texts + span - 1) / span);
+int RangeBars::SpanFor(int texts, int mostBars) {
+  const int64_t most = std::max(mostBars, 1);
+  auto fits = [&](int64_t span) { return (texts + span - 1) / span <= most || span >= texts; };
+  auto capped = [&](int64_t span) { return static_cast<int>(std::min<int64_t>(span, std::max(texts, 1))); };
+  for (const int64_t span : {1, 2, 5})
+    if (fits(span)) return capped(span);
+  for (int64_t power = 10;; power *= 10) {
+    for (const int64_t span : {power, 2 * power, 5 * power / 2, 5 * power})
+      if (fits(span)) return capped(span);
+  }
+}
+
+RangeBars::RangeBars(const quarn::ResultsModel& model, int mostBars)
+    : RangeBars(model.ranges, TextsOf(model), mostBars) {}
+
+RangeBars::RangeBars(const std::vector<quarn::RangeRow>& ranges, int texts, int mostBars)
+    : texts(std::max(texts, 1)), span(SpanFor(this->texts, mostBars)) {
+  const size_t bars = static_cast<size_t>((static_cast<int64_t>(this->texts) + span - 1) / span);
   types.assign(bars, 0);
   families.assign(bars, 0);
-  for (const quarn::RangeRow& r : model.ranges) {
-    if (r.files < 1 || r.files > texts) continue;
+  for (const quarn::RangeRow& r : ranges) {
+    if (r.files < 1 || r.files > this->texts) continue;
     (r.family ? families : types)[static_cast<size_t>((r.files - 1) / span)] += static_cast<double>(r.count);
   }
 }
 
 QString RangeBars::Label(int bar) const {
-  const int first = bar * span + 1;
-  const int last = std::min(texts, first + span - 1);
+  const int64_t first = static_cast<int64_t>(bar) * span + 1;
+  const int64_t last = std::min<int64_t>(texts, first + span - 1);
   return first == last ? QString::number(first) : QString::number(first) + "–" + QString::number(last);
 }

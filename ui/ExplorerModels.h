@@ -87,12 +87,17 @@ struct TextWord {
 std::vector<TextWord> NoListWordsOfText(const quarn::ResultsModel& model, int k);
 
 // The bars of the Ranges chart: how many types and families occur in so many texts. One bar
-// per number of texts up to 64 texts; beyond, at most 64 bars of equal spans of texts.
+// per number of texts when there are at most mostBars texts; beyond, bars of the smallest round
+// span of texts (2, 5, 10, 20, 25, 50, 100, ...) that needs at most mostBars, counted from 1,
+// so that they read "1–10", "11–20", ...
 struct RangeBars {
-  explicit RangeBars(const quarn::ResultsModel& model);
+  explicit RangeBars(const quarn::ResultsModel& model, int mostBars = 64);
+  RangeBars(const std::vector<quarn::RangeRow>& ranges, int texts, int mostBars);
   // The texts a range can reach: 1 in batch mode, else the run's texts (at least the highest
   // range of the table).
   static int TextsOf(const quarn::ResultsModel& model);
+  // The smallest round span that gives texts in at most mostBars bars (at least 1 bar).
+  static int SpanFor(int texts, int mostBars);
   QString Label(int bar) const;
   int texts = 1;
   int span = 1;  // texts per bar

@@ -1,9 +1,6 @@
 #include "ResultsExplorer.h"
 
 #include <QApplication>
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
 #include <QCheckBox>
 #include <QChart>
 #include <QChartView>
@@ -14,11 +11,8 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLegendMarker>
-#include <QLineSeries>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QValueAxis>
 #include <QVBoxLayout>
 #include <QEventLoop>
 #include <QTimer>
@@ -403,39 +397,7 @@ void ResultsExplorer::FillCharts() {
   delete old;
 
   // Ranges: how many types and families occur in exactly r texts.
-  auto* rchart = new QChart;
-  rchart->setTitle("Types and families by range (number of texts they occur in)");
-  auto* typesSet = new QBarSet("Types");
-  auto* familiesSet = new QBarSet("Families");
-  typesSet->setColor(ListColour(1));
-  familiesSet->setColor(ListColour(3));
-  // One bar per number of texts up to 64 texts; beyond, 64 bars or fewer of equal spans.
-  const int files = RangeBars::TextsOf(m);
-  const RangeBars bins(m);
-  QStringList rangeCategories;
-  double most = 1;
-  for (size_t b = 0; b < bins.types.size(); ++b) {
-    rangeCategories << bins.Label(static_cast<int>(b));
-    *typesSet << bins.types[b];
-    *familiesSet << bins.families[b];
-    most = std::max({most, bins.types[b], bins.families[b]});
-  }
-  auto* rbars = new QBarSeries;
-  rbars->append(typesSet);
-  rbars->append(familiesSet);
-  rchart->addSeries(rbars);
-  auto* rx = new QBarCategoryAxis;
-  rx->append(rangeCategories);
-  rx->setTitleText(files > bins.span ? "Texts (each bar " + QString::number(bins.span) + " of them)" : "Texts");
-  auto* ry = new QValueAxis;
-  ry->setRange(0, most);
-  ry->applyNiceNumbers();
-  ry->setLabelFormat("%d");
-  rchart->addAxis(rx, Qt::AlignBottom);
-  rchart->addAxis(ry, Qt::AlignLeft);
-  rbars->attachAxis(rx);
-  rbars->attachAxis(ry);
-  rchart->legend()->setAlignment(Qt::AlignBottom);
+  auto* rchart = new RangeChart(m);
   QChart* oldRange = rangeChart->chart();
   rangeChart->setChart(rchart);
   delete oldRange;

@@ -1,7 +1,13 @@
 // The explorer's data: a run over more texts than file columns shows every text's words, the
 // exports of an opened profile are those it was read from, and no profile file can crash or
 // freeze the window (those cases run in a child process under a time limit).
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QDir>
+#include <QGraphicsTextItem>
 #include <QProcess>
 #include <QStatusBar>
 #include <QtTest/QtTest>
@@ -27,15 +33,18 @@ namespace {
 const char* const kLists[] = {"BASEWRD1.txt", "BASEWRD2.txt", "BASEWRD3.txt"};
 
 // A main window over the sample lists and `texts` small texts, each with a word of its own
-// that is in no list ("zqx<k>", k + 1 times) besides common words.
+// that is in no list ("zqx<k>", k % 7 + 1 times) besides common words. With spread, text k also
+// has "spr<j>" for every j from 2 to 40 dividing k, so that ranges of every size occur.
 struct ManyTexts : uitest::Fixture {
-  explicit ManyTexts(int texts) {
+  explicit ManyTexts(int texts, bool spread = false) {
     for (const char* name : kLists)
       WriteFile(dir.File(name), ReadFile(std::string(QUARN_SOURCE_DIR "/sample/") + name));
     QString listed;
     for (int k = 0; k < texts; ++k) {
       std::string text = "The jury said the city was good. ";
       for (int n = 0; n <= k % 7; ++n) text += "zqx" + std::to_string(k) + " ";
+      for (int j = 2; spread && j <= 40; ++j)
+        if (k % j == 0) text += "spr" + std::to_string(j) + " ";
       text += "Blorp and the court.\n";
       const std::string name = "t" + std::to_string(1000 + k) + ".txt";
       WriteFile(dir.File(name), text);
@@ -69,12 +78,62 @@ void RunChild(const char* name, const QString& folder, int seconds) {
            qPrintable(QString(name) + " failed:\n" + child.readAll()));
 }
 
+// The Ranges chart of x over m: the labels under the bars cover the texts 1..texts in order,
+// each written out in full, and each bar counts the types or families of the range table whose
+// range its label names. Returns the number of bars.
+int ExpectRangeChartReadable(ResultsExplorer* x, const quarn::ResultsModel& m, int texts) {
+  QChart* chart = x->rangeChart->chart();
+  const QList<QAbstractAxis*> axes = chart->axes(Qt::Horizontal);
+  auto* axis = axes.size() == 1 ? qobject_cast<QBarCategoryAxis*>(axes[0]) : nullptr;
+  auto* series = qobject_cast<QBarSeries*>(chart->series().value(0));
+  if (axis == nullptr || series == nullptr || series->barSets().size() != 2) {
+    qWarning("the range chart has not one category axis and two bar sets");
+    return -1;
+  }
+  const QBarSet* types = series->barSets()[0];
+  const QBarSet* families = series->barSets()[1];
+  // The texts under the plot area, as the chart draws them.
+  const QRectF plot = chart->mapRectToScene(chart->plotArea());
+  QStringList drawn;
+  for (QGraphicsItem* item : x->rangeChart->scene()->items()) {
+    auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+    if (text != nullptr && text->isVisible() && text->sceneBoundingRect().center().y() > plot.bottom() + 3)
+      drawn << text->toPlainText();
+  }
+  int next = 1;
+  double typeTotal = 0;
+  for (int b = 0; b < axis->count(); ++b) {
+    const QString label = axis->at(b);
+    const QStringList ends = label.split(u'–');
+    const int first = ends.front().toInt(), last = ends.back().toInt();
+    if (!drawn.contains(label) || first != next || last < first || types->count() != axis->count()) {
+      qWarning() << "bar" << b << label << "not drawn in full or out of order; drawn:" << drawn;
+      return -1;
+    }
+    next = last + 1;
+    double t = 0, f = 0;
+    for (const quarn::RangeRow& r : m.ranges)
+      if (r.files >= first && r.files <= last) (r.family ? f : t) += static_cast<double>(r.count);
+    if (types->at(b) != t || families->at(b) != f) {
+      qWarning() << "bar" << label << "counts" << types->at(b) << families->at(b) << "not" << t << f;
+      return -1;
+    }
+    typeTotal += types->at(b);
+  }
+  if (next != texts + 1 || typeTotal != static_cast<double>(m.types.size())) {
+    qWarning() << "the bars end at" << next - 1 << "and count" << typeTotal << "types";
+    return -1;
+  }
+  return axis->count();
+}
+
 }  // namespace
 
 class ExplorerDataTest : public QObject {
   Q_OBJECT
  private slots:
   void moreTextsThanFileColumns();
+  void rangeChartLabelsFitOverManyTexts();
   void reExportOfAnOpenedProfileIsTheSame();
   void hostileProfilesNeitherCrashNorFreeze();
   void filesGoThroughTheWindowsFileSystemAndModelsKeepTheirRows();
@@ -125,6 +184,36 @@ void ExplorerDataTest::moreTextsThanFileColumns() {
     QTest::qWait(50);
     uitest::SaveShot(*x, shot);
   }
+  // The chart groups its bars again after a layout: wait for that under a slow machine's load.
+  QTRY_VERIFY(ExpectRangeChartReadable(x, m, 70) > 1);
+}
+
+void ExplorerDataTest::rangeChartLabelsFitOverManyTexts() {
+  ManyTexts f(300, true);
+  ResultsExplorer* x = f.Run();
+  QVERIFY(x != nullptr);
+  const quarn::ResultsModel& m = x->report()->model;
+  QCOMPARE(m.texts.size(), size_t{300});
+  x->tabs->setCurrentIndex(4);
+  x->resize(1100, 720);
+  x->show();
+  QVERIFY(QTest::qWaitForWindowExposed(x));
+  QTest::qWait(50);
+  int wide = 0;
+  QTRY_VERIFY((wide = ExpectRangeChartReadable(x, m, 300)) >= 10);  // more than a handful of bars
+  uitest::SaveShot(*x, "explorer_ranges_300.png");
+  // Narrower, the bars are grouped again so that their labels still fit; wider, they part again.
+  QMap<int, int> bars;
+  for (const int width : {640, 820, 1400, 1100}) {
+    x->resize(width, 720);
+    QTest::qWait(50);
+    QCOMPARE(x->width(), width);
+    QTRY_VERIFY2((bars[width] = ExpectRangeChartReadable(x, m, 300)) > 1, qPrintable(QString::number(width)));
+    if (width == 640) uitest::SaveShot(*x, "explorer_ranges_300_narrow.png");
+  }
+  QVERIFY(bars[640] < wide);
+  QVERIFY(bars[640] <= bars[820] && bars[820] <= wide && wide <= bars[1400]);
+  QCOMPARE(bars[1100], wide);
 }
 
 void ExplorerDataTest::reExportOfAnOpenedProfileIsTheSame() {
