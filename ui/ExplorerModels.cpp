@@ -360,7 +360,9 @@ int RangeBars::TextsOf(const quarn::ResultsModel& model) {
 int RangeBars::SpanFor(int texts, int mostBars) {
   const int64_t most = std::max(mostBars, 1);
   auto fits = [&](int64_t span) { return (texts + span - 1) / span <= most || span >= texts; };
-  auto capped = [&](int64_t span) { return static_cast<int>(std::min<int64_t>(span, std::max(texts, 1))); };
+  auto capped = [&](int64_t span) {
+    return static_cast<int>(std::min<int64_t>(span, std::max(texts, 1)));
+  };
   for (const int64_t span : {1, 2, 5})
     if (fits(span)) return capped(span);
   for (int64_t power = 10;; power *= 10) {

@@ -97,7 +97,8 @@ int ExpectRangeChartReadable(ResultsExplorer* x, const quarn::ResultsModel& m, i
   QStringList drawn;
   for (QGraphicsItem* item : x->rangeChart->scene()->items()) {
     auto* text = dynamic_cast<QGraphicsTextItem*>(item);
-    if (text != nullptr && text->isVisible() && text->sceneBoundingRect().center().y() > plot.bottom() + 3)
+    if (text != nullptr && text->isVisible() &&
+        text->sceneBoundingRect().center().y() > plot.bottom() + 3)
       drawn << text->toPlainText();
   }
   int next = 1;
@@ -106,7 +107,8 @@ int ExpectRangeChartReadable(ResultsExplorer* x, const quarn::ResultsModel& m, i
     const QString label = axis->at(b);
     const QStringList ends = label.split(u'–');
     const int first = ends.front().toInt(), last = ends.back().toInt();
-    if (!drawn.contains(label) || first != next || last < first || types->count() != axis->count()) {
+    if (!drawn.contains(label) || first != next || last < first ||
+        types->count() != axis->count()) {
       qWarning() << "bar" << b << label << "not drawn in full or out of order; drawn:" << drawn;
       return -1;
     }
@@ -115,7 +117,8 @@ int ExpectRangeChartReadable(ResultsExplorer* x, const quarn::ResultsModel& m, i
     for (const quarn::RangeRow& r : m.ranges)
       if (r.files >= first && r.files <= last) (r.family ? f : t) += static_cast<double>(r.count);
     if (types->at(b) != t || families->at(b) != f) {
-      qWarning() << "bar" << label << "counts" << types->at(b) << families->at(b) << "not" << t << f;
+      qWarning() << "bar" << label << "counts" << types->at(b) << families->at(b) << "instead of"
+                 << t << f;
       return -1;
     }
     typeTotal += types->at(b);
@@ -208,7 +211,8 @@ void ExplorerDataTest::rangeChartLabelsFitOverManyTexts() {
     x->resize(width, 720);
     QTest::qWait(50);
     QCOMPARE(x->width(), width);
-    QTRY_VERIFY2((bars[width] = ExpectRangeChartReadable(x, m, 300)) > 1, qPrintable(QString::number(width)));
+    QTRY_VERIFY2((bars[width] = ExpectRangeChartReadable(x, m, 300)) > 1,
+                 qPrintable(QString::number(width)));
     if (width == 640) uitest::SaveShot(*x, "explorer_ranges_300_narrow.png");
   }
   QVERIFY(bars[640] < wide);
