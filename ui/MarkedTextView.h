@@ -21,6 +21,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "BackgroundReader.h"
 #include "ResultsData.h"
 #include "explore/Concordance.h"
 
@@ -36,8 +37,11 @@ class MarkedTextView : public QWidget {
   // is first shown.
   void SetReport(const ExplorerReport* report, const ExplorerSource* source,
                  std::function<const quarn::FamilyIndex*()> families);
-  // Shows text k of the run (0-based).
+  // Shows text k of the run (0-based). The text is read on a worker thread while the window
+  // goes on and shown when read; choosing another text meanwhile drops this one.
   void ShowText(int k);
+  // A text is being read.
+  bool reading() const { return reader_.busy(); }
 
   // The list a word of the text (upper case, Windows-1252) is shown as: its list code, 65 for
   // the stop list, 66 for no list; 0 without a report.
@@ -84,6 +88,8 @@ class MarkedTextView : public QWidget {
   };
   void BuildLegend();
   void Render();
+  // Shows the lines read of the chosen text (on the window's thread).
+  void TextRead(std::vector<Line> read, bool truncated, const quarn::Status& s);
   // The word under a point of the text's viewport; empty when none.
   std::string WordAt(const QPoint& pos) const;
 
@@ -106,4 +112,6 @@ class MarkedTextView : public QWidget {
   QString PlainTip(const std::string& upper) const;
   QString CoverageHtml() const;
   quarn::FileSystem* fs_ = quarn::FileSystem::Default();
+  QString htmlAfterRead_;  // the page asked for while its text was being read
+  BackgroundReader reader_{this};
 };

@@ -310,6 +310,8 @@ void ResultsExplorer::ShowReport(int i) {
   current_ = owner.get();
   currentOwner_ = owner;
   ExplorerReport& r = *current_;
+  // A search in the texts of the report shown before is of no use now.
+  context->CancelSearch();
   setWindowTitle("Quarn results — " + r.title);
 
   summaryModel->Reset(Captioned(SummaryColumns(r), r), static_cast<int>(r.model.summary.size()), owner);

@@ -54,6 +54,10 @@ class ResultsExplorer : public QMainWindow {
   // Shows every occurrence of a word, or of a family's words, on the Words in context tab.
   void ShowInContext(const std::string& upper, bool family, int list);
 
+  // The marked text, the words in context or the words to pre-teach are reading their texts,
+  // on workers of their own.
+  bool reading() const { return marked->reading() || context->searching() || preteach->reading(); }
+
   const ExplorerReport* report() const { return current_; }
   int reportCount() const { return static_cast<int>(reports_.size()); }
   const quarn::FamilyIndex* families();
