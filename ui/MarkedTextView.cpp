@@ -108,13 +108,8 @@ MarkedTextView::MarkedTextView(QWidget* parent) : QWidget(parent) {
     if (!path.endsWith(".html", Qt::CaseInsensitive) && !path.endsWith(".htm", Qt::CaseInsensitive))
       path += ".html";
     if (pending_) ShowText(chooser->currentIndex());
-    if (reader_.busy()) {
-      // Written once the text is read.
-      htmlAfterRead_ = path;
-      return;
-    }
-    QString error;
-    status->setText(WriteHtml(path, &error) ? "Written: " + path : error);
+    htmlAfterRead_ = path;
+    WriteHtmlWhenReady();
   });
 }
 
@@ -334,12 +329,22 @@ void MarkedTextView::TextRead(std::vector<Line> read, bool truncated, const quar
   if (truncated_)
     status->setText("Only the first " + QString::number(lines_.size()) + " lines are shown.");
   Render();
-  if (!htmlAfterRead_.isEmpty()) {
-    const QString path = htmlAfterRead_;
-    htmlAfterRead_.clear();
-    QString error;
-    status->setText(WriteHtml(path, &error) ? "Written: " + path : error);
-  }
+  WriteHtmlWhenReady();
+}
+
+void MarkedTextView::WriteHtmlWhenReady() {
+  if (htmlAfterRead_.isEmpty() || reader_.busy() || (families_ && families_() == nullptr)) return;
+  const QString path = htmlAfterRead_;
+  htmlAfterRead_.clear();
+  QString error;
+  status->setText(WriteHtml(path, &error) ? "Written: " + path : error);
+}
+
+void MarkedTextView::FamiliesKnown() {
+  const int scroll = text->verticalScrollBar()->value();
+  Render();
+  text->verticalScrollBar()->setValue(scroll);
+  WriteHtmlWhenReady();
 }
 
 void MarkedTextView::Render() {

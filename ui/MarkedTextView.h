@@ -58,6 +58,9 @@ class MarkedTextView : public QWidget {
   // Shows or hides a list's colour (the legend's boxes do this).
   void SetListShown(int list, bool shown);
   bool ListShown(int list) const { return hidden_.count(list) == 0; }
+  // Draws the text again now that the families (which hovering and the HTML page show) are
+  // known, and writes an HTML page that waited for them.
+  void FamiliesKnown();
   // Lists the lines of the shown text that hold word (upper case, Windows-1252) beside it.
   void ShowLinesOf(const std::string& upper);
 
@@ -90,6 +93,8 @@ class MarkedTextView : public QWidget {
   void Render();
   // Shows the lines read of the chosen text (on the window's thread).
   void TextRead(std::vector<Line> read, bool truncated, const quarn::Status& s);
+  // Writes the HTML page asked for once the text and the families are known.
+  void WriteHtmlWhenReady();
   // The word under a point of the text's viewport; empty when none.
   std::string WordAt(const QPoint& pos) const;
 
@@ -112,6 +117,6 @@ class MarkedTextView : public QWidget {
   QString PlainTip(const std::string& upper) const;
   QString CoverageHtml() const;
   quarn::FileSystem* fs_ = quarn::FileSystem::Default();
-  QString htmlAfterRead_;  // the page asked for while its text was being read
+  QString htmlAfterRead_;  // the page asked for while its text or the families were being read
   BackgroundReader reader_{this};
 };

@@ -97,6 +97,7 @@ class ExplorerWorkersTest : public QObject {
   void cancelledSearchShowsNoRows();
   void laterTextChosenWins();
   void closingTheExplorerDuringReads();
+  void familiesAreReadInTheBackground();
 };
 
 // The search returns at once; its progress shows the fast text searched while the slow one is
@@ -228,6 +229,37 @@ void ExplorerWorkersTest::closingTheExplorerDuringReads() {
   QTRY_VERIFY(alive.isNull());
   opener.join();
   QCOMPARE(f.gate.waiting(), 0);
+}
+
+// The baseword files are read on a worker too: the report shows at once, and an HTML page asked
+// for meanwhile is written, with the words' families, once they are known.
+void ExplorerWorkersTest::familiesAreReadInTheBackground() {
+  SlowSecondText f;
+  WriteFile(f.dir.File("BASEWRD1.txt"), "node 0\n");
+  f.fault.BeforeRead("BASEWRD1", [&f] { f.gate.Wait(); });
+  ExplorerSource source;
+  source.listFolder = f.dir.path();
+  source.listCount = 1;
+  ResultsExplorer x(nullptr, &f.fault);
+  QElapsedTimer clock;
+  clock.start();
+  x.SetReports(f.Reports(), source);
+  QVERIFY(x.families() == nullptr);
+  QVERIFY2(clock.elapsed() < 2000, "the baseword files held the window");
+  QTRY_COMPARE(f.gate.waiting(), 1);
+  x.marked->ShowText(0);
+  QTRY_VERIFY(!x.marked->reading());
+  QVERIFY(!x.marked->WordTip("NODE").contains("Family"));
+  const QString page = uitest::Q(f.dir.File("page.html"));
+  x.marked->chooseHtmlFile = [&page] { return page; };
+  x.marked->exportHtml->click();
+  QVERIFY(!QFile::exists(page));
+  f.gate.Open();
+  QTRY_VERIFY(QFile::exists(page));
+  QVERIFY(x.families() != nullptr && x.families()->MembersOf(1, "NODE") != nullptr);
+  QVERIFY(QString::fromStdString(quarn::testing::ReadFile(f.dir.File("page.html")))
+              .contains("Family: NODE"));
+  QVERIFY(x.marked->WordTip("NODE").contains("Family: NODE"));
 }
 
 QTEST_MAIN(ExplorerWorkersTest)

@@ -324,6 +324,8 @@ void ResultsExplorerTest::concordanceFindsEachWordAsOftenAsCounted() {
     if (m.families[r].familyFreq > m.families[biggest].familyFreq) biggest = r;
   }
   const quarn::WordRow& fam = m.families[biggest];
+  QVERIFY(uitest::WaitForReading(x));  // the families, read when the report was shown
+  QVERIFY(x->families() != nullptr);
   const std::vector<std::string>* members = x->families()->MembersOf(fam.list, fam.word);
   QVERIFY(members != nullptr);
   int64_t sum = 0;
