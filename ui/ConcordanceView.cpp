@@ -126,9 +126,8 @@ void ConcordanceView::Show(const QString& title, const std::unordered_set<std::s
     };
     const quarn::Status s =
         quarn::FindContexts(*fs, paths, cutting, words, kContextWidth, &found, control);
-    return BackgroundReader::Apply([view, found = std::move(found), s]() mutable {
-      view->Found(std::move(found), s);
-    });
+    return BackgroundReader::Apply(
+        [view, found = std::move(found), s]() mutable { view->Found(std::move(found), s); });
   });
 }
 

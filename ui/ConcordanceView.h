@@ -4,8 +4,6 @@
 // second or third word to the left or right.
 #pragma once
 
-#include "FileSystem.h"
-
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -18,6 +16,7 @@
 
 #include "BackgroundReader.h"
 #include "ExplorerModels.h"
+#include "FileSystem.h"
 #include "ResultsData.h"
 #include "explore/Concordance.h"
 #include "explore/ShownText.h"

@@ -5,8 +5,6 @@
 // lines beside the text; "Export as HTML" writes the coloured text as a printable page.
 #pragma once
 
-#include "FileSystem.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -22,6 +20,7 @@
 #include <vector>
 
 #include "BackgroundReader.h"
+#include "FileSystem.h"
 #include "ResultsData.h"
 #include "explore/Concordance.h"
 

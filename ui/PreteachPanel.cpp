@@ -222,17 +222,16 @@ void PreteachPanel::Show(const ExplorerReport* report, int k, const ExplorerSour
     if (!all_.empty()) {
       // The worker has copies of what it needs; view is used only by the result, which is
       // applied on the window's thread while the panel lives.
-      const quarn::TextCutting cutting =
-          source != nullptr ? source->cutting : quarn::TextCutting{};
-      reader_.Start([fs = &fs, path, cutting, view = this](const std::atomic<bool>& stop,
-                                                           std::atomic<int>&) {
-        std::unordered_map<std::string, WrittenWord> read;
-        ReadWrittenWords(*fs, path, cutting, kWrittenFormBytes, &read, &stop);
-        return BackgroundReader::Apply([view, read = std::move(read)]() mutable {
-          view->written_ = std::move(read);
-          view->Fill();
-        });
-      });
+      const quarn::TextCutting cutting = source != nullptr ? source->cutting : quarn::TextCutting{};
+      reader_.Start(
+          [fs = &fs, path, cutting, view = this](const std::atomic<bool>& stop, std::atomic<int>&) {
+            std::unordered_map<std::string, WrittenWord> read;
+            ReadWrittenWords(*fs, path, cutting, kWrittenFormBytes, &read, &stop);
+            return BackgroundReader::Apply([view, read = std::move(read)]() mutable {
+              view->written_ = std::move(read);
+              view->Fill();
+            });
+          });
     }
   }
   Fill();

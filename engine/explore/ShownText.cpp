@@ -133,8 +133,7 @@ Status ForEachShownLine(FileSystem& fs, const std::string& path, const TextCutti
 
 Status FindContexts(FileSystem& fs, const std::vector<std::string>& paths,
                     const TextCutting& cutting, const std::unordered_set<std::string>& words,
-                    size_t width, std::vector<ContextLine>* lines,
-                    const SearchControl& control) {
+                    size_t width, std::vector<ContextLine>* lines, const SearchControl& control) {
   bool cancelled = false;
   for (size_t t = 0; t < paths.size(); ++t) {
     Status s = ForEachShownLine(

@@ -50,12 +50,12 @@ TEST(CountedWordsTest, ShownAndScannedLinesHoldTheSameWords) {
       return true;
     };
   };
-  ASSERT_TRUE(ForEachTextLine(*FileSystem::Default(), dir.File("t.txt"), TextCutting{},
-                              collect(&scanned))
-                  .ok());
-  ASSERT_TRUE(ForEachShownLine(*FileSystem::Default(), dir.File("t.txt"), TextCutting{},
-                               collect(&shown))
-                  .ok());
+  ASSERT_TRUE(
+      ForEachTextLine(*FileSystem::Default(), dir.File("t.txt"), TextCutting{}, collect(&scanned))
+          .ok());
+  ASSERT_TRUE(
+      ForEachShownLine(*FileSystem::Default(), dir.File("t.txt"), TextCutting{}, collect(&shown))
+          .ok());
   ASSERT_EQ(scanned.size(), 4u);
   EXPECT_EQ(scanned, shown);
   EXPECT_EQ(scanned[0], (std::vector<std::string>{"CAF\xC9", "AU", "LAIT"}));
@@ -77,9 +77,9 @@ TEST(CountedWordsTest, ContextSearchTellsItsProgressAndStopsWhenCancelled) {
   control.cancel = &cancel;
   control.textsDone = [&](size_t searched) { told.push_back(searched); };
   std::vector<ContextLine> lines;
-  ASSERT_TRUE(FindContexts(*FileSystem::Default(), paths, TextCutting{}, {"NODE"}, 20, &lines,
-                           control)
-                  .ok());
+  ASSERT_TRUE(
+      FindContexts(*FileSystem::Default(), paths, TextCutting{}, {"NODE"}, 20, &lines, control)
+          .ok());
   EXPECT_EQ(lines.size(), 6u);
   EXPECT_EQ(told, (std::vector<size_t>{1, 2, 3}));
 

@@ -65,7 +65,9 @@ struct SlowSecondText {
     ExplorerReport report;
     quarn::ResultsModel& m = report.model;
     m.run.texts = {{dir.File("a.txt"), 2, 7}, {dir.File("slow.txt"), 1, 4}};
-    m.texts = {{dir.File("a.txt")}, {dir.File("slow.txt")}};
+    m.texts.resize(2);
+    m.texts[0].file = dir.File("a.txt");
+    m.texts[1].file = dir.File("slow.txt");
     m.fileColumns = 2;
     m.types = {{"NODE", quarn::kNoListCode, 2, 3, 0, {2, 1}},
                {"ATLANTA", quarn::kNoListCode, 1, 1, 0, {1, 0}},
@@ -149,7 +151,8 @@ void ExplorerWorkersTest::cancelledSearchShowsNoRows() {
   QTRY_COMPARE(f.gate.waiting(), 1);
   x.context->cancel->click();
   QVERIFY(!x.context->searching());
-  QVERIFY2(x.context->heading->text().contains("cancelled"), qPrintable(x.context->heading->text()));
+  QVERIFY2(x.context->heading->text().contains("cancelled"),
+           qPrintable(x.context->heading->text()));
   QVERIFY(x.context->cancel->isHidden());
   f.gate.Open();
   QTRY_COMPARE(f.gate.waiting(), 0);

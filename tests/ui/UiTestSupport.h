@@ -9,16 +9,16 @@
 #include <QPushButton>
 #include <QQueue>
 #include <QSet>
+#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
-#include <QSignalSpy>
 #include <QWidget>
 #include <QtTest/QtTest>
 #include <string>
 
-#include "TempDir.h"
 #include "MainScreen.h"
 #include "ResultsExplorer.h"
+#include "TempDir.h"
 #include "state/Engine.h"
 
 namespace uitest {
