@@ -35,7 +35,7 @@ class Host {
   // too (RemoveLinesAt). Told once per run at most.
   virtual void InputLinesRemoved(const std::vector<size_t>& indexes) { (void)indexes; }
 
-  // ResultsFileName changed; the window shows it in Label4.
+  // ResultsFileName changed; the window shows it in its results file label (resultsFileLabel).
   virtual void ResultsFileNameChanged(const std::string& name) = 0;
 
   // Lines of the Progress memo changed: every line from `first` to the end is new or altered.

@@ -60,17 +60,27 @@ ConcordanceView::ConcordanceView(QWidget* parent) : QWidget(parent) {
                     key);
   }
   copy = new QPushButton("Copy");
+  progress = new QProgressBar;
+  progress->setRange(0, 1000);
+  progress->setMaximumWidth(220);
+  progress->hide();
+  cancel = new QPushButton("Cancel");
+  cancel->hide();
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(new QLabel("Sort by:"));
   buttons->addWidget(sortBy);
   buttons->addWidget(sortLeft);
   buttons->addWidget(sortRight);
   buttons->addStretch(1);
+  buttons->addWidget(progress);
+  buttons->addWidget(cancel);
   buttons->addWidget(copy);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading);
   layout->addWidget(table, 1);
   layout->addLayout(buttons);
+  connect(cancel, &QPushButton::clicked, this, &ConcordanceView::CancelSearch);
+  reader_.onProgress = [this](int done) { progress->setValue(done); };
   connect(sortLeft, &QPushButton::clicked, this, [this] { sortBy->setCurrentIndex(sortBy->findData(-1)); });
   connect(sortRight, &QPushButton::clicked, this, [this] { sortBy->setCurrentIndex(sortBy->findData(1)); });
   connect(sortBy, &QComboBox::currentIndexChanged, this, [this] { SortBy(sortBy->currentData().toInt()); });
@@ -88,22 +98,60 @@ ConcordanceView::ConcordanceView(QWidget* parent) : QWidget(parent) {
 void ConcordanceView::Show(const QString& title, const std::unordered_set<std::string>& words,
                            const std::vector<std::string>& paths,
                            const quarn::TextCutting& cutting, const QString& note) {
+  reader_.Cancel();
+  // Nothing of an earlier search stays in view while this one runs.
   lines_.clear();
   fileNames_.clear();
   for (const std::string& p : paths) {
     const QString name = QString::fromStdString(quarn::MessageToUtf8(p));
     fileNames_ << name.mid(name.lastIndexOf('/') + 1);
   }
-  const quarn::Status s = quarn::FindContexts(*fs_, paths, cutting,
-                                              words, kContextWidth, &lines_);
-  QString text = "<b>" + title.toHtmlEscaped() + "</b>: " + QString::number(lines_.size()) +
+  Fill();
+  title_ = title;
+  note_ = note;
+  heading->setText("<b>" + title.toHtmlEscaped() + "</b>: searching " +
+                   QString::number(paths.size()) + (paths.size() == 1 ? " text…" : " texts…"));
+  progress->setValue(0);
+  progress->show();
+  cancel->show();
+  // The worker has copies of what it needs; view is used only by the result, which is applied
+  // on the window's thread while the view lives.
+  reader_.Start([fs = fs_, words, paths, cutting, view = this](const std::atomic<bool>& stop,
+                                                               std::atomic<int>& done) {
+    std::vector<quarn::ContextLine> found;
+    quarn::SearchControl control;
+    control.cancel = &stop;
+    control.textsDone = [&done, total = paths.size()](size_t searched) {
+      done = static_cast<int>(1000 * searched / total);
+    };
+    const quarn::Status s =
+        quarn::FindContexts(*fs, paths, cutting, words, kContextWidth, &found, control);
+    return BackgroundReader::Apply(
+        [view, found = std::move(found), s]() mutable { view->Found(std::move(found), s); });
+  });
+}
+
+void ConcordanceView::Found(std::vector<quarn::ContextLine> found, const quarn::Status& s) {
+  progress->hide();
+  cancel->hide();
+  lines_ = std::move(found);
+  QString text = "<b>" + title_.toHtmlEscaped() + "</b>: " + QString::number(lines_.size()) +
                  (lines_.size() == 1 ? " occurrence" : " occurrences");
   if (!s.ok()) {
     text += " — " + QString::fromStdString(quarn::MessageToUtf8(s.ToString())).toHtmlEscaped();
   }
-  if (!note.isEmpty()) text += "<br>" + note.toHtmlEscaped();
+  if (!note_.isEmpty()) text += "<br>" + note_.toHtmlEscaped();
   heading->setText(text);
   SortBy(sortBy->currentData().toInt());
+}
+
+void ConcordanceView::CancelSearch() {
+  if (!reader_.busy()) return;
+  reader_.Cancel();
+  progress->hide();
+  cancel->hide();
+  heading->setText("<b>" + title_.toHtmlEscaped() +
+                   "</b>: the search was cancelled; no occurrences are shown.");
 }
 
 void ConcordanceView::SortBy(int key) {

@@ -108,8 +108,8 @@ MarkedTextView::MarkedTextView(QWidget* parent) : QWidget(parent) {
     if (!path.endsWith(".html", Qt::CaseInsensitive) && !path.endsWith(".htm", Qt::CaseInsensitive))
       path += ".html";
     if (pending_) ShowText(chooser->currentIndex());
-    QString error;
-    status->setText(WriteHtml(path, &error) ? "Written: " + path : error);
+    htmlAfterRead_ = path;
+    WriteHtmlWhenReady();
   });
 }
 
@@ -129,6 +129,8 @@ void MarkedTextView::SetReport(const ExplorerReport* report, const ExplorerSourc
   }
   // The text is read when the view is first shown: opening the explorer reads no text.
   pending_ = true;
+  reader_.Cancel();
+  htmlAfterRead_.clear();
   lines_.clear();
   if (isVisible()) ShowText(0);
 }
@@ -268,42 +270,81 @@ void MarkedTextView::ShowLinesOf(const std::string& upper) {
 
 void MarkedTextView::ShowText(int k) {
   pending_ = false;
+  reader_.Cancel();
   lines_.clear();
   truncated_ = false;
   status->clear();
+  lines->clear();
+  linesTitle->setText("Click a word to see its lines here.");
   if (report_ == nullptr || k < 0 || k >= static_cast<int>(report_->model.run.texts.size())) {
+    htmlAfterRead_.clear();
     Render();
     return;
   }
-  const std::string& path = report_->model.run.texts[static_cast<size_t>(k)].file;
+  const std::string path = report_->model.run.texts[static_cast<size_t>(k)].file;
   shownFile_ = QString::fromStdString(quarn::MessageToUtf8(path));
   const quarn::TextCutting cutting = source_ != nullptr ? source_->cutting : quarn::TextCutting{};
-  lines->clear();
-  linesTitle->setText("Click a word to see its lines here.");
-  const quarn::Status s = quarn::ForEachShownLine(
-      *fs_, path, cutting,
-      [this, bytes = size_t{0}](int64_t number, const std::string& line,
-                                const std::vector<quarn::LineWord>& words) mutable {
-        bytes += line.size() + 1;
-        if (number > kMaxLines || bytes > kMaxBytes) {
-          truncated_ = true;
-          return false;
-        }
-        Line out;
-        size_t at = 0;
-        for (const quarn::LineWord& w : words) {
-          if (w.start > at) out.pieces.push_back({line.substr(at, w.start - at), {}});
-          out.pieces.push_back({line.substr(w.start, w.length), w.upper});
-          at = w.start + w.length;
-        }
-        if (at < line.size()) out.pieces.push_back({line.substr(at), {}});
-        lines_.push_back(std::move(out));
-        return true;
-      });
+  // No earlier text stays in view as this one's.
+  Render();
+  status->setText("Reading " + shownFile_.mid(shownFile_.lastIndexOf('/') + 1) + "…");
+  // The worker has copies of what it needs; view is used only by the result, which is applied
+  // on the window's thread while the view lives.
+  reader_.Start([fs = fs_, path, cutting, view = this](const std::atomic<bool>& stop,
+                                                       std::atomic<int>& done) {
+    std::vector<Line> read;
+    bool truncated = false;
+    size_t bytes = 0;
+    const quarn::Status s = quarn::ForEachShownLine(
+        *fs, path, cutting,
+        [&](int64_t number, const std::string& line, const std::vector<quarn::LineWord>& words) {
+          if (stop.load(std::memory_order_relaxed)) return false;
+          bytes += line.size() + 1;
+          if (number > kMaxLines || bytes > kMaxBytes) {
+            truncated = true;
+            return false;
+          }
+          done = static_cast<int>(1000 * std::min(bytes, kMaxBytes) / kMaxBytes);
+          Line out;
+          size_t at = 0;
+          for (const quarn::LineWord& w : words) {
+            if (w.start > at) out.pieces.push_back({line.substr(at, w.start - at), {}});
+            out.pieces.push_back({line.substr(w.start, w.length), w.upper});
+            at = w.start + w.length;
+          }
+          if (at < line.size()) out.pieces.push_back({line.substr(at), {}});
+          read.push_back(std::move(out));
+          return true;
+        });
+    return BackgroundReader::Apply([view, read = std::move(read), truncated, s]() mutable {
+      view->TextRead(std::move(read), truncated, s);
+    });
+  });
+}
+
+void MarkedTextView::TextRead(std::vector<Line> read, bool truncated, const quarn::Status& s) {
+  lines_ = std::move(read);
+  truncated_ = truncated;
+  status->clear();
   if (!s.ok()) status->setText(QString::fromStdString(quarn::MessageToUtf8(s.ToString())));
   if (truncated_)
     status->setText("Only the first " + QString::number(lines_.size()) + " lines are shown.");
   Render();
+  WriteHtmlWhenReady();
+}
+
+void MarkedTextView::WriteHtmlWhenReady() {
+  if (htmlAfterRead_.isEmpty() || reader_.busy() || (families_ && families_() == nullptr)) return;
+  const QString path = htmlAfterRead_;
+  htmlAfterRead_.clear();
+  QString error;
+  status->setText(WriteHtml(path, &error) ? "Written: " + path : error);
+}
+
+void MarkedTextView::FamiliesKnown() {
+  const int scroll = text->verticalScrollBar()->value();
+  Render();
+  text->verticalScrollBar()->setValue(scroll);
+  WriteHtmlWhenReady();
 }
 
 void MarkedTextView::Render() {

@@ -5,8 +5,6 @@
 // lines beside the text; "Export as HTML" writes the coloured text as a printable page.
 #pragma once
 
-#include "FileSystem.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -21,6 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "BackgroundReader.h"
+#include "FileSystem.h"
 #include "ResultsData.h"
 #include "explore/Concordance.h"
 
@@ -36,8 +36,11 @@ class MarkedTextView : public QWidget {
   // is first shown.
   void SetReport(const ExplorerReport* report, const ExplorerSource* source,
                  std::function<const quarn::FamilyIndex*()> families);
-  // Shows text k of the run (0-based).
+  // Shows text k of the run (0-based). The text is read on a worker thread while the window
+  // goes on and shown when read; choosing another text meanwhile drops this one.
   void ShowText(int k);
+  // A text is being read.
+  bool reading() const { return reader_.busy(); }
 
   // The list a word of the text (upper case, Windows-1252) is shown as: its list code, 65 for
   // the stop list, 66 for no list; 0 without a report.
@@ -54,6 +57,9 @@ class MarkedTextView : public QWidget {
   // Shows or hides a list's colour (the legend's boxes do this).
   void SetListShown(int list, bool shown);
   bool ListShown(int list) const { return hidden_.count(list) == 0; }
+  // Draws the text again now that the families (which hovering and the HTML page show) are
+  // known, and writes an HTML page that waited for them.
+  void FamiliesKnown();
   // Lists the lines of the shown text that hold word (upper case, Windows-1252) beside it.
   void ShowLinesOf(const std::string& upper);
 
@@ -84,6 +90,10 @@ class MarkedTextView : public QWidget {
   };
   void BuildLegend();
   void Render();
+  // Shows the lines read of the chosen text (on the window's thread).
+  void TextRead(std::vector<Line> read, bool truncated, const quarn::Status& s);
+  // Writes the HTML page asked for once the text and the families are known.
+  void WriteHtmlWhenReady();
   // The word under a point of the text's viewport; empty when none.
   std::string WordAt(const QPoint& pos) const;
 
@@ -106,4 +116,6 @@ class MarkedTextView : public QWidget {
   QString PlainTip(const std::string& upper) const;
   QString CoverageHtml() const;
   quarn::FileSystem* fs_ = quarn::FileSystem::Default();
+  QString htmlAfterRead_;  // the page asked for while its text or the families were being read
+  BackgroundReader reader_{this};
 };

@@ -64,7 +64,8 @@ QString CsvField(const QString& s) {
 
 quarn::Status ReadWrittenWords(quarn::FileSystem& fs, const std::string& path,
                                const quarn::TextCutting& cutting, size_t maxBytes,
-                               std::unordered_map<std::string, WrittenWord>* words) {
+                               std::unordered_map<std::string, WrittenWord>* words,
+                               const std::atomic<bool>* cancel) {
   // Forms met, per word, in the order first met.
   std::unordered_map<std::string, std::vector<std::pair<std::string, int>>> forms;
   bool sentenceStart = true;  // the text begins with a sentence
@@ -74,6 +75,7 @@ quarn::Status ReadWrittenWords(quarn::FileSystem& fs, const std::string& path,
       [&](int64_t, const std::string& line, const std::vector<quarn::LineWord>& cut) {
         bytes += line.size() + 1;
         if (bytes > maxBytes) return false;
+        if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return false;
         if (line.find_first_not_of(" \t") == std::string::npos)
           sentenceStart = true;  // a new paragraph
         size_t after = 0;        // end of the previous word on the line
@@ -201,6 +203,7 @@ void PreteachPanel::Show(const ExplorerReport* report, int k, const ExplorerSour
                          quarn::FileSystem& fs) {
   // Selecting a text and showing its report both ask for it: read the file once.
   if (report != nullptr && report == report_ && k == text_ && source == source_) return;
+  reader_.Cancel();
   report_ = report;
   source_ = source;
   text_ = k;
@@ -217,8 +220,18 @@ void PreteachPanel::Show(const ExplorerReport* report, int k, const ExplorerSour
     if (k < static_cast<int>(report->model.run.texts.size()))
       path = report->model.run.texts[static_cast<size_t>(k)].file;
     if (!all_.empty()) {
-      ReadWrittenWords(fs, path, source != nullptr ? source->cutting : quarn::TextCutting{},
-                       kWrittenFormBytes, &written_);
+      // The worker has copies of what it needs; view is used only by the result, which is
+      // applied on the window's thread while the panel lives.
+      const quarn::TextCutting cutting = source != nullptr ? source->cutting : quarn::TextCutting{};
+      reader_.Start(
+          [fs = &fs, path, cutting, view = this](const std::atomic<bool>& stop, std::atomic<int>&) {
+            std::unordered_map<std::string, WrittenWord> read;
+            ReadWrittenWords(*fs, path, cutting, kWrittenFormBytes, &read, &stop);
+            return BackgroundReader::Apply([view, read = std::move(read)]() mutable {
+              view->written_ = std::move(read);
+              view->Fill();
+            });
+          });
     }
   }
   Fill();
@@ -280,6 +293,7 @@ void PreteachPanel::Fill() {
   if (leaveOutPieces->isChecked() && pieces > 0)
     text += " Left out: " + QString::number(pieces) + " parts of contractions.";
   if (!m.run.others) text += " The run did not list them (List Others was off).";
+  if (reader_.busy()) text += " Reading how the text writes them…";
   label->setText(text);
 }
 

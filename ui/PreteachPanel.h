@@ -8,11 +8,13 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "BackgroundReader.h"
 #include "ExplorerModels.h"
 #include "ResultsData.h"
 
@@ -31,10 +33,11 @@ struct WrittenWord {
 };
 
 // The words of the text at path (key: the counted word, upper case, Windows-1252), read as the
-// run cut it. Reads at most maxBytes of the text.
+// run cut it. Reads at most maxBytes of the text; stops at the next line once cancel is set.
 quarn::Status ReadWrittenWords(quarn::FileSystem& fs, const std::string& path,
                                const quarn::TextCutting& cutting, size_t maxBytes,
-                               std::unordered_map<std::string, WrittenWord>* words);
+                               std::unordered_map<std::string, WrittenWord>* words,
+                               const std::atomic<bool>* cancel = nullptr);
 
 class PreteachPanel : public QWidget {
   Q_OBJECT
@@ -42,9 +45,13 @@ class PreteachPanel : public QWidget {
   explicit PreteachPanel(QWidget* parent = nullptr);
 
   // Shows the words in no list of text k of report (nothing when report is null or k < 0).
-  // The text's written forms are read through fs.
+  // The text's written forms are read through fs (which must outlive the panel) on a worker
+  // thread, while the window goes on; the words are shown at once, in their written forms once
+  // read. Another text chosen meanwhile drops this one's reading.
   void Show(const ExplorerReport* report, int k, const ExplorerSource* source,
             quarn::FileSystem& fs = *quarn::FileSystem::Default());
+  // The written forms are being read.
+  bool reading() const { return reader_.busy(); }
   // The type row of model.types shown at table row r.
   int TypeRow(int r) const { return rows_[static_cast<size_t>(model->SourceRow(r))]; }
   // The shown words as CSV (a header line, then word and frequency).
@@ -71,4 +78,5 @@ class PreteachPanel : public QWidget {
   std::vector<int> rows_;                   // those shown (type rows)
   std::vector<int64_t> counts_;             // and their counts in the text
   std::unordered_map<std::string, WrittenWord> written_;
+  BackgroundReader reader_{this};
 };

@@ -265,6 +265,7 @@ void ResultsExplorer::SetReports(std::vector<ExplorerReport> reports, ExplorerSo
   current_ = nullptr;
   for (ExplorerReport& r : reports) reports_.push_back(std::make_shared<ExplorerReport>(std::move(r)));
   source_ = std::move(source);
+  familyReader_.Cancel();
   families_.reset();
   origin->hide();
   QSignalBlocker block(reportChooser);
@@ -279,16 +280,26 @@ void ResultsExplorer::SetReports(std::vector<ExplorerReport> reports, ExplorerSo
 }
 
 const quarn::FamilyIndex* ResultsExplorer::families() {
-  if (!families_) {
-    families_.emplace();
-    if (!source_.listFolder.empty()) {
-      const int lists = std::max(source_.listCount,
-                                 current_ ? static_cast<int>(current_->model.run.lists.size()) : 0);
-      quarn::LoadFamilyIndex(fs_, source_.listFolder, lists,
-                             source_.cutting.classes, &*families_);
-    }
+  if (families_) return &*families_;
+  if (source_.listFolder.empty()) return &families_.emplace();
+  if (!familyReader_.busy()) {
+    const std::string folder = source_.listFolder;
+    const int lists = std::max(source_.listCount,
+                               current_ ? static_cast<int>(current_->model.run.lists.size()) : 0);
+    const quarn::CharClassTable classes = source_.cutting.classes;
+    // view is used only by the result, applied on the window's thread while the window lives.
+    familyReader_.Start([fs = &fs_, folder, lists, classes, view = this](const std::atomic<bool>&,
+                                                                         std::atomic<int>&) {
+      quarn::FamilyIndex index;
+      quarn::LoadFamilyIndex(*fs, folder, lists, classes, &index);
+      return BackgroundReader::Apply([view, index = std::move(index)]() mutable {
+        if (view->families_) return;  // read meanwhile for a family shown in context
+        view->families_.emplace(std::move(index));
+        view->marked->FamiliesKnown();
+      });
+    });
   }
-  return &*families_;
+  return nullptr;
 }
 
 std::vector<std::string> ResultsExplorer::TextPaths() const {
@@ -304,6 +315,8 @@ void ResultsExplorer::ShowReport(int i) {
   current_ = owner.get();
   currentOwner_ = owner;
   ExplorerReport& r = *current_;
+  // A search in the texts of the report shown before is of no use now.
+  context->CancelSearch();
   setWindowTitle("Quarn results — " + r.title);
 
   summaryModel->Reset(Captioned(SummaryColumns(r), r), static_cast<int>(r.model.summary.size()), owner);
@@ -344,6 +357,8 @@ void ResultsExplorer::ShowReport(int i) {
 
   marked->SetReport(current_, &source_, [this] { return families(); });
   markedOwner_ = owner;
+  // The families are read now, in the background, so as to be known when a word is hovered.
+  families();
 }
 
 void ResultsExplorer::FillWordTab(WordTab& tab, bool families) {
@@ -408,7 +423,9 @@ void ResultsExplorer::ShowInContext(const std::string& upper, bool family, int l
   QString title = WordText(upper);
   QString note;
   if (family && !families_ && !working_ && !source_.listFolder.empty()) {
-    // The baseword files are read the first time on a worker, the window going on.
+    // The family is wanted now: the baseword files are read on a worker while the window goes
+    // on, with progress and Cancel (in place of the reading showing the report started).
+    familyReader_.Cancel();
     auto index = std::make_shared<quarn::FamilyIndex>();
     const std::string folder = source_.listFolder;
     const int lists = std::max(source_.listCount, current_ ? static_cast<int>(current_->model.run.lists.size()) : 0);
@@ -421,8 +438,12 @@ void ResultsExplorer::ShowInContext(const std::string& upper, bool family, int l
   }
   if (family) {
     title = "Family " + title + " (" + ListName(list) + ")";
-    const std::vector<std::string>* members = families()->MembersOf(list, upper);
-    if (members != nullptr) {
+    const quarn::FamilyIndex* index = families();
+    const std::vector<std::string>* members =
+        index != nullptr ? index->MembersOf(list, upper) : nullptr;
+    if (index == nullptr) {
+      note = "The family's members are still being read; only the headword is shown.";
+    } else if (members != nullptr) {
       words.insert(members->begin(), members->end());
       QStringList shown;
       for (const std::string& w : *members) shown << WordText(w);

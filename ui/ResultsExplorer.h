@@ -54,8 +54,16 @@ class ResultsExplorer : public QMainWindow {
   // Shows every occurrence of a word, or of a family's words, on the Words in context tab.
   void ShowInContext(const std::string& upper, bool family, int list);
 
+  // The marked text, the words in context or the words to pre-teach are reading their texts,
+  // on workers of their own.
+  bool reading() const {
+    return marked->reading() || context->searching() || preteach->reading() || familyReader_.busy();
+  }
+
   const ExplorerReport* report() const { return current_; }
   int reportCount() const { return static_cast<int>(reports_.size()); }
+  // The families of the lists of the reports shown; null while the baseword files are being
+  // read, on a worker that showing a report starts.
   const quarn::FamilyIndex* families();
 
   // The export asked for (formats and folder); false when cancelled. Tests replace it.
@@ -135,6 +143,7 @@ class ResultsExplorer : public QMainWindow {
   std::vector<int> typeRangeRows_, familyRangeRows_;
   RowTableModel* typeRangeModel_ = nullptr;
   RowTableModel* familyRangeModel_ = nullptr;
+  BackgroundReader familyReader_{this};
 };
 
 // Opens (or brings back, in place of what it showed) the explorer over the reports the run

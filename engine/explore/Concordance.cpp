@@ -13,18 +13,6 @@
 namespace quarn {
 namespace {
 
-bool IsWordPerfectLine(const std::string& line) {
-  return line.size() >= 2 && static_cast<unsigned char>(line[0]) == 255 && line[1] == 'W';
-}
-
-// Trimmed as the scan trims: characters of code 32 or less at both ends.
-void TrimmedRange(const std::string& line, size_t* first, size_t* end) {
-  *first = 0;
-  *end = line.size();
-  while (*first < *end && static_cast<unsigned char>(line[*first]) <= 32) ++*first;
-  while (*end > *first && static_cast<unsigned char>(line[*end - 1]) <= 32) --*end;
-}
-
 // Characters compared ignoring letter case (the engine's 8-bit mapping).
 bool LessNoCase(char a, char b) {
   return UpperChar(static_cast<unsigned char>(a)) < UpperChar(static_cast<unsigned char>(b));
@@ -50,20 +38,7 @@ Status ForEachTextLine(
   while (reader->Next(&text)) {
     if (number == 0 && IsWordPerfectLine(text)) return Status::OK();
     ++number;
-    words.clear();
-    size_t first = 0;
-    size_t end = 0;
-    TrimmedRange(text, &first, &end);
-    upper.assign(text, first, end - first);
-    UpperCaseInPlace(upper);
-    if (!upper.empty() && upper[0] != '#') {
-      size_t pos = 0;
-      std::string_view word;
-      while (NextWord(cutting.classes, cutting.ignoreAngle, upper, pos, &word)) {
-        const size_t start = static_cast<size_t>(word.data() - upper.data());
-        words.push_back({first + start, word.size(), std::string(word)});
-      }
-    }
+    CutCountedWords(text, cutting, &upper, &words);
     if (!line(number, text, words)) return Status::OK();
   }
   return reader->status();

@@ -14,24 +14,11 @@
 
 #include "FileSystem.h"
 #include "Status.h"
+#include "explore/CountedWords.h"
 #include "text/CharClassTable.h"
 #include "text/TextEncoding.h"
 
 namespace quarn {
-
-// How the run read its texts.
-struct TextCutting {
-  CharClassTable classes = DefaultCharClassTable();
-  bool ignoreAngle = false;
-  TextEncoding encoding = TextEncoding::kAuto;
-};
-
-// A word of a line: line[start, start + length), and its upper-cased form as the store holds it.
-struct LineWord {
-  size_t start = 0;
-  size_t length = 0;
-  std::string upper;
-};
 
 // Reads the file at path as the scan reads it (the same encoding decision, the lines converted
 // to Windows-1252) and calls line for every line with its 1-based number, its text and the

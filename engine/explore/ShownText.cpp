@@ -53,10 +53,6 @@ void AppendUtf8(std::string_view raw, bool utf8, std::string* out) {
   }
 }
 
-bool IsWordPerfectLine(const std::string& line) {
-  return line.size() >= 2 && static_cast<unsigned char>(line[0]) == 255 && line[1] == 'W';
-}
-
 // Start of the character that ends at or before byte end of utf8, width characters back from
 // end; then forward to the start of the next word when that cut falls inside one.
 size_t LeftCut(const std::string& utf8, size_t end, size_t width) {
@@ -112,22 +108,8 @@ Status ForEachShownLine(FileSystem& fs, const std::string& path, const TextCutti
   while (reader->Next(&text)) {
     if (number == 0 && IsWordPerfectLine(text)) return Status::OK();
     ++number;
-    // The words as the scan cuts them (trimmed, upper-cased, comment lines have none), at their
-    // places in the converted line.
-    words.clear();
-    size_t first = 0, end = text.size();
-    while (first < end && static_cast<unsigned char>(text[first]) <= 32) ++first;
-    while (end > first && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
-    upper.assign(text, first, end - first);
-    UpperCaseInPlace(upper);
-    if (!upper.empty() && upper[0] != '#') {
-      size_t pos = 0;
-      std::string_view word;
-      while (NextWord(cutting.classes, cutting.ignoreAngle, upper, pos, &word)) {
-        const size_t start = static_cast<size_t>(word.data() - upper.data());
-        words.push_back({first + start, word.size(), std::string(word)});
-      }
-    }
+    // The words as the scan cuts them, at their places in the converted line.
+    CutCountedWords(text, cutting, &upper, &words);
     // The same words over the line as the file has it.
     const std::string& raw = utf8 ? reader->rawLine() : text;
     const std::vector<uint32_t>& offsets = reader->rawOffsets();
@@ -151,11 +133,16 @@ Status ForEachShownLine(FileSystem& fs, const std::string& path, const TextCutti
 
 Status FindContexts(FileSystem& fs, const std::vector<std::string>& paths,
                     const TextCutting& cutting, const std::unordered_set<std::string>& words,
-                    size_t width, std::vector<ContextLine>* lines) {
+                    size_t width, std::vector<ContextLine>* lines, const SearchControl& control) {
+  bool cancelled = false;
   for (size_t t = 0; t < paths.size(); ++t) {
     Status s = ForEachShownLine(
         fs, paths[t], cutting,
         [&](int64_t number, const std::string& text, const std::vector<LineWord>& cut) {
+          if (control.cancel != nullptr && control.cancel->load(std::memory_order_relaxed)) {
+            cancelled = true;
+            return false;
+          }
           for (size_t k = 0; k < cut.size(); ++k) {
             const LineWord& w = cut[k];
             if (words.count(w.upper) == 0) continue;
@@ -174,7 +161,10 @@ Status FindContexts(FileSystem& fs, const std::vector<std::string>& paths,
           }
           return true;
         });
+    if (cancelled || (control.cancel != nullptr && control.cancel->load()))
+      return Status::IOError("", "search cancelled");
     if (!s.ok()) return s;
+    if (control.textsDone) control.textsDone(t + 1);
   }
   return Status::OK();
 }

@@ -3,6 +3,7 @@
 // scan counted laid over it; and words in context cut from those lines.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -37,12 +38,21 @@ struct ContextLine {
   std::vector<std::string> leftWords, rightWords;
 };
 
+// What a search that may take long tells and obeys, for a caller on another thread: the number
+// of texts searched so far, and a request to stop, looked at before every line.
+struct SearchControl {
+  const std::atomic<bool>* cancel = nullptr;
+  std::function<void(size_t searched)> textsDone;  // called after each text
+};
+
 // Every occurrence in paths of a word of words (upper case, Windows-1252), in text and line
 // order. A text that cannot be read ends the search with its failure (lines found before it are
-// kept).
+// kept). Once control.cancel is set the search ends with IOError("", "search cancelled"), the
+// lines found so far being incomplete.
 Status FindContexts(FileSystem& fs, const std::vector<std::string>& paths,
                     const TextCutting& cutting, const std::unordered_set<std::string>& words,
-                    size_t width, std::vector<ContextLine>* lines);
+                    size_t width, std::vector<ContextLine>* lines,
+                    const SearchControl& control = {});
 
 // The order of concordancers: by the word at place key (-1, -2, -3: first, second, third word to
 // the left; 1, 2, 3 to the right), ties broken by the words further out on that side, then by

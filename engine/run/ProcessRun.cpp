@@ -188,7 +188,7 @@ bool NextInputFile(Engine& e, const std::vector<std::string>& lines, std::string
   const std::string& line = lines[static_cast<size_t>(e.FileNumber)];
   if (line.empty()) return false;
   *path = line;
-  ++e.FileNumber;
+  SetFileNumber(e, e.FileNumber + 1);
   return true;
 }
 
@@ -320,7 +320,7 @@ void Press(Engine& e, const RunRequest& request, FolderLock* lock) {
   e.ResultsFileName = request.resultsFileName;
   e.run.inputLines = request.inputLines;
   e.run.StartSeconds = e.clockSeconds();
-  e.FileNumber = 0;
+  SetFileNumber(e, 0);
   if (RefuseBeyondLimits(e)) return;
   if (!LockRunFolders(e, lock)) return;
   RemoveLeftovers(e, *lock);
@@ -335,6 +335,7 @@ void Press(Engine& e, const RunRequest& request, FolderLock* lock) {
   if (!e.options.BatchFiles && TextsOf(inputs) > kMaxInputFiles) {
     Status s = StartTally(e.fs, e.TallyFilePath(), e.tally);
     if (!s.ok()) return e.Fail(s);
+    SetFileNumber(e, e.FileNumber);  // the texts now count in the tally, in no slot
   }
   BeginRunProgress(e, inputs);
   std::string path;

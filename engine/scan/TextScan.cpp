@@ -67,7 +67,7 @@ class WordEnterer {
     WordTree& tree = e_.tree;
     activeWalks_ = 0;
     for (Keys& k : keys_) k.word = nullptr;  // chunks are reused: a word's place says nothing
-    const int slot = OccurrenceSlot(e_);
+    const int slot = e_.countSlot;
     // What EnterIndexedAgain asks of the store besides the word's root, which only an entry
     // the slow way can change: asked again after each.
     bool indexed = IndexedEntryPossible();

@@ -17,8 +17,9 @@ struct CharClassTable;
 bool NextWord(const CharClassTable& classes, bool ignoreAngle, std::string_view line, size_t& pos,
               std::string_view* word);
 
-// Scans one input file into the store under the current FileNumber, with its progress
-// messages. A failure to open or read the file fails the run (Engine::Fail).
+// Scans one input file into the store, its occurrences counting in the store's countSlot (set
+// with the FileNumber, SetFileNumber), with its progress messages. A failure to open or read the
+// file fails the run (Engine::Fail).
 void ScanInputFile(Engine& e, const std::string& path);
 
 }  // namespace quarn

@@ -33,4 +33,15 @@ void SetProgramFolder(Engine& e, const std::string& folder) {
   if (e.ProgramFolder.back() != '/') e.ProgramFolder += '/';
 }
 
+void SetFileNumber(Engine& e, int fileNumber) {
+  e.FileNumber = fileNumber;
+  if (e.options.BatchFiles) {
+    e.countSlot = 1;
+  } else if (e.tally.on) {
+    e.countSlot = 0;
+  } else {
+    e.countSlot = fileNumber >= 1 && fileNumber <= kMaxInputFiles ? fileNumber : 0;
+  }
+}
+
 }  // namespace quarn

@@ -1,6 +1,7 @@
-// The engine's state: the program's settings (folder, list count, results name, stop list), what
-// it keeps between operations (the progress log), and the operation under way (RunState, the
-// store, the scratch and results files), which every operation starts empty and leaves empty.
+// The engine's state: the program's settings (folder, list count, results name, stop list), the
+// last press's options and file number, what it keeps between operations (the progress log),
+// and the operation under way (RunState, the store, the scratch and results files), which every
+// operation starts empty and leaves empty.
 // Tests build a fresh Engine for each case; the window and the CLI keep one for the program.
 #pragma once
 
@@ -54,6 +55,14 @@ struct Engine : Store {
   // gives up (FolderLock.h).
   int lockWaitMilliseconds = 5000;
 
+  // --- the last press of Process Files, kept until the next ---
+  // The press's check boxes, taken from its request as it begins; fixed while it lasts.
+  RunOptions options;
+  // The number of input files the press has taken: 0 as it begins, 1 while the first is
+  // scanned, and so on; the report's number of files (with BatchFiles, the current file's place
+  // in the list). Set through SetFileNumber, which keeps the store's countSlot in step.
+  int FileNumber = 0;
+
   // --- what the program keeps between operations ---
   ProgressLog progress;
   // Set by any thread (the window's Cancel, the command line's signal handler) to end the run in
@@ -88,5 +97,12 @@ struct Engine : Store {
 
 // Sets ProgramFolder from a folder path, adding the trailing separator when missing.
 void SetProgramFolder(Engine& e, const std::string& folder);
+
+// Makes fileNumber the FileNumber and points the store's countSlot at the FileCounts slot the
+// occurrences of that text count in: slot 1 with BatchFiles (each report covers one file); none
+// while the tally is on (more texts than slots, told apart by the tally instead); otherwise slot
+// fileNumber, or none when there is no such slot. countSlot follows options.BatchFiles and the
+// tally only through this call: call it again, with the same number, after changing either.
+void SetFileNumber(Engine& e, int fileNumber);
 
 }  // namespace quarn

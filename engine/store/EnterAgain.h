@@ -11,15 +11,6 @@
 
 namespace quarn {
 
-// The FileCounts slot of the current occurrence, or 0 when FileNumber names no slot: the
-// occurrence is then counted in Frequency only, rather than in another file's slot. A run over
-// more texts than slots counts in no slot at all; its texts are told apart by the tally.
-inline int OccurrenceSlot(const Store& e) {
-  if (e.options.BatchFiles) return 1;
-  if (e.tally.on) return 0;
-  return (e.FileNumber >= 1 && e.FileNumber <= kMaxInputFiles) ? e.FileNumber : 0;
-}
-
 // True iff the word index is in use and was built for the store as it stands (its table of
 // roots and its memory limit). The tree of a first character c is then the one the index
 // describes iff its root is the index's root for c.
@@ -66,7 +57,7 @@ inline bool EnterIndexedAgain(Store& e, unsigned char first, int32_t node, bool&
   // Everything the checked way looks at, as it finds it when the index follows the tree.
   if (IndexMayServe(e) && IndexInStep(e) &&
       tree.WordRoots[first] == index.roots[first] && index.Covers(node)) {
-    EnterAgain(e, node, OccurrenceSlot(e));
+    EnterAgain(e, node, e.countSlot);
     grow = false;
     return true;
   }

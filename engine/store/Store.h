@@ -22,10 +22,10 @@ struct Store {
   virtual ~Store() = default;
 
   std::string ScratchFolder;  // where tree.dvp and temp$$$.dvp live; "" = current directory
-  // The run's choices and the number of the text being scanned (1..): together they give the
-  // FileCounts slot an occurrence counts in.
-  RunOptions options;  // taken by SetUpRun
-  int FileNumber = 0;
+  // The FileCounts slot that every occurrence entered counts in (1..kMaxInputFiles), or 0 for
+  // none: the occurrence then counts in Frequency only. The engine sets it whenever the text
+  // being scanned changes (SetFileNumber, state/Engine.h); the store only reads it.
+  int countSlot = 0;
   RunCounters counters;
   WordTree tree;
   // The per-text counts of a run over more texts than FileCounts has slots.

@@ -577,7 +577,7 @@ void AddWordUnindexed(Store& e, int32_t& root, const WordInsertion& ins, bool& g
 // index knows the word by afterwards, or 0.
 int32_t AddStoreWord(Store& e, std::string_view word, const uint64_t* knownHash,
                      const uint64_t* knownPrefix, bool& grow) {
-  const WordInsertion ins{CutKey(word), OccurrenceSlot(e)};
+  const WordInsertion ins{CutKey(word), e.countSlot};
   WordTree& tree = e.tree;
   const unsigned char c = ins.key.empty() ? 0 : static_cast<unsigned char>(ins.key[0]);
   int32_t& root = tree.WordRoots[c];
@@ -613,7 +613,7 @@ int32_t AddStoreWord(Store& e, std::string_view word, const uint64_t* knownHash,
 }  // namespace
 
 void addtowrdlist(Store& e, int32_t& root, std::string_view word, bool& grow) {
-  AddWordUnindexed(e, root, WordInsertion{CutKey(word), OccurrenceSlot(e)}, grow);
+  AddWordUnindexed(e, root, WordInsertion{CutKey(word), e.countSlot}, grow);
 }
 
 void addtowrdlist(Store& e, std::string_view word, bool& grow) {
@@ -631,7 +631,7 @@ bool EnterIndexedAgainChecked(Store& e, unsigned char first, int32_t node, bool&
   if (!IndexFollows(e, e.tree.WordRoots[first], first) || !e.tree.index.Covers(node)) {
     return false;
   }
-  EnterAgain(e, node, OccurrenceSlot(e));
+  EnterAgain(e, node, e.countSlot);
   grow = false;
   return true;
 }

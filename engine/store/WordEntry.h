@@ -17,8 +17,8 @@ struct Store;
 int CompareWords(std::string_view a, std::string_view b);
 
 // Enters one occurrence of word (at most 30 characters) into the store's tree of its first
-// character (WordTree::WordRoots), counting it in FileCounts slot FileNumber (slot 1 with
-// BatchFiles). grow may change. Counts, links and balances may wait in the word index
+// character (WordTree::WordRoots), counting it in FileCounts slot Store::countSlot (in none
+// when 0). grow may change. Counts, links and balances may wait in the word index
 // (WordIndex.h): ReadNode, WriteNode and NodeInPlace see them, the record file's bytes only
 // after SettleAllWaiting.
 void addtowrdlist(Store& e, std::string_view word, bool& grow);

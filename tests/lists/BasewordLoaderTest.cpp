@@ -100,7 +100,7 @@ TEST_F(BasewordLoaderTest, WorkedExample) {
 
 TEST_F(BasewordLoaderTest, FamilyCountsSumOverInputFiles) {
   Occur("ABLE", 2);
-  e.FileNumber = 3;
+  SetFileNumber(e, 3);
   Occur("ABLE");
   Occur("ABLY", 5);
   LoadBasewordFile(e, 4, {"able", "\tably", "\tunable"});

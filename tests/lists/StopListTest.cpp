@@ -206,7 +206,7 @@ TEST_F(StopListTest, LongStopLineMatchesTheKeptWord) {
 
 TEST_F(StopListTest, ApplyMovesOnlyWordsInNoList) {
   Occur("THE", 3);
-  e.FileNumber = 2;
+  SetFileNumber(e, 2);
   Occur("THE");
   Occur("CAT", 2);
   Occur("AND", 2);

@@ -56,7 +56,8 @@ TreeNode RandomRecord(std::mt19937& rng) {
 // records' sort to both) and must not for the other.
 void SortBoth(int records, int32_t memoryLimit, SortOrder order, int files, uint32_t seed) {
   Store fast(true, memoryLimit), slow(false, memoryLimit);
-  fast.e.FileNumber = slow.e.FileNumber = files;
+  SetFileNumber(fast.e, files);
+  SetFileNumber(slow.e, files);
   std::mt19937 rng(seed);
   for (int i = 0; i < records; ++i) {
     const TreeNode r = RandomRecord(rng);

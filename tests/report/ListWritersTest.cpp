@@ -75,7 +75,7 @@ class ListWritersTest : public ::testing::Test {
 };
 
 TEST_F(ListWritersTest, TypeSectionBytes) {
-  e.FileNumber = 2;
+  SetFileNumber(e, 2);
   Add(Record("DOG", 2, {1, 1}));  // another list
   Add(Record("CAT", 1, {3, 0}));
   Add(Record("EMU", 1, {0, 0}));  // a list word never met in the texts
@@ -100,7 +100,7 @@ TEST_F(ListWritersTest, ThirtyAndTwentyNineCharacterWordsGetOneBlank) {
 }
 
 TEST_F(ListWritersTest, TenOrMoreFilesWidenTheHeaderAndWideNumbersAreWrittenInFull) {
-  e.FileNumber = 11;
+  SetFileNumber(e, 11);
   std::vector<int32_t> counts(11, 0);
   counts[9] = 4;
   counts[10] = 12345678;
@@ -116,7 +116,7 @@ TEST_F(ListWritersTest, TenOrMoreFilesWidenTheHeaderAndWideNumbersAreWrittenInFu
 }
 
 TEST_F(ListWritersTest, RangeCountsOnlyTheFilesOfTheReport) {
-  e.FileNumber = 3;
+  SetFileNumber(e, 3);
   Add(Record("ONE", 1, {2, 0, 0, 9}));  // slot 4 is no file of this report
   Add(Record("TWO", 1, {0, 1, 1}));
   Add(Record("TOO", 1, {1, 0, 5}));
@@ -133,7 +133,7 @@ TEST_F(ListWritersTest, RangeCountsOnlyTheFilesOfTheReport) {
 }
 
 TEST_F(ListWritersTest, BatchFilesShowsOneFileColumnWhateverTheFileNumber) {
-  e.FileNumber = 5;
+  SetFileNumber(e, 5);
   e.options.BatchFiles = true;
   Add(Record("OWL", 66, {3}));
   listtypes(e, *e.scratchFile, 66);
@@ -143,7 +143,7 @@ TEST_F(ListWritersTest, BatchFilesShowsOneFileColumnWhateverTheFileNumber) {
 }
 
 TEST_F(ListWritersTest, WriteNumbersOffLeavesBareWordsButTheFullHeader) {
-  e.FileNumber = 2;
+  SetFileNumber(e, 2);
   e.options.Writenumbers = false;
   Add(Record("CAT", 2, {3, 1}));
   listtypes(e, *e.scratchFile, 2);
@@ -161,7 +161,7 @@ TEST_F(ListWritersTest, EmptyListStillHasItsLinesInEitherOrder) {
 }
 
 TEST_F(ListWritersTest, FamilySectionContinuesTheTitleLine) {
-  e.FileNumber = 2;
+  SetFileNumber(e, 2);
   Add(Record("DOG", 1, {2, 2}));          // the headword's type row, not a family
   Add(Family("EMU", 100, 3, 0, {0, 0}));  // no occurrences of the family
   Add(Family("DOG", 100, 4, 9, {5, 4}));
@@ -176,7 +176,7 @@ TEST_F(ListWritersTest, FamilySectionContinuesTheTitleLine) {
 }
 
 TEST_F(ListWritersTest, FamilyRowsWithBatchFilesAndWithoutNumbers) {
-  e.FileNumber = 3;
+  SetFileNumber(e, 3);
   e.options.BatchFiles = true;
   Add(Family("HEN", 300, 0, 2, {2}));
   listfamilies(e, *e.scratchFile, 300);
@@ -264,7 +264,7 @@ TEST_F(TreeWalkTest, WithoutSortByAlphaRowsComeInOrderOfCreation) {
 }
 
 TEST_F(ListWritersTest, SortedStoreIsListedInFrequencyOrderWithoutTheBlankRecord) {
-  e.FileNumber = 2;
+  SetFileNumber(e, 2);
   e.options.Writenumbers = false;
   Add(Record("ZOO", 66, {2, 3}));
   Add(Record("APE", 66, {5, 0}));
@@ -310,7 +310,7 @@ TEST_F(ListWritersTest, ListRowsHoldEveryRecordByCodeThenNode) {
 // included.
 TEST_F(ListWritersTest, ALongListDumpedOnTwoThreadsIsTheListDumpedOnOne) {
   e.tree.MemoryNodeLimit = 5000;
-  e.FileNumber = 3;
+  SetFileNumber(e, 3);
   for (int i = 1; i <= 40000; ++i) {
     std::string word = "W";
     for (int v = i; v != 0; v /= 26) word += static_cast<char>('A' + v % 26);

@@ -201,7 +201,7 @@ TEST_F(ReportTest, BatchReportsEachFileOnItsOwn) {
   ASSERT_FALSE(second.empty());
   EXPECT_EQ(first[0], " Processing file: " + dir.File("one.TXT"));
   EXPECT_EQ(second[0], " Processing file: " + dir.File("two.DOS"));
-  EXPECT_EQ(host.label4, dir.File("two_quarn.txt"));
+  EXPECT_EQ(host.resultsFileShown, dir.File("two_quarn.txt"));
   // One count column for file 1 whatever the file's position.
   EXPECT_NE(std::find(second.begin(), second.end(),
                       "SAT" + Sp(27) + "\t     1\t     2\t     2"),

@@ -89,12 +89,12 @@ TEST_F(SortTest, FreqCompareLargerFirstThenBytewiseWord) {
 }
 
 TEST_F(SortTest, RangeCompareCountsOnlyFilesOfThisReport) {
-  e.FileNumber = 2;
+  SetFileNumber(e, 2);
   TreeNode a = Word("AAA", 100, kNoListCode, {5, 0, 7});  // slot 3 is not a file of the report
   TreeNode z = Word("ZZZ", 2, kNoListCode, {1, 1});
   EXPECT_EQ(rangecompare(e, a, z), 1);
   EXPECT_EQ(rangecompare(e, z, a), -1);
-  e.FileNumber = 3;
+  SetFileNumber(e, 3);
   EXPECT_EQ(rangecompare(e, a, z), -1);  // both range 2: words decide
   EXPECT_EQ(rangecompare(e, z, a), 1);
   EXPECT_EQ(rangecompare(e, a, a), -99);
@@ -116,7 +116,7 @@ TEST_F(SortTest, WordBeforeItsLongerForm) {
 }
 
 TEST_F(SortTest, RangeOrderThenWords) {
-  e.FileNumber = 2;
+  SetFileNumber(e, 2);
   Add(Word("AAA", 100, kNoListCode, {5, 0, 7}));
   Add(Word("MMM", 1, kNoListCode, {0, 1}));
   Add(Word("ZZZ", 2, kNoListCode, {1, 1}));
@@ -127,7 +127,7 @@ TEST_F(SortTest, RangeOrderThenWords) {
 
 TEST_F(SortTest, BatchRangesAreZeroOrOneSoWordsDecide) {
   // Each report of a batch covers one file; its counts are all in slot 1 whatever its position.
-  e.FileNumber = 4;
+  SetFileNumber(e, 4);
   Add(Word("PIG", 7));
   Add(Word("ANT", 1));
   Add(Word("BEE", 0, 2, {0}));

@@ -317,7 +317,7 @@ TEST_F(BadInputTest, NamesWithBlanksDollarsAndEightBitBytes) {
   Run({name}, "");
   ASSERT_EQ(outcome.reportsWritten, 1);
   const std::string results = folder + "/my text $1 \xe9t\xe9_quarn.txt";
-  EXPECT_EQ(host.label4, dir.File(results));
+  EXPECT_EQ(host.resultsFileShown, dir.File(results));
   EXPECT_EQ(ResultLines(results).front(), " Processing file: " + dir.File(name));
   EXPECT_TRUE(Exists(dir.File(folder + "/my text $1 \xe9t\xe9.mrk")));
 
@@ -521,7 +521,7 @@ TEST_F(BadInputTest, ThousandInputFilesWithBatch) {
   EXPECT_FALSE(engine.failed());
   EXPECT_EQ(outcome.reportsWritten, 1000);
   EXPECT_EQ(engine.FileNumber, 1000);
-  EXPECT_EQ(host.label4, dir.File("t1000_quarn.txt"));
+  EXPECT_EQ(host.resultsFileShown, dir.File("t1000_quarn.txt"));
   // Each report covers its own file alone, counted in the first slot.
   std::vector<std::string> last = ResultLines("t1000_quarn.txt");
   EXPECT_TRUE(HasLine(last, "THE" + Sp(27) + "\t     1\t     2\t     2"));

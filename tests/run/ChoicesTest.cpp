@@ -17,7 +17,7 @@ TEST_F(ChoicesTest, ResultsFileAsFileSaveTakesIt) {
   host.defaultAnswer = false;
   EXPECT_TRUE(ChooseResultsFile(engine, dir.File("res")));
   EXPECT_EQ(engine.ResultsFileName, dir.File("res_quarn.txt"));
-  EXPECT_EQ(host.label4, dir.File("res_quarn.txt"));
+  EXPECT_EQ(host.resultsFileShown, dir.File("res_quarn.txt"));
   EXPECT_TRUE(host.boxes.empty());
 
   // An existing file is asked about; Cancel keeps the earlier name.

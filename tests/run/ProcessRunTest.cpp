@@ -214,6 +214,28 @@ TEST_F(ProcessRunTest, SameFileTwiceCountsAsTwoFiles) {
             lines.end());
 }
 
+// The slot a press counts each text in follows that press's texts and choices, whatever the
+// press before left it at: one file's slot in a batch, none in a tallied run, the text's own.
+TEST_F(ProcessRunTest, EachPressCountsItsTextsInItsOwnSlots) {
+  Put("b.txt", "The dog sat.\n");
+  Run({"a.txt", "b.txt"});
+  const std::string first = ReadFile(dir.File("out_quarn.txt"));
+  EXPECT_NE(first.find("DOG" + std::string(27, ' ') + "\t     1\t     1\t     0\t     1\r\n"),
+            std::string::npos);
+
+  host.options.BatchFiles = true;
+  Run({"a.txt", "b.txt"}, "");
+  EXPECT_NE(ReadFile(dir.File("b_quarn.txt"))
+                .find("DOG" + std::string(27, ' ') + "\t     1\t     1\t     1\r\n"),
+            std::string::npos);
+
+  host.options.BatchFiles = false;
+  Run(std::vector<std::string>(kMaxInputFiles + 1, "a.txt"));
+  EXPECT_EQ(outcome.reportsWritten, 1);
+  Run({"a.txt", "b.txt"});
+  EXPECT_EQ(ReadFile(dir.File("out_quarn.txt")), first);
+}
+
 TEST_F(ProcessRunTest, SecondPressStartsAfreshAndAppendsToTheLog) {
   Run({"a.txt"});
   size_t firstRunLines = Log().size();

@@ -179,7 +179,7 @@ TEST_F(TextScanFileTest, TokensAddUpOverFiles) {
   std::string first = Write("1.txt", "one two\n");
   std::string second = Write("2.txt", "two three\n");
   ScanInputFile(e, first);
-  e.FileNumber = 2;
+  SetFileNumber(e, 2);
   ScanInputFile(e, second);
   EXPECT_EQ(e.counters.TotalTokens, 4);
   EXPECT_EQ(Frequency("TWO"), 2);
@@ -321,7 +321,7 @@ int32_t TokensWhenTheStoreFailsScanning(const std::string& text) {
   ResetStore(e.tree);
   e.tree.MemoryNodeLimit = 2;  // the third word goes to the record file
   e.classes = DefaultCharClassTable();
-  e.FileNumber = 1;
+  SetFileNumber(e, 1);
   WriteFile(dir.File("in.txt"), text);
   ScanInputFile(e, dir.File("in.txt"));
   EXPECT_TRUE(e.failed());

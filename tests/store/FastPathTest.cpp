@@ -99,7 +99,8 @@ void EnterBoth(int words, int vocabulary, int32_t memoryLimit, uint32_t seed, in
   for (int i = 0; i < words; ++i) {
     const std::string w = RandomWord(rng, vocabulary);
     const int file = 1 + i * files / words;
-    fast.e.FileNumber = slow.e.FileNumber = file;
+    SetFileNumber(fast.e, file);
+    SetFileNumber(slow.e, file);
     fast.Enter(w);
     slow.Enter(w);
     ASSERT_EQ(slow.e.tree.InsertDepth, fast.e.tree.InsertDepth) << i << " " << w;
@@ -123,7 +124,7 @@ TEST(FastPathTest, AWordEnteredAgainCountsItsWholePathOnce) {
   // The rotation made BED (node 2) the root: BAT's path is BED (record file), BAT (memory).
   ASSERT_EQ(2, s.e.tree.WordRoots['B']);
   const RunCounters before = s.e.counters;
-  s.e.FileNumber = 3;
+  SetFileNumber(s.e, 3);
   s.Enter("BAT");
   EXPECT_EQ(before.CacheNodesRead + 1, s.e.counters.CacheNodesRead);
   EXPECT_EQ(before.CacheNodesWritten + 1, s.e.counters.CacheNodesWritten);
@@ -247,11 +248,13 @@ TEST(FastPathTest, SortingInPlaceMovesAndCountsAsReadNodeAndWriteNode) {
     std::mt19937 rng(7);
     for (int i = 0; i < 15000; ++i) {
       const std::string w = RandomWord(rng, 2500);
-      fast.e.FileNumber = slow.e.FileNumber = 1 + i % 5;
+      SetFileNumber(fast.e, 1 + i % 5);
+      SetFileNumber(slow.e, 1 + i % 5);
       fast.Enter(w);
       slow.Enter(w);
     }
-    fast.e.FileNumber = slow.e.FileNumber = 5;
+    SetFileNumber(fast.e, 5);
+    SetFileNumber(slow.e, 5);
     for (Store* s : {&fast, &slow}) {
       TreeNode blank = s->e.tree.BlankNode;
       WriteNode(s->e, ++s->e.tree.NodeCount, blank);
@@ -348,7 +351,7 @@ TEST(FastPathTest, ARecordFileThatCannotBeMappedIsUsedThroughReadsAndWrites) {
   ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
   ResetStore(e.tree);
   e.tree.MemoryNodeLimit = 10;
-  e.FileNumber = 1;
+  SetFileNumber(e, 1);
   std::mt19937 rng(5);
   for (int i = 0; i < 2000 && !e.failed(); ++i) {
     const std::string w = RandomWord(rng, 500);
@@ -372,7 +375,8 @@ TEST(FastPathTest, CountsWaitingForAnUnmappedRecordFileReachIt) {
   std::mt19937 rng(9);
   for (int i = 0; i < 3000; ++i) {
     const std::string w = RandomWord(rng, 400);
-    e.FileNumber = slow.e.FileNumber = 1 + i / 1000;
+    SetFileNumber(e, 1 + i / 1000);
+    SetFileNumber(slow.e, 1 + i / 1000);
     e.tree.InsertDepth = 0;
     addtowrdlist(e, w, e.tree.wordGrow);
     slow.Enter(w);
@@ -449,7 +453,8 @@ TEST(FastPathTest, ManyWaitingOccurrencesAreSettledOnTwoThreadsAsOnOne) {
     return w;
   };
   for (int file = 1; file <= 2; ++file) {
-    fast.e.FileNumber = slow.e.FileNumber = file;
+    SetFileNumber(fast.e, file);
+    SetFileNumber(slow.e, file);
     for (int i = 0; i < kWords; i += file) {
       const std::string w = word(static_cast<int>((int64_t{i} * 7919) % kWords));
       fast.Enter(w);
@@ -746,7 +751,7 @@ TEST(NumberCellTest, RowsAsPrintfGivesThem) {
   e.ScratchFolder = dir.path();
   ASSERT_TRUE(e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok());
   ResetStore(e.tree);
-  e.FileNumber = 3;
+  SetFileNumber(e, 3);
   e.options.sortbyalpha = false;
   ASSERT_TRUE(TextWriter::Open(e.fs, e.ScratchFilePath(), false, &e.scratchFile).ok());
   TreeNode n = MakeBlankNode();

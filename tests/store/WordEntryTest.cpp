@@ -143,7 +143,7 @@ TEST_F(WordEntryTest, CatIntoAnEmptyTreeIsOneWrite) {
 
 TEST_F(WordEntryTest, CatAgainIsOneReadAndOneWrite) {
   Enter({"CAT"});
-  e.FileNumber = 2;
+  SetFileNumber(e, 2);
   Enter({"CAT"});
   EXPECT_FALSE(e.tree.wordGrow);
   EXPECT_EQ(1, e.tree.NodeCount);
@@ -341,9 +341,9 @@ TEST_F(WordEntryTest, TheStoreCrossesIntoTheRecordFile) {
 
 TEST_F(WordEntryTest, WithBatchFilesEveryOccurrenceCountsInSlotOne) {
   e.options.BatchFiles = true;
-  e.FileNumber = 5;
+  SetFileNumber(e, 5);
   Enter({"CAT", "CAT"});
-  e.FileNumber = 7;
+  SetFileNumber(e, 7);
   Enter({"CAT"});
   TreeNode n = Node(1);
   EXPECT_EQ(3, n.Frequency);
@@ -353,9 +353,9 @@ TEST_F(WordEntryTest, WithBatchFilesEveryOccurrenceCountsInSlotOne) {
 }
 
 TEST_F(WordEntryTest, EachOccurrenceCountsInItsFilesSlot) {
-  e.FileNumber = 64;
+  SetFileNumber(e, 64);
   Enter({"CAT"});
-  e.FileNumber = 3;
+  SetFileNumber(e, 3);
   Enter({"CAT", "CAT"});
   TreeNode n = Node(1);
   EXPECT_EQ(3, n.Frequency);
@@ -365,9 +365,9 @@ TEST_F(WordEntryTest, EachOccurrenceCountsInItsFilesSlot) {
 }
 
 TEST_F(WordEntryTest, AFileNumberWithoutASlotCountsInNoSlot) {
-  e.FileNumber = 65;
+  SetFileNumber(e, 65);
   Enter({"CAT"});
-  e.FileNumber = 0;
+  SetFileNumber(e, 0);
   Enter({"CAT"});
   TreeNode n = Node(1);
   EXPECT_EQ(2, n.Frequency);
@@ -541,7 +541,7 @@ TEST_F(WordEntryTest, RandomWordsKeepTheTreesSortedBalancedAndCounted) {
     std::string w;
     const int n = len(rng);
     for (int j = 0; j < n; ++j) w += letters[pick(rng)];
-    e.FileNumber = file(rng);
+    SetFileNumber(e, file(rng));
     Enter(w);
     auto& c = expected[w];
     ++c[0];

@@ -88,6 +88,21 @@ class FaultRecordFile : public RecordFile {
   Budget budget_;
 };
 
+// Runs an action before every read: a slow or stalled file.
+class SlowSequentialFile : public SequentialFile {
+ public:
+  SlowSequentialFile(std::unique_ptr<SequentialFile> file, std::function<void()> action)
+      : file_(std::move(file)), action_(std::move(action)) {}
+  Status Read(size_t n, char* buf, size_t* got) override {
+    action_();
+    return file_->Read(n, buf, got);
+  }
+
+ private:
+  std::unique_ptr<SequentialFile> file_;
+  std::function<void()> action_;
+};
+
 }  // namespace
 
 void FaultFileSystem::FailWritesAfter(std::string match, uint64_t bytes) {
@@ -118,6 +133,11 @@ void FaultFileSystem::BeforeRename(std::string match, std::function<void()> acti
   renameAction_ = std::move(action);
 }
 
+void FaultFileSystem::BeforeRead(std::string match, std::function<void()> action) {
+  readActionMatch_ = std::move(match);
+  readAction_ = std::move(action);
+}
+
 void FaultFileSystem::Change() {
   if (exitAt_ > 0 && ++changes_ == exitAt_) ::_exit(exitCode_);
 }
@@ -131,6 +151,7 @@ void FaultFileSystem::Clear() {
   exitAt_ = 0;
   createActionMatch_.reset();
   renameActionMatch_.reset();
+  readActionMatch_.reset();
   writeMatch_.reset();
   createMatch_.reset();
   renameMatch_.reset();
@@ -155,7 +176,13 @@ Status FaultFileSystem::NewSequentialFile(const std::string& path,
     vanishMatch_.reset();
     base_->RemoveFile(path);
   }
-  return base_->NewSequentialFile(path, result);
+  if (!Matches(readActionMatch_, path)) return base_->NewSequentialFile(path, result);
+  readAction_();
+  std::unique_ptr<SequentialFile> file;
+  Status s = base_->NewSequentialFile(path, &file);
+  if (!s.ok()) return s;
+  *result = std::make_unique<SlowSequentialFile>(std::move(file), readAction_);
+  return s;
 }
 
 Status FaultFileSystem::NewWritableFile(const std::string& path,

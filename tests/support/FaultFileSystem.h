@@ -1,6 +1,7 @@
 // A FileSystem for tests that passes everything to another one (the system's by default) but
 // can be told to fail: a write that fills the disk, a file that cannot be created, a rename or
-// removal that is refused, a file that disappears just before it is opened.
+// removal that is refused, a file that disappears just before it is opened, a file that is slow
+// to read.
 // Faults are chosen by a substring of the path; an empty substring matches every path. They
 // stay set until Clear(), except VanishOnOpen, which acts once. Record files it opens are never
 // memory-mapped, so every store write passes through WriteAt where a fault can reach it.
@@ -45,6 +46,9 @@ class FaultFileSystem : public FileSystem {
   // source or target): the moment another thread would act at, such as a cancel request.
   void BeforeCreate(std::string match, std::function<void()> action);
   void BeforeRename(std::string match, std::function<void()> action);
+  // Runs action, on the reading thread, when a path containing match is opened for reading and
+  // before every read from it: a slow or stalled file. Set it before any reading starts.
+  void BeforeRead(std::string match, std::function<void()> action);
   void Clear();
 
   // Operations that a fault refused, as "<operation> <path>", in order.
@@ -103,6 +107,8 @@ class FaultFileSystem : public FileSystem {
   std::function<void()> createAction_;
   std::optional<std::string> renameActionMatch_;
   std::function<void()> renameAction_;
+  std::optional<std::string> readActionMatch_;
+  std::function<void()> readAction_;
   void Change();
   void BeforeCreating(const std::string& path);
 

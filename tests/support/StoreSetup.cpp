@@ -8,7 +8,7 @@ bool OpenEmptyStore(Engine& e, const std::string& folder) {
   if (!e.fs.NewRecordFile(e.TreeFilePath(), &e.tree.recordFile).ok()) return false;
   ResetStore(e.tree);
   e.classes = DefaultCharClassTable();
-  e.FileNumber = 1;
+  SetFileNumber(e, 1);
   return true;
 }
 

@@ -17,7 +17,7 @@ class TestHost : public Host {
   // the run removes, as the window's does.
   RunOptions options;
   std::vector<std::string> inputLines;
-  std::string label4;
+  std::string resultsFileShown;  // the last ResultsFileNameChanged
   // Answers for coming message boxes, first first; when empty, `defaultAnswer`.
   std::deque<bool> answers;
   bool defaultAnswer = false;
@@ -38,7 +38,7 @@ class TestHost : public Host {
     ++bulkRemovals;
     RemoveLinesAt(inputLines, indexes);
   }
-  void ResultsFileNameChanged(const std::string& name) override { label4 = name; }
+  void ResultsFileNameChanged(const std::string& name) override { resultsFileShown = name; }
   void ProgressChanged(const ProgressLog&, size_t) override { ++progressNotifications; }
   void RunProgressChanged(const RunProgress& p) override {
     if (keepRunProgress) runProgress.push_back(p);

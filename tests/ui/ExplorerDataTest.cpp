@@ -154,6 +154,7 @@ void ExplorerDataTest::moreTextsThanFileColumns() {
   // Every text's words in no list, by its own counts: they add up to its tokens_none.
   for (const int k : {0, 1, 64, 69}) {
     x->textsTable->selectRow(k);
+    QVERIFY(uitest::WaitForReading(x));
     const int text = x->textsModel->SourceRow(k);
     int64_t sum = 0;
     bool own = false;
@@ -286,6 +287,7 @@ void ExplorerDataTest::filesGoThroughTheWindowsFileSystemAndModelsKeepTheirRows(
   const std::string text0 = y.report()->model.run.texts[0].file;
   fault.VanishOnOpen(text0);
   y.marked->ShowText(0);
+  QVERIFY(uitest::WaitForReading(&y));
   QVERIFY2(y.marked->status->text().contains("No such file"), qPrintable(y.marked->status->text()));
   QVERIFY(y.marked->text->toPlainText().isEmpty());
 

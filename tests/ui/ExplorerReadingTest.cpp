@@ -78,6 +78,7 @@ struct TwelveListRun : uitest::Fixture {
     QSignalSpy finished(&window, &MainScreen::runFinished);
     window.Process_filesClick();
     uitest::WaitForRun(finished);
+    if (window.explorer() != nullptr) uitest::WaitForReading(window.explorer());
     return window.explorer();
   }
 };
@@ -127,6 +128,7 @@ void ExplorerReadingTest::textIsShownAsItsFileWritesIt() {
   QVERIFY(x != nullptr);
   MarkedTextView* v = x->marked;
   v->ShowText(0);
+  QVERIFY(uitest::WaitForReading(x));
   QCOMPARE(ShownText(v) + "\n", QString::fromUtf8(kGreekText));
   QCOMPARE(FormatAt(v->text, "river").background().color(), ListBackground(3));
   QCOMPARE(FormatAt(v->text, "caf\u00e9").background().color(), ListBackground(5));
@@ -134,6 +136,7 @@ void ExplorerReadingTest::textIsShownAsItsFileWritesIt() {
   QCOMPARE(FormatAt(v->text, "zorbs").background().color(), ListBackground(quarn::kNoListCode));
   QVERIFY(v->HtmlPage().contains("\u03b1\u03b2\u03b3 \u03bb\u03cc\u03b3\u03bf\u03c2"));
   x->ShowInContext("MOUNTAIN", false, 0);
+  QVERIFY(uitest::WaitForReading(x));
   QCOMPARE(x->context->lines().size(), size_t{1});
   QCOMPARE(QString::fromStdString(x->context->lines()[0].right),
            QString(" \u2014 \u03b1\u03b2\u03b3 \u03bb\u03cc\u03b3\u03bf\u03c2 words."));
@@ -169,6 +172,7 @@ void ExplorerReadingTest::twelveListsHaveTheirOwnColours() {
   ResultsExplorer* x = f.Run();
   MarkedTextView* v = x->marked;
   v->ShowText(0);
+  QVERIFY(uitest::WaitForReading(x));
   for (int list = 1; list <= 12; ++list)
     QVERIFY(v->legend->findChild<QCheckBox*>("legend" + QString::number(list)) != nullptr);
   QVERIFY(!v->legend->findChild<QCheckBox*>("legend1")->isChecked());
@@ -197,6 +201,7 @@ void ExplorerReadingTest::contextsSortByTheWordsAroundTheNode() {
   ResultsExplorer x;
   x.SetReports(std::move(reports), ExplorerSource{});
   x.ShowInContext("NODE", false, 0);
+  QVERIFY(uitest::WaitForReading(&x));
   ConcordanceView* c = x.context;
   QCOMPARE(c->lines().size(), size_t{4});
   auto order = [c] {
@@ -226,6 +231,7 @@ void ExplorerReadingTest::contextsSortByTheWordsAroundTheNode() {
   x.show();
   x.tabs->setCurrentWidget(x.marked);
   QVERIFY(QTest::qWaitForWindowExposed(&x));
+  QVERIFY(uitest::WaitForReading(&x));
   const QPoint at = PointOf(x.marked->text, "ab");
   QTest::mouseClick(x.marked->text->viewport(), Qt::LeftButton, {}, at);
   QCOMPARE(x.marked->lines->count(), 3);
@@ -306,6 +312,7 @@ void ExplorerReadingTest::wordsToPreteachAsWritten() {
   TwelveListRun f;
   ResultsExplorer* x = f.Run();
   x->textsTable->selectRow(0);  // greek.txt
+  QVERIFY(uitest::WaitForReading(x));
   PreteachPanel* p = x->preteach;
   QStringList shown;
   for (int r = 0; r < p->model->rowCount(); ++r) shown << p->model->index(r, 0).data().toString();
@@ -371,6 +378,7 @@ void ExplorerReadingTest::htmlPageForTheReader() {
   ResultsExplorer* x = f.Run();
   MarkedTextView* v = x->marked;
   v->ShowText(0);
+  QVERIFY(uitest::WaitForReading(x));
   QCOMPARE(v->SuggestedHtmlFile(), f.Path("greek_marked.html"));
   const QString chosen = f.Path("page");
   v->chooseHtmlFile = [&chosen] { return chosen; };
@@ -426,10 +434,12 @@ void ExplorerReadingTest::screenshotsOfTwelveLists() {
   for (int t = 0; t < x->tabs->count(); ++t) {
     if (x->tabs->widget(t) == x->context) {
       x->ShowInContext("THE", false, 0);
+      QVERIFY(uitest::WaitForReading(x));
       x->context->SortBy(1);
     }
     x->tabs->setCurrentIndex(t);
     if (x->tabs->widget(t) == x->marked) {
+      QVERIFY(uitest::WaitForReading(x));
       QTest::qWait(20);
       QTest::mouseClick(x->marked->text->viewport(), Qt::LeftButton, {},
                         PointOf(x->marked->text, "harbour"));

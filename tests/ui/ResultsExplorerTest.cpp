@@ -46,6 +46,7 @@ struct SampleRun : uitest::Fixture {
     window.BatchFiles->setChecked(batch);
     if (!batch) window.engine().ResultsFileName = dir.File("sample_quarn.txt");
     Press();
+    if (window.explorer() != nullptr) uitest::WaitForReading(window.explorer());
     return window.explorer();
   }
   // Presses Process Files and waits for the run, which goes on a thread of its own.
@@ -220,6 +221,7 @@ void ResultsExplorerTest::textsTabListsTheWordsInNoListOfTheSelectedText() {
   ResultsExplorer* x = f.Run();
   const quarn::ResultsModel& m = x->report()->model;
   x->textsTable->selectRow(1);
+  QVERIFY(uitest::WaitForReading(x));
   int expected = 0;
   for (const quarn::WordRow& w : m.types) expected += w.list == quarn::kNoListCode && w.fileCounts[1] > 0;
   QVERIFY(expected > 0);
@@ -237,6 +239,7 @@ void ResultsExplorerTest::textsTabListsTheWordsInNoListOfTheSelectedText() {
                           x->preteachModel->index(0, 1).data().toString());
   // Double-clicking one shows its occurrences in all the texts.
   emit x->preteachTable->doubleClicked(x->preteachModel->index(0, 0));
+  QVERIFY(uitest::WaitForReading(x));
   const std::string word = m.types[static_cast<size_t>(x->preteach->TypeRow(0))].word;
   const auto row = std::find_if(m.types.begin(), m.types.end(),
                                 [&word](const quarn::WordRow& w) { return w.word == word; });
@@ -263,6 +266,7 @@ void ResultsExplorerTest::markedTextColoursWordsByList() {
   MarkedTextView* v = x.marked;
   QVERIFY(v->text->document()->isEmpty());  // read when first shown
   v->ShowText(0);
+  QVERIFY(uitest::WaitForReading(&x));
   QCOMPARE(v->ListOf("THE"), 1);
   QCOMPARE(v->ListOf("OLD"), 2);
   QCOMPARE(v->ListOf("ZEBRA"), quarn::kNoListCode);
@@ -309,6 +313,7 @@ void ResultsExplorerTest::concordanceFindsEachWordAsOftenAsCounted() {
   for (int r : {0, 1, 5, 40}) {
     const QModelIndex at = x->words.model->index(r, 0);
     emit x->words.table->doubleClicked(at);
+    QVERIFY(uitest::WaitForReading(x));
     const quarn::WordRow& w = m.types[static_cast<size_t>(x->words.model->SourceRow(r))];
     QCOMPARE(static_cast<int64_t>(x->context->lines().size()), w.freq);
     QCOMPARE(x->tabs->currentWidget(), x->context);
@@ -319,6 +324,8 @@ void ResultsExplorerTest::concordanceFindsEachWordAsOftenAsCounted() {
     if (m.families[r].familyFreq > m.families[biggest].familyFreq) biggest = r;
   }
   const quarn::WordRow& fam = m.families[biggest];
+  QVERIFY(uitest::WaitForReading(x));  // the families, read when the report was shown
+  QVERIFY(x->families() != nullptr);
   const std::vector<std::string>* members = x->families()->MembersOf(fam.list, fam.word);
   QVERIFY(members != nullptr);
   int64_t sum = 0;
@@ -326,12 +333,14 @@ void ResultsExplorerTest::concordanceFindsEachWordAsOftenAsCounted() {
     if (std::find(members->begin(), members->end(), w.word) != members->end()) sum += w.freq;
   }
   x->ShowInContext(fam.word, true, fam.list);
+  QVERIFY(uitest::WaitForReading(x));
   QCOMPARE(static_cast<int64_t>(x->context->lines().size()), sum);
   QCOMPARE(sum, fam.familyFreq);
   // Double-clicking a word of the marked text; hovering it tells its list and frequency.
   x->show();
   QVERIFY(QTest::qWaitForWindowExposed(x));
   x->tabs->setCurrentWidget(x->marked);
+  QVERIFY(uitest::WaitForReading(x));
   QTextCursor jury = x->marked->text->document()->find("jury");
   QVERIFY(!jury.isNull());
   QTextCursor inside(x->marked->text->document());
@@ -342,6 +351,7 @@ void ResultsExplorerTest::concordanceFindsEachWordAsOftenAsCounted() {
   QApplication::sendEvent(viewport, &hover);
   QVERIFY2(QToolTip::text().contains("Frequency: 18"), qPrintable(QToolTip::text()));
   QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+  QVERIFY(uitest::WaitForReading(x));
   QCOMPARE(x->tabs->currentWidget(), x->context);
   QCOMPARE(x->context->lines().size(), size_t{18});
   // Sorting by the right context orders the lines by what follows the word.
@@ -360,6 +370,7 @@ void ResultsExplorerTest::htmlExportIsASelfContainedPage() {
   const QString path = f.Path("cf01.html");
   x->marked->chooseHtmlFile = [&path] { return path; };
   x->marked->exportHtml->click();
+  QVERIFY(uitest::WaitForReading(x));  // the page is written once its text is read
   QFile file(path);
   QVERIFY(file.open(QIODevice::ReadOnly));
   const QString html = QString::fromUtf8(file.readAll());
@@ -421,6 +432,7 @@ void ResultsExplorerTest::exportAndOpenOfASavedProfile() {
   QCOMPARE(x->words.model->rowCount(), static_cast<int>(before.types.size()));
   // The texts are read again from where the profile names them.
   x->ShowInContext("THE", false, 1);
+  QVERIFY(uitest::WaitForReading(x));
   QVERIFY(x->context->lines().size() > 10);
 
   // Columns it does not know (added by a later version) are shown as they are.
@@ -473,9 +485,11 @@ void ResultsExplorerTest::screenshots() {
   for (int t = 0; t < x->tabs->count(); ++t) {
     if (x->tabs->widget(t) == x->context) {
       x->ShowInContext("JURY", false, 0);
+      QVERIFY(uitest::WaitForReading(x));
       x->context->sortLeft->click();
     }
     x->tabs->setCurrentIndex(t);
+    QVERIFY(uitest::WaitForReading(x));
     QTest::qWait(50);
     uitest::SaveShot(*x, names[t]);
   }

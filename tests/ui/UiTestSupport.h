@@ -9,15 +9,16 @@
 #include <QPushButton>
 #include <QQueue>
 #include <QSet>
+#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
-#include <QSignalSpy>
 #include <QWidget>
 #include <QtTest/QtTest>
 #include <string>
 
-#include "TempDir.h"
 #include "MainScreen.h"
+#include "ResultsExplorer.h"
+#include "TempDir.h"
 #include "state/Engine.h"
 
 namespace uitest {
@@ -79,6 +80,12 @@ inline void ExpectNoOverlap(const QWidget* parent) {
 inline void WaitForRun(QSignalSpy& finished, int timeoutMs = 60000) {
   if (finished.isEmpty()) QVERIFY(finished.wait(timeoutMs));
   QCOMPARE(finished.count(), 1);
+}
+
+// Waits until the explorer has read the texts it was reading (the marked text, words in
+// context and the words to pre-teach read them on workers).
+inline bool WaitForReading(const ResultsExplorer* x, int timeoutMs = 30000) {
+  return QTest::qWaitFor([x] { return !x->reading(); }, timeoutMs);
 }
 
 struct Box {
