@@ -539,14 +539,20 @@ std::vector<ExplorerReport> TakeKeptReports(std::vector<quarn::ResultsModel> kep
   return reports;
 }
 
-ExplorerSource SourceOfRun(quarn::Engine& e, const quarn::RunOptions& options) {
+ExplorerSource SourceOfRun(quarn::Engine& e, const quarn::RunOptions& options,
+                           const std::vector<uint8_t>& runClasses) {
   ExplorerSource s;
   s.listFolder = e.ProgramFolder;
   s.listCount = e.ListCount;
   s.cutting.ignoreAngle = options.Ignore_Angle;
   s.cutting.encoding = e.encoding;
-  // The table the run built from quarn.txt; the default one when the file cannot be read now.
-  if (!quarn::BuildCharClassTable(e.fs, e.ProgramFolder, &s.cutting.classes, e.encoding).ok()) {
+  // The table the run cut its texts with, so that quarn.txt changed since does not move the
+  // marks; read again (the default table when it cannot be) only when the run did not say.
+  if (runClasses.size() == s.cutting.classes.classes.size()) {
+    std::copy(runClasses.begin(), runClasses.end(), s.cutting.classes.classes.begin());
+    s.cutting.classes.classes[0] = 0;
+  } else if (!quarn::BuildCharClassTable(e.fs, e.ProgramFolder, &s.cutting.classes, e.encoding)
+                  .ok()) {
     s.cutting.classes = quarn::DefaultCharClassTable();
   }
   if (e.stopList) {

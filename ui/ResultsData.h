@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -41,9 +42,11 @@ struct ExplorerSource {
 };
 
 // The reports a run kept (RunOutcome::keptResults), and where the files of a run with these
-// options are.
+// options are. runClasses is the character table the run cut its texts with (RunInfo's
+// charClasses, 256 entries); without it quarn.txt is read again.
 std::vector<ExplorerReport> TakeKeptReports(std::vector<quarn::ResultsModel> kept);
-ExplorerSource SourceOfRun(quarn::Engine& e, const quarn::RunOptions& options);
+ExplorerSource SourceOfRun(quarn::Engine& e, const quarn::RunOptions& options,
+                           const std::vector<uint8_t>& runClasses = {});
 
 // What a worker reading a profile is told and tells: cancel is looked at between blocks of the
 // file; progress gets the bytes read so far.

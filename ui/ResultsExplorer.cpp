@@ -616,7 +616,7 @@ void ShowRunInExplorer(quarn::Engine& e, const quarn::RunOptions& options,
     explorer->setWindowFlag(Qt::Window);
     explorer->setAttribute(Qt::WA_DeleteOnClose);
   }
-  ExplorerSource source = SourceOfRun(e, options);
+  ExplorerSource source = SourceOfRun(e, options, kept.front().run.charClasses);
   explorer->SetReports(TakeKeptReports(std::move(kept)), std::move(source));
   MarkRunShown(explorer);
   explorer->show();

@@ -140,6 +140,7 @@ class ExplorerDataTest : public QObject {
   void reExportOfAnOpenedProfileIsTheSame();
   void hostileProfilesNeitherCrashNorFreeze();
   void filesGoThroughTheWindowsFileSystemAndModelsKeepTheirRows();
+  void textsAreCutAsTheRunCutThem();
   // Run by the test above in a child process only.
   void hostileChild();
 };
@@ -351,6 +352,22 @@ void ExplorerDataTest::hostileChild() {
     x.tabs->setCurrentIndex(t);
     QTest::qWait(10);
   }
+}
+
+// The explorer shown after a run finds words in context with the character table the run used,
+// not with quarn.txt as it stands when the explorer reads the texts.
+void ExplorerDataTest::textsAreCutAsTheRunCutThem() {
+  ManyTexts f(1);
+  ResultsExplorer* x = f.Run();
+  QVERIFY(x != nullptr);
+  std::vector<quarn::ResultsModel> kept{x->report()->model};
+  // Only A a letter from now on: ZQX0 would be no word at all.
+  WriteFile(f.dir.File("quarn.txt"), "A 1\n");
+  QPointer<ResultsExplorer> shown(x);
+  ShowRunInExplorer(f.window.engine(), f.window.ChosenOptions(), std::move(kept), shown, nullptr);
+  x->ShowInContext("ZQX0", false, 0);
+  QVERIFY(uitest::WaitForReading(x));
+  QCOMPARE(x->context->model()->rowCount(), 1);
 }
 
 QTEST_MAIN(ExplorerDataTest)
