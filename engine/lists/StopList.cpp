@@ -12,26 +12,14 @@
 
 namespace quarn {
 
-StopFileKind ExamineStopFile(FileSystem& fs, const std::string& path) {
-  switch (ExamineFile(fs, path)) {
-    case FileKind::kRegularFile:
-      return StopFileKind::kRegularFile;
-    case FileKind::kMissing:
-      return StopFileKind::kMissing;
-    case FileKind::kNotRegular:
-      break;
-  }
-  return StopFileKind::kNotRegular;
-}
-
 Status LoadStopList(Engine& e, const std::string& path) {
   if (!e.stopList) e.stopList.emplace();
-  switch (ExamineStopFile(e.fs, path)) {
-    case StopFileKind::kRegularFile:
+  switch (ExamineFile(e.fs, path)) {
+    case FileKind::kRegularFile:
       break;
-    case StopFileKind::kMissing:
+    case FileKind::kMissing:
       return Status::IOError(path, "No such file or directory");
-    case StopFileKind::kNotRegular:
+    case FileKind::kNotRegular:
       return Status::IOError(path, "not a regular file");
   }
   std::unique_ptr<LineReader> reader;

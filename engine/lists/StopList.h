@@ -11,18 +11,12 @@
 namespace quarn {
 
 struct Engine;
-class FileSystem;
 
 // Fills e.stopList (which the caller has made present and empty) from the file at path. A
 // failure leaves the entries read so far and is returned. Only a regular file is read: for
 // anything else (a folder, a pipe, a device, which could block or never end) nothing is read
 // and the failure says "not a regular file".
 Status LoadStopList(Engine& e, const std::string& path);
-
-enum class StopFileKind { kRegularFile, kMissing, kNotRegular };
-// What lies at path: a regular file, nothing, or something else (reachable through the file
-// system's own calls, without opening it).
-StopFileKind ExamineStopFile(FileSystem& fs, const std::string& path);
 
 // True iff the stop list is present and holds word.
 bool InStopList(const Engine& e, std::string_view word);

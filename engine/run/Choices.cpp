@@ -1,5 +1,6 @@
 #include "run/Choices.h"
 
+#include "FileKind.h"
 #include "lists/StopList.h"
 #include "report/ResultsName.h"
 #include "state/Messages.h"
@@ -17,8 +18,8 @@ bool ChooseResultsFile(Engine& e, const std::string& chosen) {
 }
 
 StopListChoice ChooseStopList(Engine& e, const std::string& path) {
-  const StopFileKind kind = ExamineStopFile(e.fs, path);
-  if (kind == StopFileKind::kMissing &&
+  const FileKind kind = ExamineFile(e.fs, path);
+  if (kind == FileKind::kMissing &&
       !e.host.MessageBox("File " + path + " does not exist", false)) {
     e.stopList.reset();
     e.StopFileName.clear();
@@ -30,11 +31,11 @@ StopListChoice ChooseStopList(Engine& e, const std::string& path) {
   if (s.ok()) return StopListChoice::kLoaded;
   ProgressMessage(e, Severity::kError, s.ToString());
   switch (kind) {
-    case StopFileKind::kMissing:
+    case FileKind::kMissing:
       return StopListChoice::kMissing;
-    case StopFileKind::kNotRegular:
+    case FileKind::kNotRegular:
       return StopListChoice::kNotRegular;
-    case StopFileKind::kRegularFile:
+    case FileKind::kRegularFile:
       break;
   }
   return StopListChoice::kReadFailed;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "FileKind.h"
 #include "StoreSetup.h"
 #include "TempDir.h"
 #include "TestHost.h"
@@ -146,11 +147,11 @@ TEST_F(StopListTest, OnlyRegularFilesAreRead) {
     const Status s = LoadStopList(e, path);
     EXPECT_EQ(s.ToString(), path + ": not a regular file");
     EXPECT_EQ(e.stopList->size(), 0u);
-    EXPECT_EQ(ExamineStopFile(e.fs, path), StopFileKind::kNotRegular);
+    EXPECT_EQ(ExamineFile(e.fs, path), FileKind::kNotRegular);
   }
   EXPECT_EQ(LoadStopList(e, dir.File("nothere.txt")).ToString(),
             dir.File("nothere.txt") + ": No such file or directory");
-  EXPECT_EQ(ExamineStopFile(e.fs, dir.File("nothere.txt")), StopFileKind::kMissing);
+  EXPECT_EQ(ExamineFile(e.fs, dir.File("nothere.txt")), FileKind::kMissing);
 }
 
 // quarn-cli profile with a stop list that cannot be read: the run goes on, the exit status
