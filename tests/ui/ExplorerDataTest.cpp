@@ -53,12 +53,7 @@ struct ManyTexts : uitest::Fixture {
     window.ListFiles->setPlainText(listed);
     window.engine().ResultsFileName = dir.File("many_quarn.txt");
   }
-  ResultsExplorer* Run() {
-    QSignalSpy finished(&window, &MainScreen::runFinished);
-    window.Process_filesClick();
-    if (finished.isEmpty()) finished.wait(60000);
-    return window.explorer();
-  }
+  ResultsExplorer* Run() { return PressAndOpen(); }
 };
 
 // Runs this program's test function `name` in a child process with the folder given, and

@@ -75,25 +75,13 @@ struct TwelveListRun : uitest::Fixture {
     window.ListFiles->setPlainText(Path("greek.txt") + "\n" + Path("second.txt") + "\n" +
                                    Path("third.txt") + "\n");
     window.engine().ResultsFileName = dir.File("twelve_quarn.txt");
-    QSignalSpy finished(&window, &MainScreen::runFinished);
-    window.Process_filesClick();
-    uitest::WaitForRun(finished);
-    if (window.explorer() != nullptr) uitest::WaitForReading(window.explorer());
-    return window.explorer();
+    return PressAndOpen();
   }
 };
 
 // The plain text of the document shown, one line per block.
 QString ShownText(const MarkedTextView* v) { return v->text->document()->toPlainText(); }
 
-QTextCharFormat FormatAt(QTextEdit* text, const QString& word) {
-  QTextCursor found = text->document()->find(
-      word, 0, QTextDocument::FindWholeWords | QTextDocument::FindCaseSensitively);
-  if (found.isNull()) return {};
-  QTextCursor c(text->document());
-  c.setPosition(found.selectionStart() + 1);
-  return c.charFormat();
-}
 
 QPoint PointOf(QTextEdit* text, const QString& word) {
   QTextCursor found = text->document()->find(word);
@@ -130,10 +118,10 @@ void ExplorerReadingTest::textIsShownAsItsFileWritesIt() {
   v->ShowText(0);
   QVERIFY(uitest::WaitForReading(x));
   QCOMPARE(ShownText(v) + "\n", QString::fromUtf8(kGreekText));
-  QCOMPARE(FormatAt(v->text, "river").background().color(), ListBackground(3));
-  QCOMPARE(FormatAt(v->text, "caf\u00e9").background().color(), ListBackground(5));
-  QCOMPARE(FormatAt(v->text, "\u03bb\u03cc\u03b3\u03bf\u03c2").background().style(), Qt::NoBrush);
-  QCOMPARE(FormatAt(v->text, "zorbs").background().color(), ListBackground(quarn::kNoListCode));
+  QCOMPARE(uitest::FormatOf(v->text, "river").background().color(), ListBackground(3));
+  QCOMPARE(uitest::FormatOf(v->text, "caf\u00e9").background().color(), ListBackground(5));
+  QCOMPARE(uitest::FormatOf(v->text, "\u03bb\u03cc\u03b3\u03bf\u03c2").background().style(), Qt::NoBrush);
+  QCOMPARE(uitest::FormatOf(v->text, "zorbs").background().color(), ListBackground(quarn::kNoListCode));
   QVERIFY(v->HtmlPage().contains("\u03b1\u03b2\u03b3 \u03bb\u03cc\u03b3\u03bf\u03c2"));
   x->ShowInContext("MOUNTAIN", false, 0);
   QVERIFY(uitest::WaitForReading(x));
@@ -176,14 +164,14 @@ void ExplorerReadingTest::twelveListsHaveTheirOwnColours() {
   for (int list = 1; list <= 12; ++list)
     QVERIFY(v->legend->findChild<QCheckBox*>("legend" + QString::number(list)) != nullptr);
   QVERIFY(!v->legend->findChild<QCheckBox*>("legend1")->isChecked());
-  QCOMPARE(FormatAt(v->text, "teacher").background().color(), ListBackground(2));
-  QCOMPARE(FormatAt(v->text, "the").background().style(), Qt::NoBrush);
-  QCOMPARE(FormatAt(v->text, "zorbs").foreground().color(), QColor(Qt::white));
+  QCOMPARE(uitest::FormatOf(v->text, "teacher").background().color(), ListBackground(2));
+  QCOMPARE(uitest::FormatOf(v->text, "the").background().style(), Qt::NoBrush);
+  QCOMPARE(uitest::FormatOf(v->text, "zorbs").foreground().color(), QColor(Qt::white));
   v->legend->findChild<QCheckBox*>("legend2")->setChecked(false);
-  QCOMPARE(FormatAt(v->text, "teacher").background().style(), Qt::NoBrush);
+  QCOMPARE(uitest::FormatOf(v->text, "teacher").background().style(), Qt::NoBrush);
   QVERIFY(!v->ListShown(2));
   v->legend->findChild<QCheckBox*>("legend1")->click();
-  QCOMPARE(FormatAt(v->text, "the").background().color(), ListBackground(1));
+  QCOMPARE(uitest::FormatOf(v->text, "the").background().color(), ListBackground(1));
 }
 
 // Sorted by the first, second or third word left or right; the node highlighted; a single click

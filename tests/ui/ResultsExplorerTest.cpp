@@ -45,15 +45,7 @@ struct SampleRun : uitest::Fixture {
                                    Path("cn01.txt") + "\n");
     window.BatchFiles->setChecked(batch);
     if (!batch) window.engine().ResultsFileName = dir.File("sample_quarn.txt");
-    Press();
-    if (window.explorer() != nullptr) uitest::WaitForReading(window.explorer());
-    return window.explorer();
-  }
-  // Presses Process Files and waits for the run, which goes on a thread of its own.
-  void Press() {
-    QSignalSpy finished(&window, &MainScreen::runFinished);
-    window.Process_filesClick();
-    if (finished.isEmpty()) finished.wait(60000);
+    return PressAndOpen();
   }
 };
 
@@ -73,16 +65,6 @@ std::vector<int> Shown(const RowTableModel* model) {
   std::vector<int> rows;
   for (int r = 0; r < model->rowCount(); ++r) rows.push_back(model->SourceRow(r));
   return rows;
-}
-
-// The format of the first character of the first occurrence of word in the marked text.
-QTextCharFormat FormatOf(QTextEdit* text, const QString& word) {
-  QTextCursor found = text->document()->find(word, 0, QTextDocument::FindWholeWords |
-                                                           QTextDocument::FindCaseSensitively);
-  if (found.isNull()) return {};
-  QTextCursor c(text->document());
-  c.setPosition(found.selectionStart() + 1);
-  return c.charFormat();
 }
 
 }  // namespace
@@ -132,7 +114,7 @@ void ResultsExplorerTest::runOpensTheExplorerOverItsModel() {
   QCOMPARE(x->coverageChart->chart()->series().size(), 4);
   QVERIFY(x->rangeChart->chart()->series().size() == 1);
   // A second run replaces what the same explorer shows.
-  f.Press();
+  f.PressAndOpen();
   QCOMPARE(f.window.explorer(), x);
   QCOMPARE(x->reportCount(), 1);
 }
@@ -273,16 +255,16 @@ void ResultsExplorerTest::markedTextColoursWordsByList() {
   QCOMPARE(v->ListOf("AND"), quarn::kStopListCode);
   QCOMPARE(v->ListOf("QUAGGA"), quarn::kNoListCode);  // in no list file, not a stop word
   // List 1 (the words learners know) is unmarked until its box in the legend is ticked.
-  QCOMPARE(FormatOf(v->text, "The").background().style(), Qt::NoBrush);
+  QCOMPARE(uitest::FormatOf(v->text, "The").background().style(), Qt::NoBrush);
   v->legend->findChild<QCheckBox*>("legend1")->setChecked(true);
-  QCOMPARE(FormatOf(v->text, "The").background().color(), ListBackground(1));
-  QCOMPARE(FormatOf(v->text, "old").background().color(), ListBackground(2));
-  QVERIFY(FormatOf(v->text, "zebra").fontUnderline());
-  QCOMPARE(FormatOf(v->text, "zebra").background().color(), ListBackground(quarn::kNoListCode));
-  QCOMPARE(FormatOf(v->text, "and").foreground().color(), ListColour(quarn::kStopListCode));
-  QVERIFY(!FormatOf(v->text, "the").fontUnderline());
+  QCOMPARE(uitest::FormatOf(v->text, "The").background().color(), ListBackground(1));
+  QCOMPARE(uitest::FormatOf(v->text, "old").background().color(), ListBackground(2));
+  QVERIFY(uitest::FormatOf(v->text, "zebra").fontUnderline());
+  QCOMPARE(uitest::FormatOf(v->text, "zebra").background().color(), ListBackground(quarn::kNoListCode));
+  QCOMPARE(uitest::FormatOf(v->text, "and").foreground().color(), ListColour(quarn::kStopListCode));
+  QVERIFY(!uitest::FormatOf(v->text, "the").fontUnderline());
   // The comment line is shown, uncoloured.
-  QCOMPARE(FormatOf(v->text, "comment").background().style(), Qt::NoBrush);
+  QCOMPARE(uitest::FormatOf(v->text, "comment").background().style(), Qt::NoBrush);
   // The colours differ from list to list and are light enough for black text.
   QSet<QRgb> seen;
   for (int list : {1, 2, 3, 4, 5, 6}) {

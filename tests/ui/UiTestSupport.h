@@ -11,6 +11,10 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QString>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QStringList>
 #include <QWidget>
 #include <QtTest/QtTest>
@@ -74,6 +78,16 @@ inline void ExpectNoOverlap(const QWidget* parent) {
                qPrintable(text + " / " + b->property("text").toString()));
     }
   }
+}
+
+// The format of the first character of the first occurrence of word (whole, same case) in text.
+inline QTextCharFormat FormatOf(QTextEdit* text, const QString& word) {
+  QTextCursor found = text->document()->find(
+      word, 0, QTextDocument::FindWholeWords | QTextDocument::FindCaseSensitively);
+  if (found.isNull()) return {};
+  QTextCursor c(text->document());
+  c.setPosition(found.selectionStart() + 1);
+  return c.charFormat();
 }
 
 // Waits for the run started on its own thread to end (runFinished).
@@ -143,6 +157,15 @@ struct Fixture {
     window.engine().ScratchFolder = dir.path();
   }
   QString Path(const std::string& name) const { return Q(dir.File(name)); }
+  // Presses Process Files, waits for the run on its thread and for the texts the explorer then
+  // reads, and returns the explorer the run opened (null when it opened none).
+  ResultsExplorer* PressAndOpen() {
+    QSignalSpy finished(&window, &MainScreen::runFinished);
+    window.Process_filesClick();
+    if (finished.isEmpty()) finished.wait(60000);
+    if (window.explorer() != nullptr) WaitForReading(window.explorer());
+    return window.explorer();
+  }
 
   quarn::testing::TempDir dir;
   MainScreen window;
