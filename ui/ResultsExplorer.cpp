@@ -23,6 +23,7 @@
 #include "ExplorerWindowState.h"
 #include "QuarnHeader.h"
 #include "state/Engine.h"
+#include "state/FolderLock.h"
 #include "text/TextEncoding.h"
 
 namespace {
@@ -543,7 +544,16 @@ void ResultsExplorer::ExportClick() {
       double total_;
       int64_t sent_ = 0;
     } watched(*held, cancel, progress, static_cast<double>(model.types.size() + model.families.size()));
-    s = quarn::ExportResults(fs_, options, options.folder, model, &watched);
+    // Under the folder's lock, as a run's export is: a run putting its files in place there
+    // meanwhile would otherwise have its set mixed with this one, or undone as a leftover.
+    quarn::FolderLock lock;
+    std::string busy;
+    std::string folder = options.folder;
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    s = fs_.CreateDirectories(options.folder.empty() ? "." : options.folder);
+    if (s.ok()) s = quarn::LockFolders(fs_, exportLockWaitMilliseconds, {folder}, &lock, &busy);
+    if (s.ok() && !busy.empty()) s = quarn::Status::IOError("", quarn::FolderBusyMessage(busy));
+    if (s.ok()) s = quarn::ExportResults(fs_, options, options.folder, model, &watched);
     return s.ok();
   });
   statusBar()->showMessage(s.ok() ? "Exported into " + QFile::decodeName(options.folder.c_str())

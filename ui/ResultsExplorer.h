@@ -68,6 +68,9 @@ class ResultsExplorer : public QMainWindow {
 
   // The export asked for (formats and folder); false when cancelled. Tests replace it.
   std::function<bool(quarn::ExportOptions* options)> chooseExport;
+  // How long Export… waits for a run to leave the export folder (its quarn.lock), as a run
+  // waits for another; then it gives up and says so.
+  int exportLockWaitMilliseconds = 5000;
   // The profile.json to open; empty when cancelled. Tests replace it.
   std::function<QString()> chooseProfile;
 

@@ -23,9 +23,14 @@ bool FolderLock::Covers(const std::string& folder) const {
 
 Status LockFolders(Engine& e, const std::vector<std::string>& folders, FolderLock* lock,
                    std::string* busyFolder) {
+  return LockFolders(e.fs, e.lockWaitMilliseconds, folders, lock, busyFolder);
+}
+
+Status LockFolders(FileSystem& fs, int waitMilliseconds, const std::vector<std::string>& folders,
+                   FolderLock* lock, std::string* busyFolder) {
   busyFolder->clear();
   const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(e.lockWaitMilliseconds);
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
   for (;;) {
     lock->held_.clear();
     const std::string* busy = nullptr;
@@ -33,7 +38,7 @@ Status LockFolders(Engine& e, const std::vector<std::string>& folders, FolderLoc
       if (lock->Covers(folder)) continue;  // the same folder named again
       bool elsewhere = false;
       std::unique_ptr<FileSystem::FileLock> one;
-      Status s = e.fs.TryLockFile(folder + kLockFileName, &elsewhere, &one);
+      Status s = fs.TryLockFile(folder + kLockFileName, &elsewhere, &one);
       if (!s.ok()) {
         lock->held_.clear();
         return s;
@@ -49,7 +54,7 @@ Status LockFolders(Engine& e, const std::vector<std::string>& folders, FolderLoc
     // the same folders in another order cannot hold each other up.
     lock->held_.clear();
     if (std::chrono::steady_clock::now() >= deadline) {
-      *busyFolder = busy->empty() ? e.fs.CurrentDirectory() + "/" : *busy;
+      *busyFolder = busy->empty() ? fs.CurrentDirectory() + "/" : *busy;
       return Status::OK();
     }
     std::this_thread::sleep_for(kRetryEvery);

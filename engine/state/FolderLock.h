@@ -23,7 +23,8 @@ class FolderLock {
   bool Covers(const std::string& folder) const;
 
  private:
-  friend Status LockFolders(Engine& e, const std::vector<std::string>& folders, FolderLock* lock,
+  friend Status LockFolders(FileSystem& fs, int waitMilliseconds,
+                            const std::vector<std::string>& folders, FolderLock* lock,
                             std::string* busyFolder);
   std::vector<std::unique_ptr<FileSystem::FileLock>> held_;
 };
@@ -35,6 +36,10 @@ class FolderLock {
 // nothing; otherwise *busyFolder is empty. A failure to take a lock is returned.
 Status LockFolders(Engine& e, const std::vector<std::string>& folders, FolderLock* lock,
                    std::string* busyFolder);
+// The same for a caller without an engine (the explorer's Export…), on fs, waiting up to
+// waitMilliseconds.
+Status LockFolders(FileSystem& fs, int waitMilliseconds, const std::vector<std::string>& folders,
+                   FolderLock* lock, std::string* busyFolder);
 
 // "Another Quarn run is using " and the folder.
 std::string FolderBusyMessage(const std::string& folder);

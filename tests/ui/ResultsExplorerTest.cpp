@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QToolTip>
@@ -80,6 +81,7 @@ class ResultsExplorerTest : public QObject {
   void concordanceFindsEachWordAsOftenAsCounted();
   void htmlExportIsASelfContainedPage();
   void exportAndOpenOfASavedProfile();
+  void exportWaitsForARunInItsFolder();
   void batchRunHasAReportPerText();
   void screenshots();
 };
@@ -369,6 +371,35 @@ void ResultsExplorerTest::htmlExportIsASelfContainedPage() {
   QVERIFY(!html.contains("src="));
   QVERIFY(!html.contains("<link"));
   QVERIFY(!html.contains("<script"));
+}
+
+// Export… takes the export folder's lock as a run does: while another run holds it, nothing is
+// written there and no journal found there is undone (it may be that run's own).
+void ResultsExplorerTest::exportWaitsForARunInItsFolder() {
+  SampleRun f;
+  ResultsExplorer* x = f.Run();
+  const std::string folder = f.dir.File("export");
+  QVERIFY(QDir().mkpath(uitest::Q(folder)));
+  const std::string journal = folder + "/quarn-export.journal";
+  WriteFile(journal, "a journal being written\n");
+  bool busy = false;
+  std::unique_ptr<quarn::FileSystem::FileLock> held;
+  QVERIFY(quarn::FileSystem::Default()->TryLockFile(folder + "/quarn.lock", &busy, &held).ok());
+  QVERIFY(held != nullptr);
+  x->exportLockWaitMilliseconds = 100;
+  x->chooseExport = [&folder](quarn::ExportOptions* o) {
+    o->csv = true;
+    o->folder = folder;
+    return true;
+  };
+  x->exportButton->click();
+  QCOMPARE(x->statusBar()->currentMessage(), "Another Quarn run is using " + uitest::Q(folder) + "/");
+  QVERIFY(!QFile::exists(uitest::Q(folder + "/types.csv")));
+  QCOMPARE(ReadFile(journal), std::string("a journal being written\n"));
+  held.reset();
+  QFile::remove(uitest::Q(journal));
+  x->exportButton->click();
+  QVERIFY(QFile::exists(uitest::Q(folder + "/types.csv")));
 }
 
 void ResultsExplorerTest::exportAndOpenOfASavedProfile() {
