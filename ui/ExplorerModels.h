@@ -26,7 +26,7 @@ class RowTableModel : public QAbstractTableModel {
     // A whole-number key that orders the rows as less does: taken once per row when sorting,
     // which is faster than comparing through less.
     std::function<int64_t(int row)> key = nullptr;
-    QString caption;  // the header a reader sees (see ColumnCaptions.h); name when empty
+    QString caption = {};  // the header a reader sees (see ColumnCaptions.h); name when empty
   };
 
   explicit RowTableModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}

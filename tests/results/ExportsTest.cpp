@@ -199,7 +199,9 @@ TEST(ExportsTest, AFailureReplacesNoEarlierExportAndLeavesNoWorkFile) {
     ASSERT_FALSE(s.ok());
     EXPECT_EQ(s.path(), folder + (std::string(fault) == "write" ? "/types.csv" : "/texts.csv"));
     EXPECT_FALSE(HasWorkFiles(folder));
-    if (std::string(fault) == "write") EXPECT_EQ(ReadFile(folder + "/summary.csv"), "earlier");
+    if (std::string(fault) == "write") {
+      EXPECT_EQ(ReadFile(folder + "/summary.csv"), "earlier");
+    }
   }
   // The rename failure comes after summary.csv was put in place: it is put back.
   EXPECT_EQ(ReadFile(folder + "/summary.csv"), "earlier");
