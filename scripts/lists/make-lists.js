@@ -40,6 +40,12 @@ const kHandLemmas = new Map([
   ['eyes', 'eye'],  // a WordNet word of its own, more frequent than EYE
 ]);
 
+// A clipping that stands for more than one word (the first four letters of spectacles and of
+// specifications), and its plural: a learner meets the full words, so the clipping is left out
+// rather than given a family of its own.
+const kClipping = 'spectacles'.slice(0, 4);
+const kLeftOut = new Set([kClipping, kClipping + 's']);
+
 function compareWords(a, b) {
   return a < b ? -1 : a > b ? 1 : 0;
 }
@@ -49,7 +55,7 @@ function readForms() {
   const counts = new Map();
   for (const entry of subtlex) {
     const form = entry.word.toLowerCase();
-    if (!/^[a-z]+$/.test(form) || form.length > kMaxLetters) continue;
+    if (!/^[a-z]+$/.test(form) || form.length > kMaxLetters || kLeftOut.has(form)) continue;
     counts.set(form, (counts.get(form) || 0) + entry.count);
   }
   return counts;
