@@ -24,13 +24,9 @@ Status ForEachTextLine(
     FileSystem& fs, const std::string& path, const TextCutting& cutting,
     const std::function<bool(int64_t number, const std::string& text,
                              const std::vector<LineWord>& words)>& line) {
-  // A device or a pipe would be read without end (or block the reader): texts are files.
-  if (!fs.IsRegularFile(path)) return Status::IOError(path, "not a regular file");
-  WideText wide = WideText::kNone;
-  if (DetectWideText(fs, path, &wide).ok() && wide != WideText::kNone) return Status::OK();
   std::unique_ptr<LineReader> reader;
-  Status s = LineReader::OpenDetected(fs, path, cutting.encoding, &reader);
-  if (!s.ok()) return s;
+  Status s = OpenCountedText(fs, path, cutting, &reader);
+  if (!s.ok() || reader == nullptr) return s;
   std::string text;
   std::string upper;
   std::vector<LineWord> words;

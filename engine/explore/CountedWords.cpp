@@ -29,4 +29,13 @@ void CutCountedWords(const std::string& line, const TextCutting& cutting, std::s
   }
 }
 
+Status OpenCountedText(FileSystem& fs, const std::string& path, const TextCutting& cutting,
+                       std::unique_ptr<LineReader>* reader) {
+  reader->reset();
+  if (!fs.IsRegularFile(path)) return Status::IOError(path, "not a regular file");
+  WideText wide = WideText::kNone;
+  if (DetectWideText(fs, path, &wide).ok() && wide != WideText::kNone) return Status::OK();
+  return LineReader::OpenDetected(fs, path, cutting.encoding, reader);
+}
+
 }  // namespace quarn

@@ -4,10 +4,14 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "FileSystem.h"
+#include "Status.h"
 #include "text/CharClassTable.h"
+#include "text/LineReader.h"
 #include "text/TextEncoding.h"
 
 namespace quarn {
@@ -25,6 +29,12 @@ struct LineWord {
   size_t length = 0;
   std::string upper;
 };
+
+// Opens the text at path to be read line by line as the run read it. Only a regular file is
+// opened (a device or a pipe would be read without end, or block the reader): anything else is
+// a failure. A text of wide characters, which the scan skips, gives ok and *reader empty.
+Status OpenCountedText(FileSystem& fs, const std::string& path, const TextCutting& cutting,
+                       std::unique_ptr<LineReader>* reader);
 
 // True when the first line of a file marks a Word Perfect document, which the scan skips.
 bool IsWordPerfectLine(const std::string& line);

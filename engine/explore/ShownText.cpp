@@ -6,34 +6,10 @@
 #include "scan/TextScan.h"
 #include "text/CharCase.h"
 #include "text/LineReader.h"
+#include "text/TextEncoding.h"
 
 namespace quarn {
 namespace {
-
-// Length of the well-formed UTF-8 sequence at s[i], or 0 when none starts there.
-size_t Utf8SequenceAt(std::string_view s, size_t i) {
-  const auto c = static_cast<unsigned char>(s[i]);
-  if (c < 0x80) return 1;
-  size_t n = 0;
-  uint32_t cp = 0, least = 0;
-  if (c >= 0xC2 && c <= 0xDF) {
-    n = 2, cp = c & 0x1F, least = 0x80;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    n = 3, cp = c & 0x0F, least = 0x800;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    n = 4, cp = c & 0x07, least = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + n > s.size()) return 0;
-  for (size_t k = 1; k < n; ++k) {
-    const auto d = static_cast<unsigned char>(s[i + k]);
-    if ((d & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (d & 0x3F);
-  }
-  if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return n;
-}
 
 // Appends raw (UTF-8 when utf8, else Windows-1252) to out as well-formed UTF-8.
 void AppendUtf8(std::string_view raw, bool utf8, std::string* out) {
@@ -42,7 +18,8 @@ void AppendUtf8(std::string_view raw, bool utf8, std::string* out) {
     return;
   }
   for (size_t i = 0; i < raw.size();) {
-    const size_t n = Utf8SequenceAt(raw, i);
+    uint32_t cp = 0;
+    const size_t n = DecodeSequence(raw, i, &cp);
     if (n == 0) {
       Cp1252ToUtf8(raw.substr(i, 1), out);
       ++i;
@@ -93,13 +70,9 @@ const std::string* WordAtPlace(const ContextLine& l, int place) {
 Status ForEachShownLine(FileSystem& fs, const std::string& path, const TextCutting& cutting,
                         const std::function<bool(int64_t number, const std::string& utf8,
                                                  const std::vector<LineWord>& words)>& line) {
-  // A device or a pipe would be read without end (or block the reader): texts are files.
-  if (!fs.IsRegularFile(path)) return Status::IOError(path, "not a regular file");
-  WideText wide = WideText::kNone;
-  if (DetectWideText(fs, path, &wide).ok() && wide != WideText::kNone) return Status::OK();
   std::unique_ptr<LineReader> reader;
-  Status s = LineReader::OpenDetected(fs, path, cutting.encoding, &reader);
-  if (!s.ok()) return s;
+  Status s = OpenCountedText(fs, path, cutting, &reader);
+  if (!s.ok() || reader == nullptr) return s;
   reader->KeepRawLines(true);
   const bool utf8 = reader->encoding().utf8();
   std::string text, upper, shown;

@@ -14,7 +14,9 @@ constexpr uint16_t kHighControls[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// Decodes one well-formed sequence at in[i]; returns its length, or 0 when none starts there.
+
+}  // namespace
+
 size_t DecodeSequence(std::string_view in, size_t i, uint32_t* cp) {
   const auto b0 = static_cast<unsigned char>(in[i]);
   size_t len;
@@ -42,8 +44,6 @@ size_t DecodeSequence(std::string_view in, size_t i, uint32_t* cp) {
   *cp = value;
   return len;
 }
-
-}  // namespace
 
 void Utf8Validator::Feed(const char* data, size_t n) {
   constexpr uint64_t kHighBits = 0x8080808080808080ull;

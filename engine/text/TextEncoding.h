@@ -62,6 +62,10 @@ uint32_t CodePointFromCp1252(unsigned char c);
 // came from, and one more entry holding in.size().
 void Utf8ToCp1252(std::string_view in, std::string* out, std::vector<uint32_t>* offsets = nullptr);
 
+// Decodes the well-formed UTF-8 sequence at in[i] into *cp; returns its length, or 0 when none
+// starts there (an overlong form, a surrogate or a code point above U+10FFFF is none).
+size_t DecodeSequence(std::string_view in, size_t i, uint32_t* cp);
+
 // Appends the UTF-8 form of Windows-1252 text to out.
 void Cp1252ToUtf8(std::string_view in, std::string* out);
 
